@@ -1,0 +1,32 @@
+#pragma once
+// Everything the program's window and procedures reach outside themselves,
+// handed in by whoever starts the program (a front end or a test).
+
+#include "platform/PortInventory.h"
+#include "platform/Profile.h"
+#include "platform/ShellOpen.h"
+#include "platform/TickClock.h"
+#include "platform/WindowDirectory.h"
+#include "serial/PortLayer.h"
+#include "ui/UiBackend.h"
+
+#include <string>
+
+namespace tvqx {
+
+struct ProgramServices {
+    UiBackend& ui;
+    TickClock& clock;
+    PortLayer& ports;
+    PortInventory& inventory;
+    Profile& profile;
+    WindowDirectory& windows;
+    ShellOpen& shell;
+    int updateVariant = 10;   // which procedure "Begin Update" runs
+    int linkFrameType = 0;    // which radio frame form the link sends use
+    // The program file's name without extension: the caption of the
+    // application's own message boxes.
+    std::string applicationName = "tvqx-update";
+};
+
+} // namespace tvqx

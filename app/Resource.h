@@ -1,0 +1,37 @@
+#pragma once
+// Resource ids: dialogs, controls, icon, menu commands.
+
+namespace tvqx {
+
+constexpr int IDD_ABOUTBOX = 100;
+constexpr int IDD_TVQX_UPDATE_DIALOG = 102;
+constexpr int IDR_MAINFRAME = 128;   // the application icon
+constexpr unsigned IDM_ABOUTBOX = 16;
+
+// Main window.
+constexpr int IDC_BOOTLOADER_VERSION = 1007;
+constexpr int IDC_BEGIN_UPDATE = 1006;
+constexpr int IDC_FIRMWARE_FILE = 1008;
+constexpr int IDC_FIRMWARE_VERSION = 1009;
+constexpr int IDC_PROGRESS = 1010;
+constexpr int IDC_RESULT = 1011;
+constexpr int IDC_REFRESH_PORTS = 1012;
+constexpr int IDC_CONTACT_INFO = 1016;
+constexpr int IDC_PRODUCT_LINE = 1017;
+constexpr int IDC_SUPPORT_GROUP = 1020;
+constexpr int IDC_DETAILED_INSTRUCTIONS = 1022;
+constexpr int IDC_INSTRUCTIONS = 1100;
+constexpr int IDC_COM1 = 2001;
+constexpr int IDC_COM3 = 2003;
+constexpr int IDC_COM22 = 2022;
+
+// About box.
+constexpr int IDC_ABOUT_COPYRIGHT = 1013;
+constexpr int IDC_ABOUT_RELEASED = 1014;
+constexpr int IDC_ABOUT_VERSION = 1015;
+constexpr int IDC_ABOUT_CONTACT = 1016;
+constexpr int IDC_ABOUT_NOTE = 1018;
+constexpr int IDC_ABOUT_PRODUCT = 1019;
+constexpr int IDC_ABOUT_LABELS = 1021;
+
+} // namespace tvqx

@@ -1,0 +1,107 @@
+#pragma once
+// The main window: the program's only window and the home of its shared
+// state. The update procedures are members too (update/), so that they reach
+// the port, the directories and the status lines directly.
+
+#include "app/ProgramServices.h"
+#include "app/Resource.h"
+#include "serial/CRS232.h"
+#include "ui/Dialog.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tvqx {
+
+constexpr UINT WM_BOOTLOADER_READY = WM_USER + 0x65;
+constexpr UINT WM_BEGIN_UPDATE = WM_USER + 0x66;
+constexpr UINT WM_PORT_HANDOVER = WM_APP + 0x65;
+constexpr WPARAM PORT_HANDOVER_RELEASE = 1001;
+constexpr WPARAM PORT_HANDOVER_RETURN = 1002;
+constexpr UINT_PTR kMainTimerId = 10;
+constexpr UINT kMainTimerPeriodMs = 500;
+
+class CTVQX_UpdateDlg : public CDialog {
+public:
+    explicit CTVQX_UpdateDlg(ProgramServices& services);
+    ~CTVQX_UpdateDlg() override;
+
+    BOOL OnInitDialog() override;
+    void OnOK() override;   // Enter with no button focused: nothing happens
+    ControlLook OnCtlColor(int controlId, const ControlLook& defaultLook) override;
+
+    // Handlers.
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    int OnQueryDragIcon() const { return m_hIcon; }
+    void OnDone();
+    void OnBeginUpdate();
+    void OnTimer(UINT_PTR id);
+    void OnDestroy();
+    LRESULT OnBootLoaderReady(WPARAM, LPARAM);
+    LRESULT OnBeginUpdateMessage(WPARAM, LPARAM);
+    void OnRefreshSerialPorts();
+    void OnContactInfo();
+    void OnDetailedInstructions();
+
+    // Port list.
+    void FindSerialPorts();
+    void EnablePortButtons();
+
+    // Firmware files.
+    void ReadFirmwareDescription();
+    int CheckHexFile();
+    int ConvertHexToImage();
+    void DeleteImageFile();
+
+    // Update procedures shared by every variant.
+    void RunPageUpdate();
+    void SendPageImage();
+    void WaitMs(uint32_t ms);
+    void FinishTransfer();
+    void BorrowPortFromTestProgram(int portNumber);
+    void ReturnPortToTestProgram();
+
+    // The other variants' procedures; this build's variant does not use them.
+    void BeginUpdateVariant1();
+    void BeginUpdateVariant2();
+    void BeginUpdateVariant3();
+    void BeginUpdateVariant4();
+    void BeginUpdateVariant5();
+    void BeginUpdateVariant6();
+    void ContinueUpdateVariant4();
+    void ContinueUpdateVariant5();
+    void SendHexRows();
+
+    // Members, in the order the window declares them.
+    CRS232 m_port;
+    std::string m_programDir;
+    std::string m_tempDir;
+    std::string m_firmwareVersion;
+    std::string m_hexFileName;
+    std::string m_wakePrompt;
+    FontSpec m_statusFont;
+    int32_t m_hexRowCount = 0;
+    int32_t m_waitingForBootLoader = 0;
+    int32_t m_bootLoaderAwake = 0;
+    UINT_PTR m_timerId = 0;
+    // The device list being read; set only while FindSerialPorts runs.
+    const std::vector<PortEntry>* m_hSerialCommKey = nullptr;
+    std::array<int32_t, 22> m_portPresent{};
+    uint32_t m_rowPauseMs = 0;
+    uint32_t m_blinkTick = 0;
+    int32_t m_blinkOn = 0;
+    int32_t m_borrowedPort = -1;
+    int m_hIcon = IDR_MAINFRAME;
+
+    ProgramServices& Services() { return m_services; }
+    // True while an update runs; "Begin Update" does nothing then.
+    bool IsUpdateRunning() const { return m_updateRunning; }
+
+private:
+    ProgramServices& m_services;
+    bool m_updateRunning = false;
+};
+
+} // namespace tvqx

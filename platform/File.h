@@ -1,0 +1,98 @@
+#pragma once
+// A plain file, opened the way the firmware files need: always with sharing
+// denied, never through a symbolic link, and only when the name is a regular
+// file. Line reads work in text mode (a CR directly before an LF belongs to
+// the line end).
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tvqx {
+
+struct LocalTime {
+    int year;    // four digits
+    int month;   // 1 to 12
+    int day;     // 1 to 31
+    int hour;    // 0 to 23
+    int minute;
+    int second;
+};
+
+class File {
+public:
+    // Reading only. Fails when the file is missing, is not a regular file,
+    // is a symbolic link, or is held open with sharing denied elsewhere (this
+    // process included).
+    static std::optional<File> OpenRead(const std::string& path);
+    // Reading and writing; the file must exist. Same refusals as OpenRead.
+    static std::optional<File> OpenReadWrite(const std::string& path);
+    // Reading and writing, created when missing, emptied when present. The
+    // content is only cut once the file is ours, so a file held elsewhere
+    // keeps its content.
+    static std::optional<File> Create(const std::string& path);
+
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // Number of bytes read (fewer only at the end of the file), -1 on error.
+    std::ptrdiff_t Read(void* buffer, std::size_t count);
+    // All of it or false.
+    bool Write(const void* data, std::size_t count);
+    bool Seek(uint64_t offset);
+    bool SeekToEnd();
+    // -1 on error.
+    int64_t GetLength() const;
+    // False when the system reports an error on closing (data may be lost).
+    bool Close();
+
+    // One whole line without its line end. False only at the end of the file
+    // with nothing read (or on a read error).
+    bool ReadString(std::string& line);
+    // At most bufSize - 1 characters, stopping after a line end, which stays
+    // in the buffer as a single '\n'; always terminated. False at the end of
+    // the file with nothing read (or on a read error).
+    bool ReadString(char* buffer, std::size_t bufSize);
+
+    // Last modification, in local time.
+    bool GetModificationTime(LocalTime& time) const;
+
+private:
+    explicit File(int fd);
+    static std::optional<File> OpenWith(const std::string& path, int flags, bool truncate);
+
+    // Next character of the read buffer, or -1 at the end / on error.
+    int GetChar();
+    int PeekChar();
+    // Moves the read position past the plain characters (no CR or LF, at
+    // most `limit`) there and returns how many; the caller copies them from
+    // where the position was.
+    std::size_t TakeRun(std::size_t limit);
+    // A CR LF pair as one '\n', otherwise the next character.
+    int TakeLineEndOrCr();
+    // 1 when it holds new data, 0 at the end of the file, -1 on error.
+    int FillBuffer();
+    // Puts the descriptor's position back where the reader stands, so that a
+    // write or seek after buffered reads lands where the caller expects.
+    bool DropReadBuffer();
+
+    int m_fd = -1;
+    bool m_readError = false;
+    std::vector<char> m_buffer;
+    std::size_t m_bufferPos = 0;
+    std::size_t m_bufferLen = 0;
+};
+
+// True when anything is there under this name, a dangling symbolic link included.
+bool FileExists(const std::string& path);
+// Removes the name; a symbolic link is removed itself, never its target.
+bool RemoveFile(const std::string& path);
+
+} // namespace tvqx

@@ -1,0 +1,362 @@
+#include "serial/PosixPortLayer.h"
+
+#include <cerrno>
+#include <chrono>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#if defined(__linux__) && defined(TCSETS2)
+// Linux's own settings record, which carries any speed in plain numbers.
+// The C library's termios.h cannot be mixed with the kernel header that
+// declares it, so the (generic) layout is repeated here.
+struct TvqxTermios2 {
+    tcflag_t c_iflag;
+    tcflag_t c_oflag;
+    tcflag_t c_cflag;
+    tcflag_t c_lflag;
+    cc_t c_line;
+    cc_t c_cc[19];
+    speed_t c_ispeed;
+    speed_t c_ospeed;
+};
+#define TVQX_HAVE_TERMIOS2 1
+#endif
+
+namespace tvqx {
+
+namespace {
+
+// How long a write may make no progress before the line counts as dead
+// (a vanished adapter, or a far end that stopped reading).
+constexpr auto kWriteStall = std::chrono::seconds(3);
+
+bool NoModemLines(int err)
+{
+    // Pseudo-terminals and some adapters have no handshake lines at all.
+    return err == ENOTTY || err == EINVAL;
+}
+
+bool StandardSpeed(uint32_t baud, speed_t* speed)
+{
+    switch (baud) {
+    case 300: *speed = B300; return true;
+    case 600: *speed = B600; return true;
+    case 1200: *speed = B1200; return true;
+    case 2400: *speed = B2400; return true;
+    case 4800: *speed = B4800; return true;
+    case 9600: *speed = B9600; return true;
+    case 19200: *speed = B19200; return true;
+    case 38400: *speed = B38400; return true;
+    case 57600: *speed = B57600; return true;
+    case 115200: *speed = B115200; return true;
+    default: return false;
+    }
+}
+
+class PosixPortHandle final : public PortHandle {
+public:
+    explicit PosixPortHandle(int fd) : m_fd(fd) {}
+
+    ~PosixPortHandle() override
+    {
+        // The exclusive flag lives on the terminal, not on our descriptor:
+        // left set, it would lock others out while anyone else keeps the
+        // device open.
+        ::ioctl(m_fd, TIOCNXCL);
+        ::close(m_fd);   // also releases the flock
+    }
+
+    int SetupComm(uint32_t, uint32_t) override
+    {
+        return 1;   // the kernel sizes its own buffers
+    }
+
+    int SetCommTimeouts(const CommTimeouts&) override
+    {
+        return 1;   // reads here never wait, which is the only setting in use
+    }
+
+    int SetCommState(const Dcb& dcb) override;
+
+    int SetCommMask(uint32_t) override
+    {
+        return 1;   // nothing waits for line events
+    }
+
+    int PurgeComm(uint32_t flags) override
+    {
+        const bool in = (flags & PURGE_RXCLEAR) != 0;
+        const bool out = (flags & PURGE_TXCLEAR) != 0;
+        if (!in && !out)
+            return 1;   // writes are synchronous: there is nothing to abort
+        const int which = in && out ? TCIOFLUSH : in ? TCIFLUSH : TCOFLUSH;
+        return ::tcflush(m_fd, which) == 0 ? 1 : 0;
+    }
+
+    int WriteFile(const uint8_t* data, uint32_t count, uint32_t* written) override;
+
+    int ReadFile(uint8_t* buffer, uint32_t count, uint32_t* read) override
+    {
+        if (read)
+            *read = 0;
+        if (count == 0)
+            return 1;
+        const ssize_t n = ::read(m_fd, buffer, count);
+        if (n > 0) {
+            if (read)
+                *read = static_cast<uint32_t>(n);
+            return 1;
+        }
+        if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+            return 1;   // nothing has arrived
+        return 0;       // EIO: the other end is gone
+    }
+
+    int BytesInQueue(uint32_t* count) override
+    {
+        int n = 0;
+        const bool ok = ::ioctl(m_fd, FIONREAD, &n) == 0 && n >= 0;
+        if (count)
+            *count = ok ? static_cast<uint32_t>(n) : 0;
+        return ok ? 1 : 0;
+    }
+
+    int GetCommModemStatus(uint32_t* status) override
+    {
+        int lines = 0;
+        if (::ioctl(m_fd, TIOCMGET, &lines) != 0) {
+            if (!NoModemLines(errno))
+                return 0;
+            lines = 0;
+        }
+        uint32_t word = 0;
+        if (lines & TIOCM_CTS)
+            word |= MS_CTS_ON;
+        if (lines & TIOCM_DSR)
+            word |= MS_DSR_ON;
+        if (lines & TIOCM_RNG)
+            word |= MS_RING_ON;
+        if (lines & TIOCM_CAR)
+            word |= MS_RLSD_ON;
+        if (status)
+            *status = word;
+        return 1;
+    }
+
+    int EscapeCommFunction(int code) override
+    {
+        switch (code) {
+        case SETDTR: return SetLine(TIOCM_DTR, true);
+        case CLRDTR: return SetLine(TIOCM_DTR, false);
+        case SETRTS: return SetLine(TIOCM_RTS, true);
+        case CLRRTS: return SetLine(TIOCM_RTS, false);
+        case SETXOFF: return ::tcflow(m_fd, TCOOFF) == 0 ? 1 : 0;
+        case SETXON: return ::tcflow(m_fd, TCOON) == 0 ? 1 : 0;
+        default: return 0;
+        }
+    }
+
+private:
+    int SetLine(int line, bool raise)
+    {
+        if (::ioctl(m_fd, raise ? TIOCMBIS : TIOCMBIC, &line) == 0)
+            return 1;
+        return NoModemLines(errno) ? 1 : 0;
+    }
+
+    bool SetCustomSpeed(uint32_t baud);
+    bool WaitUntilSent();
+
+    int m_fd;
+};
+
+int PosixPortHandle::SetCommState(const Dcb& dcb)
+{
+    tcflag_t size = 0;
+    switch (dcb.ByteSize) {
+    case 5: size = CS5; break;
+    case 6: size = CS6; break;
+    case 7: size = CS7; break;
+    case 8: size = CS8; break;
+    default: return 0;
+    }
+
+    tcflag_t parity = 0;
+    switch (dcb.Parity) {
+    case NOPARITY: break;
+    case ODDPARITY: parity = PARENB | PARODD; break;
+    case EVENPARITY: parity = PARENB; break;
+#ifdef CMSPAR
+    case MARKPARITY: parity = PARENB | CMSPAR | PARODD; break;
+    case SPACEPARITY: parity = PARENB | CMSPAR; break;
+#endif
+    default: return 0;
+    }
+
+    termios t {};
+    if (::tcgetattr(m_fd, &t) != 0)
+        return 0;
+
+    speed_t speed = B9600;
+    const bool standard = StandardSpeed(dcb.BaudRate, &speed);
+    ::cfsetispeed(&t, speed);
+    ::cfsetospeed(&t, speed);
+
+    tcflag_t clearC = CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS;
+#ifdef CMSPAR
+    clearC |= CMSPAR;
+#endif
+    t.c_cflag &= ~clearC;
+    t.c_cflag |= size | parity | CLOCAL | CREAD;
+    // 1.5 stop bits exist only with 5 data bits, where CSTOPB means just that.
+    if (dcb.StopBits != ONESTOPBIT)
+        t.c_cflag |= CSTOPB;
+    if (dcb.fOutxCtsFlow)
+        t.c_cflag |= CRTSCTS;
+
+    t.c_iflag &= ~(INPCK | IGNPAR | PARMRK | ISTRIP | IXON | IXOFF | IXANY);
+    if (dcb.fParity)
+        t.c_iflag |= INPCK;
+    if (dcb.fOutX)
+        t.c_iflag |= IXON;
+    if (dcb.fInX)
+        t.c_iflag |= IXOFF;
+    t.c_cc[VSTART] = static_cast<cc_t>(dcb.XonChar);
+    t.c_cc[VSTOP] = static_cast<cc_t>(dcb.XoffChar);
+
+    int ok = ::tcsetattr(m_fd, TCSANOW, &t) == 0 ? 1 : 0;
+    // A rate without a B constant (14400) is set by number where the system
+    // can; elsewhere the line stays at 9600 and the call reports failure.
+    if (ok && !standard && !SetCustomSpeed(dcb.BaudRate))
+        ok = 0;
+
+    // The lines go up even when the settings failed: the device's power
+    // must not depend on them.
+    const bool dtr = dcb.fDtrControl != DTR_CONTROL_DISABLE;
+    const bool rts = dcb.fRtsControl != RTS_CONTROL_DISABLE;
+    ok &= SetLine(TIOCM_DTR, dtr);
+    ok &= SetLine(TIOCM_RTS, rts);
+    return ok;
+}
+
+bool PosixPortHandle::SetCustomSpeed(uint32_t baud)
+{
+#ifdef TVQX_HAVE_TERMIOS2
+    constexpr tcflag_t kCbaud = 0010017;
+    constexpr tcflag_t kBother = 0010000;
+    TvqxTermios2 t2 {};
+    if (::ioctl(m_fd, _IOR('T', 0x2A, TvqxTermios2), &t2) != 0)
+        return false;
+    t2.c_cflag = (t2.c_cflag & ~kCbaud) | kBother;
+    t2.c_ispeed = baud;
+    t2.c_ospeed = baud;
+    return ::ioctl(m_fd, _IOW('T', 0x2B, TvqxTermios2), &t2) == 0;
+#else
+    (void)baud;
+    return false;
+#endif
+}
+
+int PosixPortHandle::WriteFile(const uint8_t* data, uint32_t count, uint32_t* written)
+{
+    using Clock = std::chrono::steady_clock;
+    if (written)
+        *written = 0;
+    uint32_t done = 0;
+    auto lastProgress = Clock::now();
+    while (done < count) {
+        const ssize_t n = ::write(m_fd, data + done, count - done);
+        if (n > 0) {
+            done += static_cast<uint32_t>(n);
+            if (written)
+                *written = done;
+            lastProgress = Clock::now();
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return 0;
+        if (Clock::now() - lastProgress > kWriteStall)
+            return 0;
+        pollfd p {m_fd, POLLOUT, 0};
+        if (::poll(&p, 1, 1) > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
+            return 0;
+    }
+    // The caller's pauses between writes must be pauses on the line, so the
+    // write is over only when the bytes have left.
+    return WaitUntilSent() ? 1 : 0;
+}
+
+bool PosixPortHandle::WaitUntilSent()
+{
+    using Clock = std::chrono::steady_clock;
+    // tcdrain alone would hang for good on output held by an XOFF or a dead
+    // adapter; wait for the driver's queue with a stall limit first, so that
+    // tcdrain is left only the last few bytes in the hardware.
+    int previous = -1;
+    auto lastProgress = Clock::now();
+    for (;;) {
+        int pending = 0;
+        if (::ioctl(m_fd, TIOCOUTQ, &pending) != 0 || pending <= 0)
+            break;
+        if (pending != previous) {
+            previous = pending;
+            lastProgress = Clock::now();
+        } else if (Clock::now() - lastProgress > kWriteStall) {
+            return false;
+        }
+        pollfd p {m_fd, 0, 0};
+        ::poll(&p, 1, 1);
+    }
+    while (::tcdrain(m_fd) != 0) {
+        if (errno == EINTR)
+            continue;
+        return errno == ENOTTY || errno == EINVAL;
+    }
+    return true;
+}
+
+} // namespace
+
+PosixPortLayer::PosixPortLayer(PathResolver resolver) : m_resolver(std::move(resolver)) {}
+
+std::unique_ptr<PortHandle> PosixPortLayer::CreateFile(int portNumber)
+{
+    const std::string path = m_resolver ? m_resolver(portNumber) : std::string();
+    if (path.empty())
+        return nullptr;
+
+    // Non-blocking so that neither the open (no carrier) nor any read waits.
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);   // not a terminal, or another program holds the port
+        return nullptr;
+    }
+    // Only once the lock is ours: setting the flag on a port someone else
+    // holds would leave it behind for them.
+    ::ioctl(fd, TIOCEXCL);
+    auto handle = std::make_unique<PosixPortHandle>(fd);
+
+    termios t {};
+    if (::tcgetattr(fd, &t) != 0)
+        return nullptr;
+    ::cfmakeraw(&t);
+    t.c_cflag |= CLOCAL | CREAD;
+    t.c_cflag &= ~CRTSCTS;
+    t.c_iflag &= ~(IXON | IXOFF | IXANY);
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &t) != 0)
+        return nullptr;
+    return handle;
+}
+
+} // namespace tvqx

@@ -1,0 +1,120 @@
+// The dialog layer on its headless backend: message order, timers on virtual
+// time, radio groups, modal loops.
+
+#include "ui/headless/HeadlessBackend.h"
+
+#include <gtest/gtest.h>
+
+namespace tvqx {
+namespace {
+
+DialogTemplate SmallTemplate()
+{
+    DialogTemplate t;
+    t.cx = 100;
+    t.cy = 50;
+    t.style = DS_SYSMENU | DS_CAPTION;
+    using K = ControlKind;
+    t.controls = {
+        {IDCANCEL, K::PushButton, "Done", 0, 0, 10, 10, CS_TABSTOP},
+        {11, K::AutoRadioButton, "A", 0, 0, 10, 10, CS_GROUP | CS_TABSTOP},
+        {12, K::AutoRadioButton, "B", 0, 0, 10, 10, 0},
+        {13, K::AutoRadioButton, "C", 0, 0, 10, 10, CS_GROUP},
+        {14, K::PushButton, "Go", 0, 0, 10, 10, CS_DISABLED},
+    };
+    return t;
+}
+
+class Recorder : public CDialog {
+public:
+    explicit Recorder(UiBackend& ui) : CDialog(SmallTemplate(), ui)
+    {
+        OnMessage(WM_TIMER, [this](WPARAM id, LPARAM) {
+            log.push_back("timer" + std::to_string(id));
+            return LRESULT(0);
+        });
+        OnMessage(WM_USER, [this](WPARAM w, LPARAM) {
+            log.push_back("user" + std::to_string(w));
+            return LRESULT(0);
+        });
+        OnCommand(14, [this] { log.push_back("go"); });
+    }
+    std::vector<std::string> log;
+};
+
+TEST(HeadlessBackend, PostedMessagesComeBeforeTimersAndTimersKeepTheirPeriod)
+{
+    VirtualTickClock clock(0);
+    HeadlessBackend ui(clock);
+    Recorder dlg(ui);
+    ui.Create(dlg);
+    dlg.SetTimer(10, 500);
+    clock.Advance(600);
+    dlg.PostMessage(WM_USER, 1);
+    dlg.PostMessage(WM_USER, 2);
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(ui.PumpMessage());
+    // The timer came due at 500 but waits behind posted messages; the next
+    // retrieval waits (on virtual time) for the next period.
+    EXPECT_EQ(dlg.log, (std::vector<std::string>{"user1", "user2", "timer10", "timer10"}));
+    EXPECT_EQ(clock.Now(), 1100u);
+    dlg.KillTimer(10);
+    EXPECT_FALSE(ui.PumpMessage());
+    ui.Destroy(dlg);
+}
+
+TEST(HeadlessBackend, RadioClicksStayInTheirGroupAndDisabledControlsIgnoreClicks)
+{
+    VirtualTickClock clock(0);
+    HeadlessBackend ui(clock);
+    Recorder dlg(ui);
+    ui.Create(dlg);
+    ui.Click(dlg, 13);
+    ui.Click(dlg, 11);
+    ui.Click(dlg, 12);
+    EXPECT_FALSE(dlg.IsDlgButtonChecked(11));
+    EXPECT_TRUE(dlg.IsDlgButtonChecked(12));
+    EXPECT_TRUE(dlg.IsDlgButtonChecked(13));   // another group
+    ui.Click(dlg, 14);
+    EXPECT_TRUE(dlg.log.empty());
+    dlg.EnableDlgItem(14, true);
+    ui.Click(dlg, 14);
+    EXPECT_EQ(dlg.log, (std::vector<std::string>{"go"}));
+    ui.Destroy(dlg);
+}
+
+TEST(HeadlessBackend, ModalLoopEndsWithEndDialogOrWhenNothingCanHappen)
+{
+    VirtualTickClock clock(0);
+    HeadlessBackend ui(clock);
+    {
+        Recorder dlg(ui);
+        clock.At(2000, [&] { dlg.EndDialog(42); });
+        ui.onModalStart = [&](CDialog& d) { d.SetTimer(1, 700); };
+        EXPECT_EQ(dlg.DoModal(), 42);
+        EXPECT_EQ(dlg.log, (std::vector<std::string>{"timer1", "timer1"}));
+    }
+    {
+        ui.onModalStart = nullptr;
+        Recorder dlg(ui);
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL);   // no timer, nothing scheduled
+    }
+}
+
+TEST(HeadlessBackend, CloseCommandIsRefusedWhileCancelIsDisabled)
+{
+    VirtualTickClock clock(0);
+    HeadlessBackend ui(clock);
+    Recorder dlg(ui);
+    ui.Create(dlg);
+    dlg.EnableDlgItem(IDCANCEL, false);
+    ui.ChooseSystemMenu(dlg, SC_CLOSE);
+    EXPECT_FALSE(dlg.HasEnded());
+    dlg.EnableDlgItem(IDCANCEL, true);
+    ui.ChooseSystemMenu(dlg, SC_CLOSE);
+    EXPECT_TRUE(dlg.HasEnded());
+    ui.Destroy(dlg);
+}
+
+} // namespace
+} // namespace tvqx

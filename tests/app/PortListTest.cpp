@@ -1,0 +1,98 @@
+// Which port buttons can be chosen and which one is preselected.
+
+#include "UpdateFixture.h"
+
+namespace tvqx::testing {
+namespace {
+
+struct PortListCase {
+    const char* name;
+    std::vector<const char*> devices;   // names the system lists
+    int saved;                          // -1: nothing saved
+    bool firmwareUsable;
+    int expectedChecked;                // 0: none
+    std::vector<int> expectedEnabled;   // port numbers
+    bool beginEnabled;
+};
+
+void PrintTo(const PortListCase& c, std::ostream* os) { *os << c.name; }
+
+const PortListCase kPortLists[] = {
+    {"SavedPortPresent", {"COM1", "COM4"}, 4, true, 4, {1, 4}, true},
+    {"SavedPortAbsent", {"COM1", "COM4"}, 7, true, 1, {1, 4}, true},
+    {"SavedOutOfRange", {"COM4", "COM2"}, 23, true, 2, {2, 4}, true},
+    {"NothingSaved", {"COM3"}, -1, true, 3, {3}, true},
+    {"NamesCompareWithoutCase", {"com2", "COM23", "COM2 ", "LPT1", "COM0"}, -1, true, 2, {2}, true},
+    {"NoPortsFirmwareUsable", {}, -1, true, 0, {}, true},
+    {"FirmwareUnusable", {"COM1", "COM4"}, 4, false, 4, {1, 4}, false},
+};
+
+class PortList : public UpdateFixture, public ::testing::WithParamInterface<PortListCase> {};
+
+TEST_P(PortList, EnablesPresentPortsAndPreselects)
+{
+    const auto& c = GetParam();
+    std::vector<PortEntry> entries;
+    for (const char* name : c.devices)
+        entries.push_back({name, "/dev/null"});
+    inventory.Set(entries);
+    if (c.saved != -1)
+        profile.WriteProfileInt("Settings", "ComPort", c.saved);
+    if (c.firmwareUsable)
+        WriteFirmware(FirmwareBytes(256));
+    Open();
+
+    const int checked = dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22);
+    EXPECT_EQ(checked == 0 ? 0 : checked - 2000, c.expectedChecked);
+    for (int n = 1; n <= 22; ++n) {
+        const bool expected =
+            std::find(c.expectedEnabled.begin(), c.expectedEnabled.end(), n) != c.expectedEnabled.end();
+        EXPECT_EQ(dlg->IsDlgItemEnabled(2000 + n), expected) << "COM" << n;
+        EXPECT_EQ(dlg->m_portPresent[n - 1], expected ? 1 : 0);
+    }
+    EXPECT_EQ(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE), c.beginEnabled);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, PortList, ::testing::ValuesIn(kPortLists),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+using PortRefresh = UpdateFixture;
+
+TEST_F(PortRefresh, PutsTheSelectionBackOnTheSavedPort)
+{
+    inventory.Set(std::vector<PortEntry>{{"COM1", ""}, {"COM3", ""}, {"COM5", ""}});
+    profile.WriteProfileInt("Settings", "ComPort", 5);
+    WriteFirmware(FirmwareBytes(256));
+    Open();
+    ui.Click(*dlg, IDC_COM3);
+    EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), IDC_COM3);
+    ui.Click(*dlg, IDC_REFRESH_PORTS);
+    EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), IDC_COM1 + 4);
+}
+
+TEST_F(PortRefresh, NoDeviceListShowsItsMessageEveryTime)
+{
+    inventory.Set(std::nullopt);
+    WriteFirmware(FirmwareBytes(256));
+    Open();
+    ui.Click(*dlg, IDC_REFRESH_PORTS);
+    ASSERT_EQ(Boxes().size(), 2u);
+    for (const auto& box : Boxes()) {
+        EXPECT_EQ(box.text, "There are no serial ports installed on this computer.     ");
+        EXPECT_EQ(box.caption, "tvqx-update");
+        EXPECT_EQ(box.type, MB_ICONEXCLAMATION);
+    }
+    EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), 0);
+    EXPECT_FALSE(dlg->IsDlgItemEnabled(IDC_COM1));
+}
+
+TEST_F(PortRefresh, ClickOnADisabledPortDoesNothing)
+{
+    WriteFirmware(FirmwareBytes(256));
+    Open();
+    ui.Click(*dlg, IDC_COM1 + 6);
+    EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), IDC_COM1);
+}
+
+} // namespace
+} // namespace tvqx::testing

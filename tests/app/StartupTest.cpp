@@ -1,0 +1,186 @@
+// The window as it opens: texts, placement, menu, firmware files, looks.
+
+#include "UpdateFixture.h"
+
+#include "platform/Directories.h"
+
+#include <filesystem>
+#include <sys/time.h>
+
+namespace tvqx::testing {
+namespace {
+
+using Startup = UpdateFixture;
+
+TEST_F(Startup, OpensWithItsTextsMenuAndTimer)
+{
+    WriteFirmware(FirmwareBytes(256));
+    Open();
+    EXPECT_EQ(dlg->GetWindowText(), "Tollvane QX-R Firmware Update");
+    EXPECT_EQ(Status(IDC_PRODUCT_LINE), "Use to update the Tollvane QX-R firmware (only for use with units that "
+                                        "have a read switch connector).");
+    EXPECT_EQ(Status(IDC_FIRMWARE_VERSION), "Firmware version  =  QX-R 4.12");
+    EXPECT_EQ(Status(IDC_FIRMWARE_FILE).rfind("Firmware file  =  firmware.hex     (", 0), 0u);
+    EXPECT_EQ(Status(IDC_SUPPORT_GROUP), "Ostrale Support & Contact Information: ");
+    EXPECT_EQ(Status(IDC_INSTRUCTIONS).substr(0, 75),
+              "- The Tollvane QX obtains its power from the serial port handshake lines.\n-");
+    EXPECT_FALSE(dlg->IsDlgItemVisible(IDC_DETAILED_INSTRUCTIONS));
+    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(dlg->m_timerId, 10u);
+    EXPECT_EQ(dlg->GetIcon(true), IDR_MAINFRAME);
+
+    const auto& items = dlg->GetSystemMenu()->Items();
+    ASSERT_GE(items.size(), 2u);
+    EXPECT_TRUE(items[items.size() - 2].separator);
+    EXPECT_EQ(items.back().id, IDM_ABOUTBOX);
+    EXPECT_EQ(items.back().text, "About Tollvane QX-R Update...");
+}
+
+TEST_F(Startup, PlacedCentredWithAQuarterOfTheFreeHeightAbove)
+{
+    WriteFirmware(FirmwareBytes(256));
+    ui.SetScreenSize({1280, 1024});
+    Open();
+    const Rect r = dlg->GetWindowRect();
+    EXPECT_EQ(r.left, (1280 - r.Width()) / 2);
+    EXPECT_EQ(r.top, (1024 - r.Height()) / 4);
+}
+
+TEST_F(Startup, ColourRuleOfProductAndResultLines)
+{
+    WriteFirmware(FirmwareBytes(256));
+    Open();
+    const ControlLook product = dlg->GetControlLook(IDC_PRODUCT_LINE);
+    EXPECT_TRUE(product.custom);
+    EXPECT_EQ(product.textColor, RGB(192, 0, 0));
+    EXPECT_EQ(product.font, (FontSpec{"Microsoft Sans Serif", 90, 700}));
+    EXPECT_TRUE(product.transparentBackground);
+
+    EXPECT_FALSE(dlg->GetControlLook(IDC_RESULT).custom);
+    dlg->m_waitingForBootLoader = 1;
+    EXPECT_EQ(dlg->GetControlLook(IDC_RESULT), product);
+    dlg->m_waitingForBootLoader = 0;
+    EXPECT_FALSE(dlg->GetControlLook(IDC_RESULT).custom);
+    EXPECT_FALSE(dlg->GetControlLook(IDC_PROGRESS).custom);
+}
+
+struct DescriptionCase {
+    const char* name;
+    const char* content;   // nullptr: no description file
+    bool hexPresent;
+    const char* expectedBox;   // nullptr: none
+    bool beginEnabled;
+    const char* versionLine;
+};
+
+void PrintTo(const DescriptionCase& c, std::ostream* os) { *os << c.name; }
+
+class FirmwareFilesAtStart : public UpdateFixture, public ::testing::WithParamInterface<DescriptionCase> {};
+
+TEST_P(FirmwareFilesAtStart, DecideWhetherAnUpdateIsPossible)
+{
+    const auto& c = GetParam();
+    if (c.content)
+        WriteDescription(c.content);
+    if (c.hexPresent)
+        WriteProgramFile("fw.hex", ":00000001FF\n");
+    Open();
+    std::string expectedBox = c.expectedBox ? c.expectedBox : "";
+    if (expectedBox == "description")
+        expectedBox = "Unable to open the firmware description file:     \n     " + m_programDir +
+                      "Tollvane-QX-R_with_Rd_Sw_Conn.txt     \n\nFirmware update wil be disabled.";
+    if (expectedBox.empty()) {
+        EXPECT_TRUE(Boxes().empty());
+    } else {
+        ASSERT_EQ(Boxes().size(), 1u);
+        EXPECT_EQ(Boxes()[0].text, expectedBox);
+        EXPECT_EQ(Boxes()[0].caption, "Tollvane QX-R Update");
+        EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
+    }
+    EXPECT_EQ(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE), c.beginEnabled);
+    EXPECT_EQ(Status(IDC_FIRMWARE_VERSION), c.versionLine);
+    EXPECT_EQ(dlg->m_firmwareVersion.empty(), dlg->m_hexFileName.empty());
+    EXPECT_EQ(dlg->m_wakePrompt, "");
+}
+
+const DescriptionCase kDescriptions[] = {
+    {"TwoLines", "4.12\nfw.hex\n", true, nullptr, true, "Firmware version  =  4.12"},
+    {"ThirdLineIgnored", "4.12\r\nfw.hex\r\nANY OPTION AT ALL\r\n", true, nullptr, true,
+     "Firmware version  =  4.12"},
+    {"BlanksKept", " 4.12 \nfw.hex", true, nullptr, true, "Firmware version  =   4.12 "},
+    {"OneLine", "4.12\n", true, nullptr, false, "Firmware version  =  "},
+    {"NoDescription", nullptr, true, "description", false, "Firmware version  =  "},
+    {"HexMissing", "4.12\nfw.hex\n", false, "Unable to open the firmware hex file:     \n     fw.hex     ", false,
+     "Firmware version  =  "},
+    {"EmptyHexName", "4.12\n\n", true, "Unable to open the firmware hex file:     \n          ", false,
+     "Firmware version  =  "},
+};
+
+INSTANTIATE_TEST_SUITE_P(Description, FirmwareFilesAtStart, ::testing::ValuesIn(kDescriptions),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Startup, FirmwareFileLineShowsTheModificationTime)
+{
+    WriteFirmware(FirmwareBytes(256));
+    // 5 March 2011, 14:07:09 local time.
+    struct tm t {};
+    t.tm_year = 111;
+    t.tm_mon = 2;
+    t.tm_mday = 5;
+    t.tm_hour = 14;
+    t.tm_min = 7;
+    t.tm_sec = 9;
+    t.tm_isdst = -1;
+    const struct timeval times[2] = {{mktime(&t), 0}, {mktime(&t), 0}};
+    ASSERT_EQ(utimes((m_programDir + "firmware.hex").c_str(), times), 0);
+    Open();
+    EXPECT_EQ(Status(IDC_FIRMWARE_FILE), "Firmware file  =  firmware.hex     (3-5-2011,  2:07:09 PM)");
+}
+
+TEST_F(Startup, EnterDoesNothingAndDoneEndsTheWindow)
+{
+    WriteFirmware(FirmwareBytes(256));
+    Open();
+    dlg->SendMessage(WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(dlg->HasEnded());
+    ui.Click(*dlg, IDCANCEL);
+    EXPECT_TRUE(dlg->HasEnded());
+    EXPECT_EQ(dlg->Result(), IDCANCEL);
+}
+
+TEST(ProgramDirectory, FromTheCommandLine)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"\"D:\\Program Files\\Updater\\update.exe\" /x", "D:\\Program Files\\Updater\\"},
+        {"\"  D:\\Program Files\\Updater\\update.exe\"", "D:\\Program Files\\Updater\\"},
+        {"D:\\Tools\\update.exe /x", "D:\\Tools\\"},
+        {"D:\\Tools\\update.exe", "D:\\Tools\\"},
+        {"update.exe", ""},
+        {"\"D:\\Tools\\update.exe", ""},
+        {"", ""},
+    };
+    for (const auto& [line, dir] : cases)
+        EXPECT_EQ(ProgramDirFromCommandLine(line), dir) << line;
+}
+
+TEST(TempDirectory, PrefersTheUsersOwn)
+{
+    const std::string saved = getenv("XDG_RUNTIME_DIR") ? getenv("XDG_RUNTIME_DIR") : "";
+    const std::string savedTmp = getenv("TMPDIR") ? getenv("TMPDIR") : "";
+    setenv("XDG_RUNTIME_DIR", "/nonexistent-dir", 1);
+    setenv("TMPDIR", "/", 1);
+    EXPECT_EQ(UserTempDirectory(), "/");
+    setenv("XDG_RUNTIME_DIR", "/tmp", 1);
+    EXPECT_EQ(UserTempDirectory(), "/tmp/");
+    unsetenv("XDG_RUNTIME_DIR");
+    unsetenv("TMPDIR");
+    EXPECT_EQ(UserTempDirectory(), "/tmp/");
+    if (!saved.empty())
+        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    if (!savedTmp.empty())
+        setenv("TMPDIR", savedTmp.c_str(), 1);
+}
+
+} // namespace
+} // namespace tvqx::testing

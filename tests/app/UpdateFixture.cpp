@@ -1,0 +1,120 @@
+#include "UpdateFixture.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace tvqx::testing {
+
+std::string MakeHex(const std::vector<uint8_t>& data, uint16_t address)
+{
+    std::string hex;
+    char line[80];
+    for (size_t off = 0; off < data.size(); off += 16) {
+        const size_t n = std::min<size_t>(16, data.size() - off);
+        const unsigned a = address + off;
+        unsigned sum = n + (a >> 8) + (a & 0xFF);
+        std::snprintf(line, sizeof line, ":%02X%04X00", static_cast<unsigned>(n), a & 0xFFFF);
+        hex += line;
+        for (size_t i = 0; i < n; ++i) {
+            std::snprintf(line, sizeof line, "%02X", data[off + i]);
+            hex += line;
+            sum += data[off + i];
+        }
+        std::snprintf(line, sizeof line, "%02X\r\n", (256 - (sum & 0xFF)) & 0xFF);
+        hex += line;
+    }
+    return hex + ":00000001FF\r\n";
+}
+
+std::vector<uint8_t> FirmwareBytes(size_t count)
+{
+    std::vector<uint8_t> bytes(count);
+    uint32_t x = 0x12345678;
+    for (auto& b : bytes) {
+        x = x * 1103515245u + 12345u;
+        b = static_cast<uint8_t>(x >> 16);
+    }
+    return bytes;
+}
+
+UpdateFixture::UpdateFixture()
+{
+    char pattern[] = "/tmp/tvqx-app-XXXXXX";
+    m_root = mkdtemp(pattern);
+    m_programDir = m_root + "/program/";
+    m_tempDir = m_root + "/temp/";
+    std::filesystem::create_directories(m_programDir);
+    std::filesystem::create_directories(m_tempDir);
+    inventory.Set(std::vector<PortEntry>{{"COM1", "/dev/null"}, {"COM3", "/dev/null"}});
+    UseDevice({});
+}
+
+UpdateFixture::~UpdateFixture()
+{
+    if (dlg && dlg->IsCreated())
+        ui.Destroy(*dlg);
+    dlg.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(m_root, ec);
+}
+
+void UpdateFixture::WriteProgramFile(const std::string& name, const std::string& content)
+{
+    std::ofstream(m_programDir + name, std::ios::binary) << content;
+}
+
+void UpdateFixture::WriteDescription(const std::string& content)
+{
+    WriteProgramFile("Tollvane-QX-R_with_Rd_Sw_Conn.txt", content);
+}
+
+void UpdateFixture::WriteFirmware(const std::vector<uint8_t>& image)
+{
+    WriteDescription("QX-R 4.12\r\nfirmware.hex\r\n");
+    WriteProgramFile("firmware.hex", MakeHex(image));
+}
+
+void UpdateFixture::UseDevice(sim::PageBootLoaderFaults faults)
+{
+    device = std::make_unique<sim::PageBootLoader>(std::move(faults));
+    ports.Attach(kDevicePort, *device);
+}
+
+void UpdateFixture::Open()
+{
+    dlg = std::make_unique<CTVQX_UpdateDlg>(services);
+    dlg->m_programDir = m_programDir;
+    dlg->m_tempDir = m_tempDir;
+    ui.Create(*dlg);
+}
+
+void UpdateFixture::RunUpdate()
+{
+    clickMs = clock.Now();
+    ui.Click(*dlg, IDC_BEGIN_UPDATE);
+}
+
+std::vector<uint64_t> UpdateFixture::ArrivalTimes() const
+{
+    std::vector<uint64_t> times;
+    for (const auto& r : device->Received())
+        times.push_back(r.timeMs - clickMs);
+    return times;
+}
+
+std::vector<uint8_t> UpdateFixture::LineBytes() const
+{
+    std::vector<uint8_t> bytes;
+    for (const auto& r : device->Received())
+        bytes.push_back(r.value);
+    return bytes;
+}
+
+std::vector<uint8_t> UpdateFixture::FlashPrefix(size_t n) const
+{
+    return {device->Flash().begin(), device->Flash().begin() + static_cast<long>(n)};
+}
+
+} // namespace tvqx::testing

@@ -1,0 +1,73 @@
+#pragma once
+// A whole program on virtual time: the main window on the headless backend, a
+// simulated boot loader on COM3, firmware files in a scratch directory.
+
+#include "app/TVQX_UpdateDlg.h"
+#include "platform/PortInventory.h"
+#include "platform/Profile.h"
+#include "platform/ShellOpen.h"
+#include "platform/TickClock.h"
+#include "platform/WindowDirectory.h"
+#include "serial/SimulatedPortLayer.h"
+#include "sim/PageBootLoader.h"
+#include "ui/headless/HeadlessBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tvqx::testing {
+
+// Intel HEX text for `data` placed at `address`, 16 bytes a record, with the
+// end record.
+std::string MakeHex(const std::vector<uint8_t>& data, uint16_t address = 0);
+// Bytes that look like firmware: not all alike, so misplaced pages show.
+std::vector<uint8_t> FirmwareBytes(size_t count);
+
+class UpdateFixture : public ::testing::Test {
+protected:
+    static constexpr int kDevicePort = 3;
+    static constexpr uint64_t kStartMs = 10'000;
+
+    UpdateFixture();
+    ~UpdateFixture() override;
+
+    // Firmware files beside the program.
+    void WriteDescription(const std::string& content);
+    void WriteProgramFile(const std::string& name, const std::string& content);
+    void WriteFirmware(const std::vector<uint8_t>& image);   // description + HEX
+    // The boot loader on COM3 with these faults (before Open()).
+    void UseDevice(sim::PageBootLoaderFaults faults);
+    // Creates the main window (its initialisation runs).
+    void Open();
+    // Presses "Begin Update" and returns once the run has ended.
+    void RunUpdate();
+
+    std::string ImagePath() const { return m_tempDir + "Hex.tmp"; }
+    std::string Status(int id) const { return dlg->GetDlgItemText(id); }
+    const std::vector<MessageBoxRecord>& Boxes() const { return ui.MessageBoxes(); }
+    // Times (relative to the click) at which each byte reached the device.
+    std::vector<uint64_t> ArrivalTimes() const;
+    std::vector<uint8_t> LineBytes() const;
+    std::vector<uint8_t> FlashPrefix(size_t n) const;
+
+    VirtualTickClock clock{kStartMs};
+    HeadlessBackend ui{clock};
+    std::unique_ptr<sim::PageBootLoader> device;
+    SimulatedPortLayer ports{clock};
+    FixedPortInventory inventory;
+    MemoryProfile profile;
+    FakeWindowDirectory windows;
+    RecordingShellOpen shell;
+    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
+    std::unique_ptr<CTVQX_UpdateDlg> dlg;
+    uint64_t clickMs = 0;
+
+    std::string m_root;
+    std::string m_programDir;
+    std::string m_tempDir;
+};
+
+} // namespace tvqx::testing

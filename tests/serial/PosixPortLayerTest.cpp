@@ -1,0 +1,117 @@
+// CRS232 over the termios port layer on a real pseudo-terminal. The test holds
+// the master side, playing the device; the port opens the slave as COM5.
+
+#include "serial/CRS232.h"
+#include "serial/PosixPortLayer.h"
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tvqx::test {
+namespace {
+
+class PosixPort : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char name[256] = {};
+        ASSERT_EQ(::openpty(&m_master, &m_slave, name, nullptr, nullptr), 0);
+        m_slavePath = name;
+        ASSERT_EQ(port.Open(5, 19200, 'N', 8, 1), 1);
+    }
+    void TearDown() override
+    {
+        port.Close();
+        for (int fd : {m_master, m_slave})
+            if (fd >= 0)
+                ::close(fd);
+    }
+    termios SlaveSettings()
+    {
+        termios t {};
+        EXPECT_EQ(::tcgetattr(m_slave, &t), 0);
+        return t;
+    }
+
+    int m_master = -1;
+    int m_slave = -1;
+    std::string m_slavePath;
+    PosixPortLayer layer {[this](int n) { return n == 5 ? m_slavePath : std::string(); }};
+    RealTickClock clock;   // only ever waits for bytes already on their way
+    CRS232 port {layer, clock};
+};
+
+TEST_F(PosixPort, OpenSetsARawLineWithoutFlowControl)
+{
+    termios t = SlaveSettings();
+    EXPECT_EQ(::cfgetospeed(&t), speed_t(B19200));
+    EXPECT_EQ(t.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL | CREAD), tcflag_t(CS8 | CLOCAL | CREAD));
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0u);
+    EXPECT_EQ(t.c_oflag & OPOST, 0u);
+
+    port.ChangeSettings(115200, 'N', '8');
+    EXPECT_EQ(::cfgetospeed(&(t = SlaveSettings())), speed_t(B115200));
+    // A pseudo-terminal forces 8 data bits and drops PARENB; the rest of
+    // mark parity still shows.
+    ASSERT_EQ(port.Open(5, 9600, 'M', 8, 2), 1);
+    EXPECT_EQ((t = SlaveSettings()).c_cflag & (PARODD | CMSPAR | CSTOPB), tcflag_t(PARODD | CMSPAR | CSTOPB));
+}
+
+TEST_F(PosixPort, ReadWriteAndPurge)
+{
+    uint8_t buf[16] = {};
+    EXPECT_EQ(port.Read(buf, sizeof buf), 0u);   // nothing there: back at once
+
+    ASSERT_EQ(::write(m_master, "hi\r\nabc", 7), 7);
+    EXPECT_EQ(port.ReadCount(buf, 5, 2000), 5);
+    EXPECT_EQ(std::string(buf, buf + 5), "hi\r\na");   // no line discipline in between
+    for (int i = 0; i < 2000 && port.BytesWaiting() < 2; ++i)
+        clock.Idle();
+    EXPECT_EQ(port.BytesWaiting(), 2u);
+    EXPECT_NE(port.PurgeInput(), 0);
+    EXPECT_EQ(port.BytesWaiting(), 0u);
+
+    EXPECT_NE(port.WriteString("~#&\r\n"), 0);
+    EXPECT_NE(port.WriteByte(0xFF), 0);
+    char got[8] = {};
+    pollfd p {m_master, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 2000), 1);
+    EXPECT_EQ(::read(m_master, got, sizeof got), 6);
+    EXPECT_STREQ(got, "~#&\r\n\xFF");
+
+    uint32_t word = 123;   // no modem lines on a pseudo-terminal: no error either
+    EXPECT_NE(port.GetModemStatus(&word), 0);
+    EXPECT_EQ(word, 0u);
+    EXPECT_NE(port.EscapeFunction(SETDTR), 0);
+}
+
+TEST_F(PosixPort, PortIsHeldExclusivelyUntilClosed)
+{
+    CRS232 other(layer, clock);
+    EXPECT_EQ(other.Open(5, 9600, 'N', 8, 1), 0);
+    EXPECT_EQ(other.GetPortNumber(), -1);
+    port.Close();
+    EXPECT_EQ(port.GetPortNumber(), -1);
+    EXPECT_EQ(other.Open(5, 9600, 'N', 8, 1), 1);
+    EXPECT_EQ(port.Open(6, 9600, 'N', 8, 1), 0);   // no such port
+}
+
+TEST_F(PosixPort, VanishedDeviceFailsWithoutBlocking)
+{
+    ::close(m_master);
+    m_master = -1;
+    uint8_t buf[4];
+    EXPECT_EQ(port.WriteString("abc"), 0);
+    EXPECT_EQ(port.Read(buf, sizeof buf), 0u);
+    EXPECT_EQ(port.ReadCount(buf, 1, 5), 0);
+    port.Close();
+    EXPECT_EQ(port.GetPortNumber(), -1);
+}
+
+} // namespace
+} // namespace tvqx::test

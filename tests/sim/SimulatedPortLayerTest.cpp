@@ -1,0 +1,157 @@
+#include "serial/SimulatedPortLayer.h"
+#include "sim/PageBootLoader.h"
+#include "tests/sim/BootLineDriver.h"
+
+#include <gtest/gtest.h>
+
+namespace tvqx {
+namespace {
+
+using sim::PageBootLoader;
+using sim::PageBootLoaderFaults;
+using sim::test::Bytes;
+
+Dcb LineSettings(uint32_t baud)
+{
+    Dcb dcb;
+    dcb.BaudRate = baud;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    return dcb;
+}
+
+void Write(PortHandle& port, const std::vector<uint8_t>& bytes)
+{
+    uint32_t written = 0;
+    port.WriteFile(bytes.data(), static_cast<uint32_t>(bytes.size()), &written);
+}
+
+uint32_t Waiting(PortHandle& port)
+{
+    uint32_t count = 0;
+    port.BytesInQueue(&count);
+    return count;
+}
+
+// The program's polling read of one byte: -1 when `ms` pass without one.
+int ReadWithin(PortHandle& port, VirtualTickClock& clock, uint32_t ms)
+{
+    for (const uint64_t start = clock.Now(); clock.Now() - start < ms; clock.Idle()) {
+        uint8_t byte = 0;
+        uint32_t read = 0;
+        if (Waiting(port) > 0 && port.ReadFile(&byte, 1, &read) && read == 1)
+            return byte;
+    }
+    return -1;
+}
+
+struct LinkTest : testing::Test {
+    VirtualTickClock clock;
+    SimulatedPortLayer layer{clock};
+};
+
+TEST_F(LinkTest, PortOpensOnceAndItsLinesPowerTheDevice)
+{
+    PageBootLoader device;
+    layer.Attach(3, device);
+    EXPECT_EQ(layer.CreateFile(2), nullptr);
+    auto port = layer.CreateFile(3);
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(layer.CreateFile(3), nullptr);
+    uint32_t status = 0;
+    port->SetCommState(LineSettings(9600));
+    port->GetCommModemStatus(&status);
+    EXPECT_EQ(status, MS_DSR_ON);
+    clock.Advance(10);
+    port->EscapeCommFunction(CLRDTR);
+    port->GetCommModemStatus(&status);
+    EXPECT_EQ(status, 0u);
+    port->EscapeCommFunction(SETDTR);
+    clock.Advance(10);
+    port.reset();
+    EXPECT_NE(layer.CreateFile(3), nullptr);
+    EXPECT_EQ(layer.Calls(), (std::vector<std::string>{"CreateFile", "CreateFile", "CreateFile", "SetCommState",
+                                                       "GetCommModemStatus", "EscapeCommFunction",
+                                                       "GetCommModemStatus", "EscapeCommFunction", "CloseHandle",
+                                                       "CreateFile", "CloseHandle"}));
+    std::string events;
+    for (const sim::PowerEvent& e : device.PowerEvents())
+        events += (e.on ? "+" : "-") + std::to_string(e.timeMs);
+    EXPECT_EQ(events, "+0-10+10-20");
+}
+
+TEST_F(LinkTest, InputQueueFillsOnVirtualTimeOnlyWhileOpen)
+{
+    PageBootLoaderFaults faults{.responseDelayMs = 100};
+    faults.noiseAt = {{5, Bytes("stale")}, {700, std::vector<uint8_t>(40000, 0x55)}};
+    PageBootLoader device(faults);
+    layer.Attach(1, device);
+    clock.Advance(10);
+    auto port = layer.CreateFile(1);
+    port->SetCommState(LineSettings(9600));
+    clock.Sleep(490);
+    Write(*port, Bytes("~#&TV-QX-R-205-7.31"));
+    EXPECT_EQ(device.Received().back().timeMs, 500u);
+
+    clock.Advance(99);
+    EXPECT_EQ(Waiting(*port), 0u);   // "stale" came before the open
+    clock.Advance(1);
+    EXPECT_EQ(Waiting(*port), 14u);
+    uint8_t buffer[8] = {};
+    uint32_t read = 0;
+    port->ReadFile(buffer, 5, &read);
+    EXPECT_EQ(std::string(buffer, buffer + read), "TVQXR");
+    port->PurgeComm(PURGE_RXCLEAR);
+    EXPECT_EQ(Waiting(*port), 0u);
+
+    clock.Advance(100);
+    EXPECT_EQ(Waiting(*port), SimulatedPortLayer::kInputQueueCapacity);
+    EXPECT_EQ(layer.DroppedBytes(1), 40000 - SimulatedPortLayer::kInputQueueCapacity);
+}
+
+// A whole update as the program runs it, on virtual time.
+TEST_F(LinkTest, CarriesAWholeUpdate)
+{
+    PageBootLoader device;
+    layer.Attach(4, device);
+    auto port = layer.CreateFile(4);
+    port->SetCommState(LineSettings(9600));
+    clock.Sleep(500);
+    Write(*port, Bytes("~#&TV-QX-R-205-7.31"));
+    std::string version;
+    for (int c; (c = ReadWithin(*port, clock, 3000)) >= 0 && c != '\r';)
+        version += static_cast<char>(c);
+    EXPECT_EQ(version, "TVQXR-1-4.00");
+    EXPECT_EQ(ReadWithin(*port, clock, 1000), '!');
+    const std::vector<uint8_t> data = sim::test::PageData(1);
+    for (uint8_t page = 0; page < 2; ++page) {
+        Write(*port, {0, page});
+        clock.Sleep(20);
+        Write(*port, data);
+        clock.Sleep(10);
+        Write(*port, {sim::test::Checksum(data)});
+        clock.Sleep(20);
+        EXPECT_EQ(ReadWithin(*port, clock, 3000), '!');
+    }
+    Write(*port, {0xFF, 0xFF});
+    clock.Sleep(20);
+    EXPECT_EQ(ReadWithin(*port, clock, 1000), '!');
+    port.reset();
+    EXPECT_TRUE(device.EndMarkerReceived());
+    EXPECT_EQ(std::vector<uint8_t>(device.Flash().begin() + 128, device.Flash().begin() + 256), data);
+}
+
+TEST_F(LinkTest, TellsTheDeviceTheLineSpeed)
+{
+    PageBootLoader device;
+    layer.Attach(1, device);
+    auto port = layer.CreateFile(1);
+    port->SetCommState(LineSettings(19200));
+    Write(*port, Bytes("~#&TV-QX-R-205-7.31"));
+    clock.Advance(3000);
+    EXPECT_EQ(Waiting(*port), 0u);
+    EXPECT_EQ(device.EntryCount(), 0u);
+}
+
+} // namespace
+} // namespace tvqx

@@ -1,0 +1,244 @@
+#include "ui/Dialog.h"
+
+namespace tvqx {
+
+CDialog::CDialog(const DialogTemplate& dialogTemplate, UiBackend& ui)
+    : m_ui(ui), m_template(dialogTemplate)
+{
+}
+
+CDialog::~CDialog() = default;
+
+INT_PTR CDialog::DoModal()
+{
+    return m_ui.RunModal(*this);
+}
+
+void CDialog::EndDialog(int result)
+{
+    m_result = result;
+    m_ended = true;
+    m_ui.EndModal(*this);
+}
+
+void CDialog::CreateFromTemplate()
+{
+    m_controls.clear();
+    for (const auto& c : m_template.controls) {
+        ControlState state;
+        state.text = c.text;
+        state.enabled = (c.style & CS_DISABLED) == 0;
+        state.visible = (c.style & CS_HIDDEN) == 0;
+        m_controls.push_back(state);
+    }
+    m_caption = m_template.caption;
+    if (m_template.style & DS_SYSMENU) {
+        m_systemMenu.emplace();
+        m_systemMenu->onChanged = [this] { m_ui.WindowChanged(*this); };
+    }
+    m_ended = false;
+    m_result = 0;
+    m_created = true;
+    OnInitDialog();
+}
+
+void CDialog::Destroy()
+{
+    if (!m_created)
+        return;
+    SendMessage(WM_DESTROY);
+    m_created = false;
+}
+
+LRESULT CDialog::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    for (const auto& entry : m_map) {
+        if (entry.message != message)
+            continue;
+        if (message == WM_COMMAND && entry.commandId != static_cast<int>(LOWORD(wParam)))
+            continue;
+        return entry.handler(wParam, lParam);
+    }
+    return DefWindowProc(message, wParam, lParam);
+}
+
+BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return m_ui.PostMessage(*this, message, wParam, lParam);
+}
+
+LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK)
+            OnOK();
+        else if (LOWORD(wParam) == IDCANCEL)
+            OnCancel();
+        return 0;
+    case WM_SYSCOMMAND:
+        // A dialog turns its Close command into Cancel, unless its Cancel
+        // button is disabled: then the window refuses to close.
+        if ((wParam & 0xFFF0) == SC_CLOSE && (!HasControl(IDCANCEL) || IsDlgItemEnabled(IDCANCEL)))
+            SendMessage(WM_COMMAND, IDCANCEL, 0);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void CDialog::OnMessage(UINT message, MessageHandler handler)
+{
+    m_map.push_back({message, -1, std::move(handler)});
+}
+
+void CDialog::OnCommand(int id, std::function<void()> handler)
+{
+    m_map.push_back({WM_COMMAND, id, [h = std::move(handler)](WPARAM, LPARAM) {
+                         h();
+                         return LRESULT(0);
+                     }});
+}
+
+int CDialog::IndexOf(int id) const
+{
+    if (id == IDC_STATIC)
+        return -1;
+    for (size_t i = 0; i < m_template.controls.size() && i < m_controls.size(); ++i)
+        if (m_template.controls[i].id == id)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void CDialog::Changed(int index)
+{
+    m_ui.ControlChanged(*this, index);
+}
+
+void CDialog::SetDlgItemText(int id, const std::string& text)
+{
+    const int i = IndexOf(id);
+    if (i < 0)
+        return;
+    m_controls[i].text = text;
+    Changed(i);
+}
+
+std::string CDialog::GetDlgItemText(int id) const
+{
+    const int i = IndexOf(id);
+    return i < 0 ? std::string() : m_controls[i].text;
+}
+
+void CDialog::EnableDlgItem(int id, bool enable)
+{
+    const int i = IndexOf(id);
+    if (i < 0 || m_controls[i].enabled == enable)
+        return;
+    m_controls[i].enabled = enable;
+    Changed(i);
+}
+
+bool CDialog::IsDlgItemEnabled(int id) const
+{
+    const int i = IndexOf(id);
+    return i >= 0 && m_controls[i].enabled;
+}
+
+void CDialog::ShowDlgItem(int id, bool show)
+{
+    const int i = IndexOf(id);
+    if (i < 0 || m_controls[i].visible == show)
+        return;
+    m_controls[i].visible = show;
+    Changed(i);
+}
+
+bool CDialog::IsDlgItemVisible(int id) const
+{
+    const int i = IndexOf(id);
+    return i >= 0 && m_controls[i].visible;
+}
+
+void CDialog::CheckRadioButton(int firstId, int lastId, int checkId)
+{
+    for (int id = firstId; id <= lastId; ++id) {
+        const int i = IndexOf(id);
+        if (i < 0)
+            continue;
+        const bool check = id == checkId;
+        if (m_controls[i].checked != check) {
+            m_controls[i].checked = check;
+            Changed(i);
+        }
+    }
+}
+
+int CDialog::GetCheckedRadioButton(int firstId, int lastId) const
+{
+    for (int id = firstId; id <= lastId; ++id) {
+        const int i = IndexOf(id);
+        if (i >= 0 && m_controls[i].checked)
+            return id;
+    }
+    return 0;
+}
+
+void CDialog::CheckDlgButton(int id, bool check)
+{
+    const int i = IndexOf(id);
+    if (i < 0 || m_controls[i].checked == check)
+        return;
+    m_controls[i].checked = check;
+    Changed(i);
+}
+
+bool CDialog::IsDlgButtonChecked(int id) const
+{
+    const int i = IndexOf(id);
+    return i >= 0 && m_controls[i].checked;
+}
+
+void CDialog::SetWindowText(const std::string& caption)
+{
+    m_caption = caption;
+    m_ui.WindowChanged(*this);
+}
+
+SystemMenu* CDialog::GetSystemMenu()
+{
+    return m_systemMenu ? &*m_systemMenu : nullptr;
+}
+
+const SystemMenu* CDialog::GetSystemMenu() const
+{
+    return m_systemMenu ? &*m_systemMenu : nullptr;
+}
+
+Rect CDialog::GetWindowRect() const
+{
+    const Size size = m_ui.GetWindowSize(*this);
+    return {m_position.x, m_position.y, m_position.x + size.cx, m_position.y + size.cy};
+}
+
+void CDialog::MoveWindow(int x, int y, int /*width*/, int /*height*/, bool repaint)
+{
+    // The program's dialogs have a fixed size; only the position moves.
+    m_position = {x, y};
+    m_ui.WindowChanged(*this);
+    if (repaint)
+        m_ui.Invalidate(*this, true);
+}
+
+void CDialog::SetIcon(int iconResource, bool big)
+{
+    (big ? m_bigIcon : m_smallIcon) = iconResource;
+    m_ui.WindowChanged(*this);
+}
+
+ControlLook CDialog::GetControlLook(int id)
+{
+    return OnCtlColor(id, ControlLook{});
+}
+
+} // namespace tvqx

@@ -1,0 +1,123 @@
+#pragma once
+// A dialog: its template, the state of each control, its message map and the
+// operations the program's handlers call. It holds no toolkit object; the
+// backend draws what it holds and feeds user input back as messages.
+
+#include "ui/DialogTemplate.h"
+#include "ui/SystemMenu.h"
+#include "ui/UiBackend.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tvqx {
+
+struct ControlState {
+    std::string text;
+    bool enabled = true;
+    bool visible = true;
+    bool checked = false;
+};
+
+class CDialog {
+public:
+    CDialog(const DialogTemplate& dialogTemplate, UiBackend& ui);
+    virtual ~CDialog();
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    INT_PTR DoModal();
+    void EndDialog(int result);
+
+    // Overridables, as the framework's dialog has them.
+    virtual BOOL OnInitDialog() { return TRUE; }
+    virtual void OnOK() { EndDialog(IDOK); }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // Colour rule: given the default look of a control, the look to use.
+    virtual ControlLook OnCtlColor(int /*controlId*/, const ControlLook& defaultLook) { return defaultLook; }
+
+    // Message dispatch through the message map.
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    // Controls, by id.
+    bool HasControl(int id) const { return IndexOf(id) >= 0; }
+    void SetDlgItemText(int id, const std::string& text);
+    std::string GetDlgItemText(int id) const;
+    void EnableDlgItem(int id, bool enable);   // GetDlgItem(id)->EnableWindow(enable)
+    bool IsDlgItemEnabled(int id) const;
+    void ShowDlgItem(int id, bool show);
+    bool IsDlgItemVisible(int id) const;
+    void CheckRadioButton(int firstId, int lastId, int checkId);
+    int GetCheckedRadioButton(int firstId, int lastId) const;
+    void CheckDlgButton(int id, bool check);
+    bool IsDlgButtonChecked(int id) const;
+
+    // The window.
+    void SetWindowText(const std::string& caption);
+    const std::string& GetWindowText() const { return m_caption; }
+    SystemMenu* GetSystemMenu();   // null when the window has none
+    const SystemMenu* GetSystemMenu() const;
+    Rect GetWindowRect() const;
+    void MoveWindow(int x, int y, int width, int height, bool repaint);
+    void SetIcon(int iconResource, bool big);
+    int GetIcon(bool big) const { return big ? m_bigIcon : m_smallIcon; }
+    bool IsIconic() const { return m_ui.IsIconic(*this); }
+    void InvalidateRect(bool erase) { m_ui.Invalidate(*this, erase); }
+    void UpdateWindow() { m_ui.UpdateWindow(*this); }
+    UINT_PTR SetTimer(UINT_PTR id, UINT periodMs) { return m_ui.SetTimer(*this, id, periodMs); }
+    BOOL KillTimer(UINT_PTR id) { return m_ui.KillTimer(*this, id); }
+    int MessageBox(const std::string& text, const std::string& caption, UINT type)
+    {
+        return m_ui.MessageBox(this, text, caption, type);
+    }
+
+    // For backends.
+    const DialogTemplate& Template() const { return m_template; }
+    const std::vector<ControlState>& Controls() const { return m_controls; }
+    ControlLook GetControlLook(int id);   // the default look run through OnCtlColor
+    bool IsCreated() const { return m_created; }
+    bool HasEnded() const { return m_ended; }
+    int Result() const { return m_result; }
+    // The backend creates the window: control states from the template, then
+    // WM_INITDIALOG. And tears it down: WM_DESTROY.
+    void CreateFromTemplate();
+    void Destroy();
+    UiBackend& Ui() { return m_ui; }
+
+protected:
+    using MessageHandler = std::function<LRESULT(WPARAM, LPARAM)>;
+    void OnMessage(UINT message, MessageHandler handler);
+    void OnCommand(int id, std::function<void()> handler);
+    // Processing for messages the map does not handle.
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+    UiBackend& m_ui;
+
+private:
+    int IndexOf(int id) const;
+    void Changed(int index);
+
+    struct MapEntry {
+        UINT message;
+        int commandId;   // for WM_COMMAND entries; -1 otherwise
+        MessageHandler handler;
+    };
+
+    DialogTemplate m_template;
+    std::vector<ControlState> m_controls;
+    std::vector<MapEntry> m_map;
+    std::string m_caption;
+    std::optional<SystemMenu> m_systemMenu;
+    Point m_position;
+    int m_bigIcon = 0;
+    int m_smallIcon = 0;
+    bool m_created = false;
+    bool m_ended = false;
+    int m_result = 0;
+};
+
+} // namespace tvqx

@@ -1,0 +1,65 @@
+#pragma once
+// What a window toolkit does for the dialogs: run a modal loop, queue and
+// dispatch messages, drive timers, show message boxes and the wait cursor,
+// and draw a dialog's state. The headless backend does all of it in memory on
+// an injected clock; the window backends do it on screen.
+
+#include "ui/WinTypes.h"
+
+#include <string>
+
+namespace tvqx {
+
+class CDialog;
+
+class UiBackend {
+public:
+    virtual ~UiBackend() = default;
+
+    // Creates the dialog's window, initialises it (WM_INITDIALOG), processes
+    // messages until EndDialog, destroys the window (WM_DESTROY) and returns
+    // the EndDialog result.
+    virtual INT_PTR RunModal(CDialog& dialog) = 0;
+    // The dialog called EndDialog; its modal loop ends once the current
+    // message has been handled.
+    virtual void EndModal(CDialog& dialog) = 0;
+
+    virtual BOOL PostMessage(CDialog& target, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+    // Retrieves one message (waiting for one if none is queued) and dispatches
+    // it. False when the loop should end (nothing can ever arrive any more).
+    virtual bool PumpMessage() = 0;
+
+    virtual UINT_PTR SetTimer(CDialog& target, UINT_PTR id, UINT periodMs) = 0;
+    virtual BOOL KillTimer(CDialog& target, UINT_PTR id) = 0;
+
+    virtual int MessageBox(CDialog* owner, const std::string& text, const std::string& caption,
+                           UINT type) = 0;
+
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+
+    // Screen size in pixels, and a dialog's outer window size in pixels.
+    virtual Size GetScreenSize() = 0;
+    virtual Size GetWindowSize(const CDialog& dialog) = 0;
+
+    // The dialog's state changed; backends that draw bring the window up to date.
+    virtual void ControlChanged(CDialog&, int /*controlIndex*/) {}
+    virtual void WindowChanged(CDialog&) {}     // caption, position, icon, menu
+    virtual void Invalidate(CDialog&, bool /*erase*/) {}
+    virtual void UpdateWindow(CDialog&) {}
+    virtual bool IsIconic(const CDialog&) { return false; }
+};
+
+// Shows the wait cursor for its lifetime.
+class CWaitCursor {
+public:
+    explicit CWaitCursor(UiBackend& ui) : m_ui(ui) { m_ui.BeginWaitCursor(); }
+    ~CWaitCursor() { m_ui.EndWaitCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    UiBackend& m_ui;
+};
+
+} // namespace tvqx

@@ -1,0 +1,250 @@
+#include "ui/headless/HeadlessBackend.h"
+
+#include <algorithm>
+
+namespace tvqx {
+
+namespace {
+
+// Queue entries for user input, kept apart from window messages (whose
+// numbers fit in 16 bits) so that input is judged when it is taken from the
+// queue, as a real toolkit judges a click when it processes it.
+constexpr UINT kUserClick = 0x10000001;
+constexpr UINT kUserSystemMenu = 0x10000002;
+
+// Windows' MulDiv: rounds half away from zero.
+int MulDiv(int value, int numerator, int denominator)
+{
+    const long long product = static_cast<long long>(value) * numerator;
+    const long long half = denominator / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
+}
+
+} // namespace
+
+HeadlessBackend::HeadlessBackend(TickClock& clock)
+    : m_clock(clock), m_virtual(dynamic_cast<VirtualTickClock*>(&clock))
+{
+}
+
+INT_PTR HeadlessBackend::RunModal(CDialog& dialog)
+{
+    Create(dialog);
+    if (onModalStart && !dialog.HasEnded())
+        onModalStart(dialog);
+    while (!dialog.HasEnded()) {
+        if (!PumpMessage()) {
+            // Nothing can ever arrive any more: the user walks away by closing
+            // the dialog, which is what a dialog does with its Close command.
+            dialog.SendMessage(WM_COMMAND, IDCANCEL, 0);
+            if (!dialog.HasEnded())
+                dialog.EndDialog(IDCANCEL);
+        }
+    }
+    const INT_PTR result = dialog.Result();
+    Destroy(dialog);
+    return result;
+}
+
+void HeadlessBackend::EndModal(CDialog&)
+{
+    // The modal loop looks at HasEnded() after every message.
+}
+
+void HeadlessBackend::Create(CDialog& dialog)
+{
+    m_live.push_back(&dialog);
+    dialog.CreateFromTemplate();
+}
+
+void HeadlessBackend::Destroy(CDialog& dialog)
+{
+    dialog.Destroy();
+    Forget(dialog);
+}
+
+void HeadlessBackend::Forget(CDialog& dialog)
+{
+    std::erase_if(m_queue, [&](const Posted& p) { return p.target == &dialog; });
+    std::erase_if(m_timers, [&](const Timer& t) { return t.target == &dialog; });
+    std::erase(m_live, &dialog);
+}
+
+BOOL HeadlessBackend::PostMessage(CDialog& target, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (std::find(m_live.begin(), m_live.end(), &target) == m_live.end())
+        return FALSE;
+    m_queue.push_back({&target, message, wParam, lParam});
+    return TRUE;
+}
+
+HeadlessBackend::Timer* HeadlessBackend::DueTimer()
+{
+    const uint32_t now = m_clock.GetTickCount();
+    for (auto& t : m_timers)
+        if (now - t.last >= t.period)
+            return &t;
+    return nullptr;
+}
+
+bool HeadlessBackend::PumpMessage()
+{
+    for (;;) {
+        if (!m_queue.empty()) {
+            const Posted posted = m_queue.front();
+            m_queue.pop_front();
+            Dispatch(posted);
+            return true;
+        }
+        // Timer messages come only when nothing is posted, one per retrieval.
+        if (Timer* t = DueTimer()) {
+            t->last = m_clock.GetTickCount();
+            CDialog* target = t->target;
+            const UINT_PTR id = t->id;
+            target->SendMessage(WM_TIMER, id, 0);
+            return true;
+        }
+        if (m_virtual) {
+            uint64_t wait = UINT64_MAX;
+            const uint32_t now = m_clock.GetTickCount();
+            for (const auto& t : m_timers)
+                wait = std::min<uint64_t>(wait, t.period - (now - t.last));
+            if (m_virtual->HasPendingActions()) {
+                const uint64_t next = m_virtual->NextActionTime();
+                wait = std::min<uint64_t>(wait, next > m_virtual->Now() ? next - m_virtual->Now() : 0);
+            }
+            if (wait == UINT64_MAX)
+                return false;
+            // A scheduled action is an event from outside (the user, a test):
+            // the caller gets to look at the world it changed.
+            if (m_virtual->Advance(wait) > 0)
+                return true;
+        } else {
+            m_clock.Idle();
+        }
+    }
+}
+
+void HeadlessBackend::Dispatch(const Posted& posted)
+{
+    switch (posted.message) {
+    case kUserClick:
+        DoClick(*posted.target, static_cast<int>(posted.wParam));
+        break;
+    case kUserSystemMenu:
+        DoSystemMenu(*posted.target, static_cast<UINT>(posted.wParam));
+        break;
+    default:
+        posted.target->SendMessage(posted.message, posted.wParam, posted.lParam);
+        break;
+    }
+}
+
+UINT_PTR HeadlessBackend::SetTimer(CDialog& target, UINT_PTR id, UINT periodMs)
+{
+    const uint32_t now = m_clock.GetTickCount();
+    for (auto& t : m_timers) {
+        if (t.target == &target && t.id == id) {
+            t.period = periodMs;
+            t.last = now;
+            return id;
+        }
+    }
+    m_timers.push_back({&target, id, periodMs, now});
+    return id;
+}
+
+BOOL HeadlessBackend::KillTimer(CDialog& target, UINT_PTR id)
+{
+    const auto before = m_timers.size();
+    std::erase_if(m_timers, [&](const Timer& t) { return t.target == &target && t.id == id; });
+    return m_timers.size() != before ? TRUE : FALSE;
+}
+
+int HeadlessBackend::MessageBox(CDialog* owner, const std::string& text, const std::string& caption, UINT type)
+{
+    MessageBoxRecord record{text, caption, type, m_clock.GetTickCount(), owner ? owner->GetWindowText() : ""};
+    m_boxes.push_back(record);
+    if (onMessageBox)
+        onMessageBox(record);
+    return IDOK;
+}
+
+Size HeadlessBackend::GetWindowSize(const CDialog& dialog)
+{
+    // 8-point dialog font at 96 dpi: base units 6 x 13 pixels; a fixed
+    // dialog frame and caption around the client area.
+    const auto& t = dialog.Template();
+    return {MulDiv(t.cx, 6, 4) + 6, MulDiv(t.cy, 13, 8) + 29};
+}
+
+void HeadlessBackend::Invalidate(CDialog&, bool)
+{
+    m_invalid = true;
+}
+
+void HeadlessBackend::UpdateWindow(CDialog&)
+{
+    if (m_invalid)
+        ++m_repaints;
+    m_invalid = false;
+}
+
+void HeadlessBackend::Click(CDialog& dialog, int controlId)
+{
+    DoClick(dialog, controlId);
+}
+
+void HeadlessBackend::PostClick(CDialog& dialog, int controlId)
+{
+    PostMessage(dialog, kUserClick, static_cast<WPARAM>(controlId), 0);
+}
+
+void HeadlessBackend::ChooseSystemMenu(CDialog& dialog, UINT command)
+{
+    DoSystemMenu(dialog, command);
+}
+
+void HeadlessBackend::PostSystemMenu(CDialog& dialog, UINT command)
+{
+    PostMessage(dialog, kUserSystemMenu, command, 0);
+}
+
+void HeadlessBackend::DoClick(CDialog& dialog, int controlId)
+{
+    if (!dialog.HasControl(controlId) || !dialog.IsDlgItemEnabled(controlId) ||
+        !dialog.IsDlgItemVisible(controlId)) {
+        ++m_ignoredClicks;
+        return;
+    }
+    const auto& controls = dialog.Template().controls;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].id != controlId || controls[i].kind != ControlKind::AutoRadioButton)
+            continue;
+        // An automatic radio button clears the others of its group: the
+        // radio buttons from the group's first control to the next group.
+        size_t first = i;
+        while (first > 0 && !(controls[first].style & CS_GROUP) &&
+               controls[first - 1].kind == ControlKind::AutoRadioButton)
+            --first;
+        for (size_t j = first; j < controls.size() && controls[j].kind == ControlKind::AutoRadioButton; ++j) {
+            if (j > first && (controls[j].style & CS_GROUP))
+                break;
+            dialog.CheckDlgButton(controls[j].id, j == i);
+        }
+        break;
+    }
+    dialog.SendMessage(WM_COMMAND, static_cast<WPARAM>(controlId), 0);
+}
+
+void HeadlessBackend::DoSystemMenu(CDialog& dialog, UINT command)
+{
+    const SystemMenu* menu = dialog.GetSystemMenu();
+    if (!menu || !menu->IsEnabled(command)) {
+        ++m_ignoredClicks;
+        return;
+    }
+    dialog.SendMessage(WM_SYSCOMMAND, command, 0);
+}
+
+} // namespace tvqx
