@@ -4,6 +4,7 @@
 // the window reads them; time is simulated, so the run takes no real time.
 
 #include "app/FirmwareTexts.h"
+#include "app/TVQX_UpdateApp.h"
 #include "app/TVQX_UpdateDlg.h"
 #include "platform/Directories.h"
 #include "platform/File.h"
@@ -97,28 +98,35 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     };
 
-    const auto started = std::chrono::steady_clock::now();
-    const uint64_t startMs = clock.Now();
-    CTVQX_UpdateDlg dlg(services);
-    dlg.m_programDir = dir;
-    dlg.m_tempDir = UserTempDirectory();
-    ui.Create(dlg);
-    std::printf("Firmware directory: %s\nPort: COM%d (simulated device)\n\n", dir.c_str(), kPort);
-    ui.Click(dlg, IDC_BEGIN_UPDATE);
-    const double realMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+    // The program as it starts for real: the application runs the main
+    // window modally; once it is up, this "technician" presses Begin Update,
+    // reads the status lines and presses Done.
+    bool updated = false;
+    bool flashMatches = false;
+    ui.onModalStart = [&](CDialog& window) {
+        auto* dlg = dynamic_cast<CTVQX_UpdateDlg*>(&window);
+        if (!dlg)
+            return;   // a box opened from the window: nothing to do in it
+        std::printf("Firmware directory: %s\nPort: COM%d (simulated device)\n\n", dir.c_str(), kPort);
+        const auto started = std::chrono::steady_clock::now();
+        const uint64_t startMs = clock.Now();
+        ui.Click(*dlg, IDC_BEGIN_UPDATE);
+        const double realMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
 
-    for (int id : {IDC_FIRMWARE_FILE, IDC_FIRMWARE_VERSION, IDC_BOOTLOADER_VERSION, IDC_PROGRESS, IDC_RESULT})
-        std::printf("%s\n", dlg.GetDlgItemText(id).c_str());
-
-    const std::vector<uint8_t> image = ReadImage(dlg.m_tempDir + texts::kImageFileName);
-    const bool updated = dlg.GetDlgItemText(IDC_RESULT) == "Tollvane QX-R firmware successfully updated";
-    const bool flashMatches = !image.empty() && image.size() <= device.Flash().size() &&
-                              std::equal(image.begin(), image.end(), device.Flash().begin());
-    std::printf("\nDevice: %zu pages written, end marker %s; flash %s the %zu-byte image.\n",
-                device.PagesWritten().size(), device.EndMarkerReceived() ? "received" : "not received",
-                flashMatches ? "equals" : "does NOT equal", image.size());
-    std::printf("Simulated time %.1f s, real time %.1f ms.\n", (clock.Now() - startMs) / 1000.0, realMs);
-    ui.Destroy(dlg);
+        for (int id : {IDC_FIRMWARE_FILE, IDC_FIRMWARE_VERSION, IDC_BOOTLOADER_VERSION, IDC_PROGRESS, IDC_RESULT})
+            std::printf("%s\n", dlg->GetDlgItemText(id).c_str());
+        const std::vector<uint8_t> image = ReadImage(dlg->m_tempDir + texts::kImageFileName);
+        updated = dlg->GetDlgItemText(IDC_RESULT) == "Tollvane QX-R firmware successfully updated";
+        flashMatches = !image.empty() && image.size() <= device.Flash().size() &&
+                       std::equal(image.begin(), image.end(), device.Flash().begin());
+        std::printf("\nDevice: %zu pages written, end marker %s; flash %s the %zu-byte image.\n",
+                    device.PagesWritten().size(), device.EndMarkerReceived() ? "received" : "not received",
+                    flashMatches ? "equals" : "does NOT equal", image.size());
+        std::printf("Simulated time %.1f s, real time %.1f ms.\n", (clock.Now() - startMs) / 1000.0, realMs);
+        ui.Click(*dlg, IDCANCEL);
+    };
+    CTVQX_UpdateApp app(services, dir, UserTempDirectory());
+    app.InitInstance();
     return updated && flashMatches ? 0 : 1;
 }
