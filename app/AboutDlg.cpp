@@ -1,6 +1,7 @@
 #include "app/AboutDlg.h"
 
 #include "app/DialogTemplates.h"
+#include "app/WindowPlacement.h"
 #include "app/ProductInfo.h"
 #include "app/Resource.h"
 
@@ -18,9 +19,7 @@ std::string CAboutDlg::ContactText()
 BOOL CAboutDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    const Rect r = GetWindowRect();
-    const Size screen = m_ui.GetScreenSize();
-    MoveWindow((screen.cx - r.Width()) / 2, (screen.cy - r.Height()) / 4, r.Width(), r.Height(), true);
+    PlaceInUpperQuarter(*this);
     SetWindowText("About Tollvane QX-R Update");
     SetDlgItemText(IDC_ABOUT_PRODUCT, "Tollvane QX-R Firmware Update");
     SetDlgItemText(IDC_ABOUT_VERSION, "Version 2.0.0.38");

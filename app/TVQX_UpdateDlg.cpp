@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/DialogTemplates.h"
+#include "app/WindowPlacement.h"
 #include "app/MainWindowTexts.h"
 #include "platform/File.h"
 
@@ -52,10 +53,7 @@ BOOL CTVQX_UpdateDlg::OnInitDialog()
     }
     SetIcon(m_hIcon, true);
 
-    // A quarter of the free height above the window, three quarters below.
-    const Rect r = GetWindowRect();
-    const Size screen = m_ui.GetScreenSize();
-    MoveWindow((screen.cx - r.Width()) / 2, (screen.cy - r.Height()) / 4, r.Width(), r.Height(), true);
+    PlaceInUpperQuarter(*this);
 
     m_statusFont = FontSpec{texts::kStatusFontFace, 90, 700};
     SetDlgItemText(IDC_INSTRUCTIONS, texts::kInstructions);
