@@ -47,6 +47,11 @@ public:
     void Invalidate(CDialog& dialog, bool erase) override;
     void UpdateWindow(CDialog& dialog) override;
     bool IsIconic(const CDialog&) override { return m_iconic; }
+    void ControlChanged(CDialog& dialog, int controlIndex) override
+    {
+        if (onControlChanged)
+            onControlChanged(dialog, controlIndex);
+    }
 
     // A dialog shown without a modal loop of its own (tests drive it).
     void Create(CDialog& dialog);
@@ -76,6 +81,10 @@ public:
 
     // Called for every message box as it is shown (before it is answered OK).
     std::function<void(const MessageBoxRecord&)> onMessageBox;
+    // Called whenever a control's text, enabled state, visibility or check
+    // changes (index into the dialog's template), so a front end can follow
+    // the status lines as they change.
+    std::function<void(CDialog&, int)> onControlChanged;
     // Called once a dialog's modal loop has started (after its initialisation),
     // so that a test or front end can act in it.
     std::function<void(CDialog&)> onModalStart;
