@@ -40,7 +40,7 @@ inline void SpinFor(TickClock& clock, uint32_t ms)
 class RealTickClock final : public TickClock {
 public:
     uint32_t GetTickCount() override;
-    void Idle() override;   // sleeps about a millisecond
+    void Idle() override;   // rests until the tick next changes
     void Sleep(uint32_t ms) override;
 };
 
