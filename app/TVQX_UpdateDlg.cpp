@@ -92,7 +92,7 @@ ControlLook CTVQX_UpdateDlg::OnCtlColor(int controlId, const ControlLook& defaul
 void CTVQX_UpdateDlg::OnSysCommand(UINT id, LPARAM lParam)
 {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDlg about(m_ui);
+        CAboutDlg about(m_ui, m_services.shell);
         about.DoModal();
         return;
     }
@@ -121,7 +121,7 @@ void CTVQX_UpdateDlg::OnDestroy()
 
 void CTVQX_UpdateDlg::OnContactInfo()
 {
-    CAboutDlg about(m_ui);
+    CAboutDlg about(m_ui, m_services.shell);
     about.DoModal();
 }
 

@@ -38,8 +38,11 @@ void CDialog::CreateFromTemplate()
     }
     m_ended = false;
     m_result = 0;
+    m_focusId = 0;
     m_created = true;
-    OnInitDialog();
+    // TRUE asks for the focus on the first tab stop.
+    if (OnInitDialog() && m_focusId == 0)
+        MoveFocusToTabStop(false);
 }
 
 void CDialog::Destroy()
@@ -55,8 +58,14 @@ LRESULT CDialog::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
     for (const auto& entry : m_map) {
         if (entry.message != message)
             continue;
-        if (message == WM_COMMAND && entry.commandId != static_cast<int>(LOWORD(wParam)))
+        if (message == WM_COMMAND &&
+            (entry.commandId != static_cast<int>(LOWORD(wParam)) || entry.notifyCode != HIWORD(wParam)))
             continue;
+        if (message == WM_NOTIFY) {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (!header || entry.commandId != static_cast<int>(header->idFrom) || entry.notifyCode != header->code)
+                continue;
+        }
         return entry.handler(wParam, lParam);
     }
     return DefWindowProc(message, wParam, lParam);
@@ -67,10 +76,12 @@ BOOL CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return m_ui.PostMessage(*this, message, wParam, lParam);
 }
 
-LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM)
+LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
+        if (HIWORD(wParam) != BN_CLICKED)
+            return 0;   // a notification nobody asked for
         if (LOWORD(wParam) == IDOK)
             OnOK();
         else if (LOWORD(wParam) == IDCANCEL)
@@ -82,6 +93,17 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM)
         if ((wParam & 0xFFF0) == SC_CLOSE && (!HasControl(IDCANCEL) || IsDlgItemEnabled(IDCANCEL)))
             SendMessage(WM_COMMAND, IDCANCEL, 0);
         return 0;
+    case WM_NEXTDLGCTL:
+        if (lParam) {
+            if (HasControl(static_cast<int>(wParam)) && m_focusId != static_cast<int>(wParam)) {
+                m_focusId = static_cast<int>(wParam);
+                m_ui.FocusChanged(*this);
+            }
+        } else {
+            MoveFocusToTabStop(wParam != 0);
+            m_ui.FocusChanged(*this);
+        }
+        return 0;
     default:
         return 0;
     }
@@ -89,15 +111,50 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM)
 
 void CDialog::OnMessage(UINT message, MessageHandler handler)
 {
-    m_map.push_back({message, -1, std::move(handler)});
+    m_map.push_back({message, -1, 0, std::move(handler)});
 }
 
 void CDialog::OnCommand(int id, std::function<void()> handler)
 {
-    m_map.push_back({WM_COMMAND, id, [h = std::move(handler)](WPARAM, LPARAM) {
+    OnControlNotify(id, BN_CLICKED, std::move(handler));
+}
+
+void CDialog::OnControlNotify(int id, UINT notifyCode, std::function<void()> handler)
+{
+    m_map.push_back({WM_COMMAND, id, notifyCode, [h = std::move(handler)](WPARAM, LPARAM) {
                          h();
                          return LRESULT(0);
                      }});
+}
+
+void CDialog::OnNotify(int id, UINT notifyCode, std::function<void(NMHDR*, LRESULT*)> handler)
+{
+    m_map.push_back({WM_NOTIFY, id, notifyCode, [h = std::move(handler)](WPARAM, LPARAM lParam) {
+                         LRESULT result = 0;
+                         h(reinterpret_cast<NMHDR*>(lParam), &result);
+                         return result;
+                     }});
+}
+
+void CDialog::MoveFocusToTabStop(bool previous)
+{
+    // The tab stops that can take the focus, in template order.
+    std::vector<int> stops;
+    for (size_t i = 0; i < m_template.controls.size() && i < m_controls.size(); ++i) {
+        const auto& c = m_template.controls[i];
+        if ((c.style & CS_TABSTOP) && c.id != IDC_STATIC && m_controls[i].enabled && m_controls[i].visible)
+            stops.push_back(c.id);
+    }
+    if (stops.empty())
+        return;
+    size_t at = stops.size();
+    for (size_t i = 0; i < stops.size(); ++i)
+        if (stops[i] == m_focusId)
+            at = i;
+    if (at == stops.size())
+        m_focusId = previous ? stops.back() : stops.front();
+    else
+        m_focusId = stops[(at + (previous ? stops.size() - 1 : 1)) % stops.size()];
 }
 
 int CDialog::IndexOf(int id) const
@@ -197,6 +254,15 @@ bool CDialog::IsDlgButtonChecked(int id) const
 {
     const int i = IndexOf(id);
     return i >= 0 && m_controls[i].checked;
+}
+
+void CDialog::SetDlgItemLinks(int id, std::vector<CHARRANGE> links)
+{
+    const int i = IndexOf(id);
+    if (i < 0 || m_controls[i].links == links)
+        return;
+    m_controls[i].links = std::move(links);
+    Changed(i);
 }
 
 void CDialog::SetWindowText(const std::string& caption)

@@ -20,6 +20,8 @@ struct ControlState {
     bool enabled = true;
     bool visible = true;
     bool checked = false;
+    // Character ranges of the text shown as links (rich text controls).
+    std::vector<CHARRANGE> links;
 };
 
 class CDialog {
@@ -55,6 +57,15 @@ public:
     int GetCheckedRadioButton(int firstId, int lastId) const;
     void CheckDlgButton(int id, bool check);
     bool IsDlgButtonChecked(int id) const;
+    // The ranges of a text control's text that are links: the control then
+    // reports mouse actions on them as EN_LINK notifications.
+    void SetDlgItemLinks(int id, std::vector<CHARRANGE> links);
+
+    // Keyboard focus, by control id (0: none). GotoDlgCtrl moves it, as
+    // WM_NEXTDLGCTL with lParam TRUE does; with lParam FALSE that message
+    // moves it to the next (wParam 0) or previous tab stop.
+    void GotoDlgCtrl(int id) { SendMessage(WM_NEXTDLGCTL, static_cast<WPARAM>(id), TRUE); }
+    int GetFocusId() const { return m_focusId; }
 
     // The window.
     void SetWindowText(const std::string& caption);
@@ -86,12 +97,20 @@ public:
     // WM_INITDIALOG. And tears it down: WM_DESTROY.
     void CreateFromTemplate();
     void Destroy();
+    // The user put the focus on a control (no FocusChanged back).
+    void FocusMovedTo(int id) { m_focusId = id; }
     UiBackend& Ui() { return m_ui; }
 
 protected:
     using MessageHandler = std::function<LRESULT(WPARAM, LPARAM)>;
     void OnMessage(UINT message, MessageHandler handler);
+    // A command: the control's click (notification code BN_CLICKED), a menu
+    // item, an accelerator.
     void OnCommand(int id, std::function<void()> handler);
+    // Another notification a control sends through WM_COMMAND (EN_SETFOCUS...).
+    void OnControlNotify(int id, UINT notifyCode, std::function<void()> handler);
+    // A WM_NOTIFY notification; the handler sets the result.
+    void OnNotify(int id, UINT notifyCode, std::function<void(NMHDR*, LRESULT*)> handler);
     // Processing for messages the map does not handle.
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -101,9 +120,12 @@ private:
     int IndexOf(int id) const;
     void Changed(int index);
 
+    void MoveFocusToTabStop(bool previous);
+
     struct MapEntry {
         UINT message;
-        int commandId;   // for WM_COMMAND entries; -1 otherwise
+        int commandId;     // for WM_COMMAND and WM_NOTIFY entries; -1 otherwise
+        UINT notifyCode;   // for WM_COMMAND and WM_NOTIFY entries
         MessageHandler handler;
     };
 
@@ -115,6 +137,7 @@ private:
     Point m_position;
     int m_bigIcon = 0;
     int m_smallIcon = 0;
+    int m_focusId = 0;
     bool m_created = false;
     bool m_ended = false;
     int m_result = 0;

@@ -48,6 +48,8 @@ public:
     virtual void Invalidate(CDialog&, bool /*erase*/) {}
     virtual void UpdateWindow(CDialog&) {}
     virtual bool IsIconic(const CDialog&) { return false; }
+    // The dialog moved the keyboard focus (GotoDlgCtrl); see GetFocusId().
+    virtual void FocusChanged(CDialog&) {}
 };
 
 // Shows the wait cursor for its lifetime.

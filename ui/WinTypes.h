@@ -23,17 +23,32 @@ constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_ICONERASEBKGND = 0x0027;
+constexpr UINT WM_NEXTDLGCTL = 0x0028;
 constexpr UINT WM_QUERYDRAGICON = 0x0037;
+constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_LBUTTONDOWN = 0x0201;
+constexpr UINT WM_LBUTTONUP = 0x0202;
+constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
+constexpr UINT WM_RBUTTONDOWN = 0x0204;
+constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
 
 constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDC_STATIC = -1;
+
+// Notification codes a control sends its dialog: in the high word of a
+// WM_COMMAND's wParam, or in the NMHDR of a WM_NOTIFY.
+constexpr UINT BN_CLICKED = 0x0000;
+constexpr UINT EN_SETFOCUS = 0x0100;
+constexpr UINT EN_LINK = 0x070B;
 
 constexpr UINT MB_OK = 0x00;
 constexpr UINT MB_ICONEXCLAMATION = 0x30;
@@ -66,6 +81,29 @@ struct Rect {
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
     bool operator==(const Rect&) const = default;
+};
+
+// The header of every WM_NOTIFY record; lParam points at it.
+struct NMHDR {
+    uintptr_t hwndFrom = 0;
+    UINT_PTR idFrom = 0;
+    UINT code = 0;
+};
+
+// A range of characters in a text control: cpMin up to, not including, cpMax.
+struct CHARRANGE {
+    long cpMin = 0;
+    long cpMax = 0;
+    bool operator==(const CHARRANGE&) const = default;
+};
+
+// EN_LINK: the mouse did something (msg) over a link of a rich text control.
+struct ENLINK {
+    NMHDR nmhdr;
+    UINT msg = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    CHARRANGE chrg;
 };
 
 // A font as the program asks for it; backends find the nearest they have.

@@ -1,0 +1,66 @@
+#include "cli/ConsoleReport.h"
+
+#include "update/PageUpdateTexts.h"
+
+#include <cstdio>
+
+namespace tvqx::cli {
+
+std::string FormatMessageBox(const std::string& caption, const std::string& text)
+{
+    return "[" + caption + "]\n" + text + "\n\n";
+}
+
+std::string FormatStatusLines(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const auto& line : lines)
+        out += line + "\n";
+    return out;
+}
+
+namespace {
+
+std::string Tilde(const std::string& path, const std::string& home)
+{
+    if (!home.empty() && home != "/" && path.size() > home.size() && path.compare(0, home.size(), home) == 0 &&
+        path[home.size()] == '/')
+        return "~" + path.substr(home.size());
+    return path;
+}
+
+} // namespace
+
+std::string FormatPortListing(const ComPortListing& port, const std::string& home)
+{
+    std::string origin;
+    switch (port.origin) {
+    case ComPortListing::Origin::PortDirectory: origin = Tilde(port.devicePath, home); break;
+    case ComPortListing::Origin::Uart: origin = "built-in serial port"; break;
+    case ComPortListing::Origin::UsbAdapter: origin = "USB serial adapter"; break;
+    }
+    return "COM" + std::to_string(port.number) + "  " + port.device + " (" + origin + ")";
+}
+
+std::optional<PageProgress> ParsePageProgress(const std::string& text)
+{
+    PageProgress p;
+    if (std::sscanf(text.c_str(), texts::kSendingPage, &p.page, &p.total) != 2 || p.page < 1 || p.total < p.page)
+        return std::nullopt;
+    // scanf is lenient about blanks: only the window's exact text counts.
+    char again[96];
+    std::snprintf(again, sizeof again, texts::kSendingPage, p.page, p.total);
+    if (text != again)
+        return std::nullopt;
+    return p;
+}
+
+std::string PortAccessHint(const std::string& devicePath, const std::string& group)
+{
+    if (group.empty())
+        return "hint: " + devicePath + " is not accessible; only its owner may open it";
+    return "hint: " + devicePath + " is not accessible; add yourself to the " + group +
+           " group (sudo usermod -aG " + group + " $USER) and log in again";
+}
+
+} // namespace tvqx::cli

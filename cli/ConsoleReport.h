@@ -1,0 +1,37 @@
+#pragma once
+// What the console front end prints, as plain text: scripts read it, so every
+// piece has one fixed form.
+
+#include "platform/LinuxPortInventory.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tvqx::cli {
+
+// A message box: its caption in square brackets on a line of its own, its
+// text exactly as the window shows it, then an empty line.
+std::string FormatMessageBox(const std::string& caption, const std::string& text);
+
+// The window's status lines, one per line, exactly as shown (empty ones too).
+std::string FormatStatusLines(const std::vector<std::string>& lines);
+
+// One line of --list-ports: "COM3  /dev/pts/5 (~/.config/.../ports/COM3)".
+// `home` (without trailing '/') is written as "~" at the start of paths.
+std::string FormatPortListing(const ComPortListing& port, const std::string& home);
+
+// The progress status line while pages are sent ("Sending hex file page  N
+// of  M"), read back into its numbers; nullopt for any other text.
+struct PageProgress {
+    int page = 0;    // the page being sent, from 1
+    int total = 0;
+};
+std::optional<PageProgress> ParsePageProgress(const std::string& text);
+
+// The hint for a port device the user may not open. `group` is the device's
+// group when joining it would help (its members may read and write it),
+// empty when it would not.
+std::string PortAccessHint(const std::string& devicePath, const std::string& group);
+
+} // namespace tvqx::cli

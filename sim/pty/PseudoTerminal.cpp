@@ -1,0 +1,162 @@
+#include "sim/pty/PseudoTerminal.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#if defined(__linux__) && defined(TCGETS2)
+// Linux's own settings record with the speed as a plain number, which is the
+// only way to see a speed without a B constant (14400). The C library's
+// termios.h cannot be mixed with the kernel header that declares it, so the
+// (generic) layout is repeated here.
+struct TvqxDevsimTermios2 {
+    tcflag_t c_iflag;
+    tcflag_t c_oflag;
+    tcflag_t c_cflag;
+    tcflag_t c_lflag;
+    cc_t c_line;
+    cc_t c_cc[19];
+    speed_t c_ispeed;
+    speed_t c_ospeed;
+};
+#define TVQX_DEVSIM_HAVE_TERMIOS2 1
+#endif
+
+namespace tvqx::sim {
+
+namespace {
+
+uint32_t BaudOf(speed_t speed)
+{
+    switch (speed) {
+    case B0: return 0;
+    case B50: return 50;
+    case B75: return 75;
+    case B110: return 110;
+    case B134: return 134;
+    case B150: return 150;
+    case B200: return 200;
+    case B300: return 300;
+    case B600: return 600;
+    case B1200: return 1200;
+    case B1800: return 1800;
+    case B2400: return 2400;
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    case B115200: return 115200;
+    case B230400: return 230400;
+    default: return 0;
+    }
+}
+
+bool SlaveHungUp(int master)
+{
+    pollfd p {master, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP);
+}
+
+} // namespace
+
+PseudoTerminal::PseudoTerminal(PseudoTerminal&& other) noexcept
+    : m_master(std::exchange(other.m_master, -1)), m_slavePath(std::move(other.m_slavePath))
+{
+}
+
+PseudoTerminal& PseudoTerminal::operator=(PseudoTerminal&& other) noexcept
+{
+    if (this != &other) {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = std::exchange(other.m_master, -1);
+        m_slavePath = std::move(other.m_slavePath);
+    }
+    return *this;
+}
+
+PseudoTerminal::~PseudoTerminal()
+{
+    if (m_master >= 0)
+        ::close(m_master);
+}
+
+bool PseudoTerminal::Open(std::string& error)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (master < 0) {
+        error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    const char* name = nullptr;
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || (name = ::ptsname(master)) == nullptr) {
+        error = std::string("cannot set up the pseudo-terminal: ") + std::strerror(errno);
+        ::close(master);
+        return false;
+    }
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = master;
+    m_slavePath = name;
+
+    // Settings made on the master are the slave's. A fresh slave echoes and
+    // edits lines, which would bounce the device's answers straight back.
+    termios t {};
+    if (::tcgetattr(m_master, &t) == 0) {
+        ::cfmakeraw(&t);
+        t.c_cflag |= CLOCAL | CREAD;
+        ::cfsetispeed(&t, B9600);
+        ::cfsetospeed(&t, B9600);
+        ::tcsetattr(m_master, TCSANOW, &t);
+    }
+    // Once opened and closed, the slave shows as hung up until its next
+    // opener arrives, which is how the host sees the power.
+    if (OpenAndCloseSlave() != Reset::Done) {
+        error = "cannot open the new pseudo-terminal " + m_slavePath;
+        return false;
+    }
+    return true;
+}
+
+uint32_t PseudoTerminal::LineSpeed() const
+{
+#ifdef TVQX_DEVSIM_HAVE_TERMIOS2
+    TvqxDevsimTermios2 t2 {};
+    if (::ioctl(m_master, _IOR('T', 0x2A, TvqxDevsimTermios2), &t2) == 0)
+        return t2.c_ospeed;
+#endif
+    termios t {};
+    if (::tcgetattr(m_master, &t) != 0)
+        return 0;
+    return BaudOf(::cfgetospeed(&t));
+}
+
+PseudoTerminal::Reset PseudoTerminal::ResetSlave() const
+{
+    // Only a slave nobody holds: clearing the exclusive flag under a program
+    // that has just opened the port again would take its lock away.
+    if (!SlaveHungUp(m_master))
+        return Reset::InUse;
+    return OpenAndCloseSlave();
+}
+
+PseudoTerminal::Reset PseudoTerminal::OpenAndCloseSlave() const
+{
+    const int fd = ::open(m_slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EBUSY && SlaveHungUp(m_master) ? Reset::Locked : Reset::InUse;
+    ::tcflush(fd, TCIFLUSH);
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+    return Reset::Done;
+}
+
+} // namespace tvqx::sim

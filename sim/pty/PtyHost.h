@@ -1,0 +1,75 @@
+#pragma once
+// tvqx-devsim's host: one simulated boot loader behind a pseudo-terminal that
+// the update program opens as COMn. The program having the port open stands
+// in for the power lines (a pty has none), the speed it sets is the line's,
+// and the bytes in both directions keep a real line's timing unless --fast.
+
+#include "sim/PageBootLoader.h"
+#include "sim/pty/DevsimOptions.h"
+#include "sim/pty/DevsimTrace.h"
+#include "sim/pty/LinePacer.h"
+#include "sim/pty/PortLink.h"
+#include "sim/pty/PseudoTerminal.h"
+
+#include <csignal>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tvqx::sim {
+
+// Exit statuses of tvqx-devsim.
+inline constexpr int kDevsimOk = 0;
+inline constexpr int kDevsimRuntimeError = 1;
+inline constexpr int kDevsimUsageError = 2;
+
+class PtyHost {
+public:
+    PtyHost(DevsimOptions options, std::ostream& traceOut);
+
+    // Creates the pseudo-terminal and enters it as COMn in `portDirectory`.
+    // Returns kDevsimOk, kDevsimUsageError when COMn is taken, or
+    // kDevsimRuntimeError.
+    int Start(const std::string& portDirectory, std::string& error);
+    // Serves the program until `stop` is set or the last of the wanted
+    // updates is over; returns the exit status. The port entry is gone when
+    // it returns.
+    int Run(const volatile std::sig_atomic_t& stop, std::string& error);
+
+    const PageBootLoader& Device() const { return m_device; }
+    unsigned UpdatesCompleted() const { return m_updates; }
+
+private:
+    uint64_t NowNs() const;
+    void FollowLineSpeed(uint64_t nowNs);
+    void PowerOn(uint64_t nowNs);
+    void PowerOff(uint64_t nowNs);
+    void DeliverToDevice(uint64_t nowNs);
+    void HandToDevice(const TimedLineByte& byte);
+    void SendToProgram(uint64_t nowNs);
+    void OnUpdateCompleted(uint64_t nowNs);
+    void SaveFlash(uint64_t nowNs);
+    bool RenewTerminal(uint64_t nowNs, std::string& error);
+    void Sleep(uint64_t ns) const;
+
+    DevsimOptions m_options;
+    uint64_t m_startNs;
+    DevsimTrace m_trace;
+    PageBootLoader m_device;
+    BootLoaderWatch m_watch;
+    LinePacer m_pacer;
+    PseudoTerminal m_pty;
+    PortLink m_link;
+
+    bool m_powered = false;
+    uint32_t m_lineSpeed = 0;
+    bool m_updateThisSession = false;
+    unsigned m_updates = 0;
+    bool m_flashFailed = false;
+    bool m_renewTerminal = false;
+    std::vector<TimedLineByte> m_arrived;
+    std::vector<uint8_t> m_answers;
+};
+
+} // namespace tvqx::sim

@@ -1,0 +1,119 @@
+// What the console front end prints: fixed forms that scripts read.
+
+#include "cli/ConsoleReport.h"
+#include "cli/ProgressBar.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace tvqx::cli {
+namespace {
+
+TEST(ConsoleReport, MessageBoxKeepsItsTextExactly)
+{
+    EXPECT_EQ(FormatMessageBox("Cap", "first\n\n  second     "), "[Cap]\nfirst\n\n  second     \n\n");
+}
+
+TEST(ConsoleReport, PortListingLines)
+{
+    ComPortListing named{3, "COM3", "/home/ann/.config/Ostrale Systems/ports/COM3", "/dev/pts/5",
+                         ComPortListing::Origin::PortDirectory};
+    EXPECT_EQ(FormatPortListing(named, "/home/ann"), "COM3  /dev/pts/5 (~/.config/Ostrale Systems/ports/COM3)");
+    // Only a whole directory name is shortened.
+    EXPECT_EQ(FormatPortListing(named, "/home/an"),
+              "COM3  /dev/pts/5 (/home/ann/.config/Ostrale Systems/ports/COM3)");
+    EXPECT_EQ(FormatPortListing({2, "COM2", "/dev/ttyUSB0", "/dev/ttyUSB0", ComPortListing::Origin::UsbAdapter}, ""),
+              "COM2  /dev/ttyUSB0 (USB serial adapter)");
+}
+
+TEST(ConsoleReport, ReadsOnlyTheWindowsExactProgressText)
+{
+    const auto p = ParsePageProgress("Sending hex file page  3  of  40");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->page, 3);
+    EXPECT_EQ(p->total, 40);
+    for (const char* other : {"", "Sending hex file page 3 of 40", "Sending hex file page  3  of  40 ",
+                              "Sending hex file page  0  of  40", "Sending hex file page  41  of  40",
+                              "Firmware update failed"})
+        EXPECT_FALSE(ParsePageProgress(other)) << other;
+}
+
+TEST(ConsoleReport, AccessHintNamesDeviceAndGroup)
+{
+    EXPECT_EQ(PortAccessHint("/dev/ttyUSB0", "dialout"),
+              "hint: /dev/ttyUSB0 is not accessible; add yourself to the dialout group "
+              "(sudo usermod -aG dialout $USER) and log in again");
+    EXPECT_EQ(PortAccessHint("/dev/pts/4", ""), "hint: /dev/pts/4 is not accessible; only its owner may open it");
+}
+
+struct BarCase {
+    unsigned done, total;
+    std::optional<uint32_t> msLeft;
+    const char* expected;
+};
+
+class ProgressBarText : public ::testing::TestWithParam<BarCase> {};
+
+TEST_P(ProgressBarText, Formats)
+{
+    const BarCase& c = GetParam();
+    EXPECT_EQ(FormatProgressBar(c.done, c.total, c.msLeft, 10), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProgressBarText,
+    ::testing::Values(BarCase{0, 40, std::nullopt, "[..........]  0/40 pages  0%  estimating"},
+                      BarCase{12, 40, 42000, "[###.......]  12/40 pages  30%  0:42 left"},
+                      BarCase{1, 3, 61001, "[###.......]  1/3 pages  33%  1:02 left"},   // rounded up
+                      BarCase{39, 40, 1, "[#########.]  39/40 pages  97%  0:01 left"},
+                      BarCase{40, 40, 0, "[##########]  40/40 pages  100%  0:00 left"},
+                      BarCase{5, 3, 0, "[##########]  3/3 pages  100%  0:00 left"}));
+
+std::string Page(int n, int total)
+{
+    return "Sending hex file page  " + std::to_string(n) + "  of  " + std::to_string(total);
+}
+
+TEST(ProgressReporter, PlainOutputIsAboutEveryTenthOfTheWay)
+{
+    VirtualTickClock clock;
+    std::ostringstream out;
+    ProgressReporter progress(out, false, clock);
+    progress.Update("");
+    for (int n = 1; n <= 20; ++n) {
+        progress.Update(Page(n, 20));
+        if (n == 3)
+            progress.Update(Page(3, 20));   // a resend
+    }
+    progress.EndLine();
+    std::string expected;
+    for (int n : {1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 20})
+        expected += Page(n, 20) + "\n";
+    EXPECT_EQ(out.str(), expected);
+}
+
+TEST(ProgressReporter, TerminalBarEstimatesFromTheAveragePage)
+{
+    VirtualTickClock clock;
+    std::ostringstream out;
+    ProgressReporter progress(out, true, clock, 10);
+    progress.Update(Page(1, 100));
+    clock.Advance(1000);
+    progress.Update(Page(2, 100));
+    clock.Advance(2000);
+    progress.Update(Page(3, 100));   // 1500 ms a page so far, 98 pages left
+    EXPECT_EQ(out.str(),
+              "\r[..........]  0/100 pages  0%  estimating"
+              "\r[..........]  1/100 pages  1%  1:39 left "   // a blank wipes the longer line's end
+              "\r[..........]  2/100 pages  2%  2:27 left");
+    out.str("");
+    progress.Complete();
+    EXPECT_EQ(out.str(), "\r[##########]  100/100 pages  100%  0:00 left\n");
+    out.str("");
+    progress.EndLine();   // the line is already ended
+    EXPECT_EQ(out.str(), "");
+}
+
+} // namespace
+} // namespace tvqx::cli

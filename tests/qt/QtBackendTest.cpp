@@ -1,0 +1,231 @@
+// The Qt backend drives the program's dialogs: user input becomes messages,
+// the model's state becomes what the widgets show, the colour rule is
+// applied, and the queue hands out posted messages one at a time.
+
+#include "QtFixture.h"
+
+#include "app/Resource.h"
+
+#include <QAbstractButton>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+
+namespace tvqx {
+namespace {
+
+QColor TextColour(QWidget* w)
+{
+    return w->palette().color(QPalette::WindowText);
+}
+
+TEST_F(QtMainWindowTest, ColourRuleMakesTheProductLineDarkRedBoldAndTheResultLineOnlyWhileWaiting)
+{
+    Open();
+    auto* product = Widget<QLabel>(IDC_PRODUCT_LINE);
+    auto* result = Widget<QLabel>(IDC_RESULT);
+    const QColor darkRed(192, 0, 0);
+    EXPECT_EQ(TextColour(product), darkRed);
+    EXPECT_TRUE(product->font().bold());
+    EXPECT_NE(TextColour(result), darkRed);
+    EXPECT_FALSE(result->font().bold());
+
+    // The flag changes without any control changing: a repaint picks it up.
+    dlg->m_waitingForBootLoader = 1;
+    dlg->InvalidateRect(true);
+    EXPECT_EQ(TextColour(result), darkRed);
+    EXPECT_TRUE(result->font().bold());
+    EXPECT_EQ(result->font().pixelSize(), 12);
+
+    dlg->m_waitingForBootLoader = 0;
+    dlg->PostMessage(WM_PAINT);
+    ui.PumpMessage();
+    EXPECT_NE(TextColour(result), darkRed);
+    EXPECT_EQ(result->font(), Window().font());
+    EXPECT_EQ(TextColour(product), darkRed);
+}
+
+TEST_F(QtMainWindowTest, ClickingARadioButtonChecksItInTheModelAndClearsTheGroup)
+{
+    Open();
+    ASSERT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), IDC_COM1);
+    QTest::mouseClick(Widget(IDC_COM3), Qt::LeftButton);
+    EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), IDC_COM3);
+    EXPECT_TRUE(Widget<QAbstractButton>(IDC_COM3)->isChecked());
+    EXPECT_FALSE(Widget<QAbstractButton>(IDC_COM1)->isChecked());
+
+    // Clicking the checked one again leaves it checked; an absent port's
+    // button cannot be chosen.
+    QTest::mouseClick(Widget(IDC_COM3), Qt::LeftButton);
+    QTest::mouseClick(Widget(IDC_COM1 + 1), Qt::LeftButton);
+    EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), IDC_COM3);
+    EXPECT_TRUE(Widget<QAbstractButton>(IDC_COM3)->isChecked());
+    EXPECT_FALSE(Widget<QAbstractButton>(IDC_COM1 + 1)->isChecked());
+}
+
+TEST_F(QtMainWindowTest, PortButtonsShowTheirDevicePathAsToolTip)
+{
+    ui.SetToolTipProvider([this](const CDialog&, int id) {
+        return id >= IDC_COM1 && id <= IDC_COM22 ? inventory.DevicePath(id - IDC_COM1 + 1) : std::string();
+    });
+    Open();
+    auto tipOf = [&](int id) {
+        QWidget* w = Widget(id);
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(w, &help);
+        return w->toolTip();
+    };
+    EXPECT_EQ(tipOf(IDC_COM3), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(tipOf(IDC_COM1 + 1), QString());
+    inventory.Set(std::vector<PortEntry>{{"COM3", "/dev/ttyACM0"}});
+    EXPECT_EQ(tipOf(IDC_COM3), QStringLiteral("/dev/ttyACM0"));   // asked afresh
+}
+
+TEST_F(QtMainWindowTest, ContextMenuOffersTheAboutItemGreyedWhenTheSystemMenuGreysIt)
+{
+    Open();
+    std::unique_ptr<QMenu> menu = Window().BuildSystemMenuPopup();
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->actions().size(), 1);   // no separator before the first item
+    const QAction* about = menu->actions().front();
+    EXPECT_EQ(about->text(), QStringLiteral("About Tollvane QX-R Update..."));
+    EXPECT_EQ(about->data().toUInt(), IDM_ABOUTBOX);
+    EXPECT_TRUE(about->isEnabled());
+
+    dlg->GetSystemMenu()->EnableMenuItem(IDM_ABOUTBOX, MF_BYCOMMAND | MF_GRAYED);
+    menu = Window().BuildSystemMenuPopup();
+    EXPECT_FALSE(menu->actions().front()->isEnabled());
+    // Chosen anyway (a stale menu): greyed commands do nothing.
+    bool aboutOpened = false;
+    ui.onModalStart = [&](CDialog& box) {
+        aboutOpened = true;
+        box.EndDialog(IDOK);
+    };
+    ui.UserSystemCommand(*dlg, IDM_ABOUTBOX);
+    EXPECT_FALSE(aboutOpened);
+    dlg->GetSystemMenu()->EnableMenuItem(IDM_ABOUTBOX, MF_BYCOMMAND | MF_ENABLED);
+    ui.UserSystemCommand(*dlg, IDM_ABOUTBOX);
+    EXPECT_TRUE(aboutOpened);
+}
+
+TEST_F(QtMainWindowTest, EscapeAndCloseEndTheWindowOnlyWhileDoneIsEnabledAndEnterDoesNothing)
+{
+    Open();
+    QTest::keyClick(&Window(), Qt::Key_Return);   // no push button focused: IDOK, ignored
+    EXPECT_FALSE(dlg->HasEnded());
+    dlg->EnableDlgItem(IDCANCEL, false);
+    QTest::keyClick(&Window(), Qt::Key_Escape);
+    EXPECT_FALSE(Window().close());   // refused: the dialog decides
+    EXPECT_FALSE(dlg->HasEnded());
+    dlg->EnableDlgItem(IDCANCEL, true);
+    Window().close();
+    EXPECT_TRUE(dlg->HasEnded());
+    EXPECT_EQ(dlg->Result(), IDCANCEL);
+}
+
+TEST(QtMessageBox, TypeGivesTheIconAndTheTextKeepsItsBlanks)
+{
+    QtBackend ui;
+    struct Case {
+        UINT type;
+        QMessageBox::Icon icon;
+    };
+    for (const Case& c : {Case{MB_OK, QMessageBox::NoIcon}, Case{MB_ICONEXCLAMATION, QMessageBox::Warning},
+                          Case{MB_ICONINFORMATION, QMessageBox::Information}}) {
+        QMessageBox::Icon shown{};
+        QString text, caption;
+        bool plain = false;
+        ui.interceptMessageBox = [&](QMessageBox& box) {
+            shown = box.icon();
+            text = box.text();
+            caption = box.windowTitle();
+            plain = box.textFormat() == Qt::PlainText;
+            return true;
+        };
+        EXPECT_EQ(ui.MessageBox(nullptr, "Line one.\n\n<b>two</b>     ", "tvqx-update", c.type), IDOK);
+        EXPECT_EQ(shown, c.icon) << c.type;
+        EXPECT_EQ(text, QStringLiteral("Line one.\n\n<b>two</b>     "));
+        EXPECT_EQ(caption, QStringLiteral("tvqx-update"));
+        EXPECT_TRUE(plain);
+    }
+}
+
+// A dialog that records what reaches it.
+class Recorder : public CDialog {
+public:
+    static DialogTemplate Template()
+    {
+        DialogTemplate t;
+        t.cx = 100;
+        t.cy = 50;
+        t.style = DS_CAPTION | DS_SYSMENU;
+        t.controls = {{IDCANCEL, ControlKind::PushButton, "Done", 4, 4, 40, 14, CS_TABSTOP}};
+        return t;
+    }
+    explicit Recorder(UiBackend& ui) : CDialog(Template(), ui)
+    {
+        OnMessage(WM_USER, [this](WPARAM w, LPARAM) {
+            log.push_back("user" + std::to_string(w));
+            if (pumpInHandler)
+                m_ui.PumpMessage();   // must not take the next message itself
+            return LRESULT(0);
+        });
+        OnMessage(WM_TIMER, [this](WPARAM id, LPARAM) {
+            log.push_back("timer" + std::to_string(id));
+            KillTimer(id);
+            return LRESULT(0);
+        });
+    }
+    std::vector<std::string> log;
+    bool pumpInHandler = false;
+};
+
+TEST(QtMessageQueue, PumpHandsOutOneMessagePerPassAndNeverFromInsideOne)
+{
+    QtBackend ui;
+    Recorder dlg(ui);
+    ui.Create(dlg);
+    dlg.pumpInHandler = true;
+    for (int i = 1; i <= 3; ++i)
+        dlg.PostMessage(WM_USER, static_cast<WPARAM>(i));
+    ui.PumpMessage();
+    EXPECT_EQ(dlg.log, (std::vector<std::string>{"user1"}));
+    ui.PumpMessage();
+    EXPECT_EQ(dlg.log, (std::vector<std::string>{"user1", "user2"}));
+
+    // The event loop hands out the rest, posted messages before the timer.
+    dlg.SetTimer(7, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dlg.log.size() == 4; }));
+    EXPECT_EQ(dlg.log, (std::vector<std::string>{"user1", "user2", "user3", "timer7"}));
+    ui.Destroy(dlg);
+    EXPECT_EQ(dlg.PostMessage(WM_USER, 9), FALSE);   // no window any more
+}
+
+TEST(QtModalLoop, NestedModalDialogsEndInTurn)
+{
+    QtBackend ui;
+    Recorder outer(ui);
+    Recorder inner(ui);
+    std::vector<std::string> order;
+    ui.onModalStart = [&](CDialog& d) {
+        if (&d == &outer) {
+            order.push_back("outer up");
+            order.push_back("inner result " + std::to_string(inner.DoModal()));
+            QTest::keyClick(ui.WindowOf(outer), Qt::Key_Escape);
+        } else {
+            order.push_back("inner up");
+            // Posted to the outer window while the inner one runs: delivered.
+            outer.PostMessage(WM_USER, 5);
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !outer.log.empty(); }));
+            ui.UserClicked(d, IDCANCEL);
+        }
+    };
+    EXPECT_EQ(outer.DoModal(), IDCANCEL);
+    EXPECT_EQ(order, (std::vector<std::string>{"outer up", "inner up", "inner result 2"}));
+    EXPECT_EQ(outer.log, (std::vector<std::string>{"user5"}));
+    EXPECT_EQ(ui.WindowOf(outer), nullptr);
+}
+
+} // namespace
+} // namespace tvqx

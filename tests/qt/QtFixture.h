@@ -1,0 +1,75 @@
+#pragma once
+// The main window on the Qt backend with pretend surroundings: the sample
+// firmware files, COM1 and COM3 present, nothing saved.
+
+#include "app/ProgramServices.h"
+#include "app/TVQX_UpdateDlg.h"
+#include "platform/PortInventory.h"
+#include "platform/Profile.h"
+#include "platform/ShellOpen.h"
+#include "platform/TickClock.h"
+#include "platform/WindowDirectory.h"
+#include "serial/SimulatedPortLayer.h"
+#include "ui/qt/DialogWindow.h"
+#include "ui/qt/QtBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace tvqx {
+
+class QtMainWindowTest : public ::testing::Test {
+protected:
+    QtMainWindowTest()
+    {
+        // A copy of its own: the firmware files are opened with sharing
+        // denied, so test processes running side by side must not share them.
+        char pattern[] = "/tmp/tvqx-qt-XXXXXX";
+        m_programDir = std::string(mkdtemp(pattern)) + "/";
+        for (const char* name : {"Tollvane-QX-R_with_Rd_Sw_Conn.txt", "TVQX-R_4_12.hex"})
+            std::filesystem::copy_file(std::string(TVQX_EXAMPLES_DIR) + name, m_programDir + name);
+        ui.interceptMessageBox = [this](QMessageBox& box) {
+            boxes.push_back(box.text().toStdString());
+            return true;
+        };
+    }
+
+    // Shows the main window without a modal loop; the test drives it.
+    CTVQX_UpdateDlg& Open()
+    {
+        dlg = std::make_unique<CTVQX_UpdateDlg>(services);
+        dlg->m_programDir = m_programDir;
+        ui.Create(*dlg);
+        return *dlg;
+    }
+    ~QtMainWindowTest() override
+    {
+        if (dlg)
+            ui.Destroy(*dlg);
+        std::error_code ec;
+        std::filesystem::remove_all(m_programDir, ec);
+    }
+    DialogWindow& Window() { return *ui.WindowOf(*dlg); }
+    template <typename W = QWidget>
+    W* Widget(int id)
+    {
+        return qobject_cast<W*>(Window().Control(id));
+    }
+
+    QtBackend ui;
+    VirtualTickClock clock{1'000'000};
+    SimulatedPortLayer ports{clock};
+    FixedPortInventory inventory{std::vector<PortEntry>{{"COM1", "/dev/ttyS0"}, {"COM3", "/dev/ttyUSB0"}}};
+    MemoryProfile profile;
+    EmptyWindowDirectory windows;
+    RecordingShellOpen shell;
+    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
+    std::unique_ptr<CTVQX_UpdateDlg> dlg;
+    std::vector<std::string> boxes;
+    std::string m_programDir;
+};
+
+} // namespace tvqx

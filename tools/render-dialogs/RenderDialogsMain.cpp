@@ -1,0 +1,101 @@
+// Renders the main window and the About box to PNG files, as a user sees
+// them after a successful update: the sample firmware files, COM1 and COM3
+// present, COM3 chosen, the update run against the built-in device simulator
+// on simulated time (so it takes no real time and needs no hardware).
+//
+//   QT_QPA_PLATFORM=offscreen tvqx-render-dialogs OUTPUT_DIR [FIRMWARE_DIR]
+//
+// writes OUTPUT_DIR/main-window.png and OUTPUT_DIR/about-box.png.
+
+#include "app/AboutDlg.h"
+#include "app/ProductInfo.h"
+#include "app/ProgramServices.h"
+#include "app/TVQX_UpdateApp.h"
+#include "app/TVQX_UpdateDlg.h"
+#include "gui/AppIcon.h"
+#include "gui/PortToolTips.h"
+#include "platform/PortInventory.h"
+#include "platform/Profile.h"
+#include "platform/ShellOpen.h"
+#include "platform/TickClock.h"
+#include "platform/WindowDirectory.h"
+#include "serial/SimulatedPortLayer.h"
+#include "sim/PageBootLoader.h"
+#include "ui/qt/DialogWindow.h"
+#include "ui/qt/QtBackend.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <string>
+
+using namespace tvqx;
+
+namespace {
+
+constexpr int kChosenPort = 3;
+
+bool Save(QtBackend& ui, CDialog& dialog, const QString& path)
+{
+    QCoreApplication::processEvents();
+    DialogWindow* window = ui.WindowOf(dialog);
+    const bool saved = window && window->grab().save(path, "PNG");
+    std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+    return saved;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: tvqx-render-dialogs OUTPUT_DIR [FIRMWARE_DIR]\n");
+        return 2;
+    }
+    const QString outDir = QString::fromLocal8Bit(argv[1]);
+    std::string firmwareDir = argc > 2 ? argv[2] : TVQX_EXAMPLES_DIR;
+    if (!firmwareDir.empty() && firmwareDir.back() != '/')
+        firmwareDir += '/';
+    QDir().mkpath(outDir);
+    QTemporaryDir tempDir;
+
+    QtBackend ui;
+    ui.SetApplicationIcon(ApplicationIcon());
+    VirtualTickClock clock(1'000'000);
+    sim::PageBootLoader device;
+    SimulatedPortLayer ports(clock);
+    ports.Attach(kChosenPort, device);
+    FixedPortInventory inventory(std::vector<PortEntry>{{"COM1", "/dev/ttyS0"}, {"COM3", "/dev/ttyUSB0"}});
+    MemoryProfile profile;
+    profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, kChosenPort);
+    EmptyWindowDirectory windows;
+    RecordingShellOpen shell;
+    ui.SetToolTipProvider(PortToolTips(inventory));
+    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
+
+    ui.interceptMessageBox = [](QMessageBox& box) {
+        std::printf("[%s] %s\n", qPrintable(box.windowTitle()), qPrintable(box.text()));
+        return true;
+    };
+    bool ok = true;
+    ui.onModalStart = [&](CDialog& dialog) {
+        if (auto* main = dynamic_cast<CTVQX_UpdateDlg*>(&dialog)) {
+            ui.UserClicked(*main, IDC_BEGIN_UPDATE);
+            ok = Save(ui, *main, outDir + QStringLiteral("/main-window.png")) && ok;
+            ui.UserSystemCommand(*main, IDM_ABOUTBOX);
+            ui.UserClicked(*main, IDCANCEL);
+        } else {
+            ok = Save(ui, dialog, outDir + QStringLiteral("/about-box.png")) && ok;
+            ui.UserClicked(dialog, IDOK);
+        }
+    };
+    CTVQX_UpdateApp app(services, firmwareDir, QDir(tempDir.path()).absolutePath().toStdString() + "/");
+    app.InitInstance();
+    return ok ? 0 : 1;
+}
