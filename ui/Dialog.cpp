@@ -307,4 +307,39 @@ ControlLook CDialog::GetControlLook(int id)
     return OnCtlColor(id, ControlLook{});
 }
 
+bool CDialog::UserClick(int controlId)
+{
+    if (!HasControl(controlId) || !IsDlgItemEnabled(controlId) || !IsDlgItemVisible(controlId))
+        return false;
+    const auto& controls = m_template.controls;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].id != controlId || controls[i].kind != ControlKind::AutoRadioButton)
+            continue;
+        // The group runs from the control that starts it to the next one
+        // that starts a group.
+        size_t first = i;
+        while (first > 0 && !(controls[first].style & CS_GROUP) &&
+               controls[first - 1].kind == ControlKind::AutoRadioButton)
+            --first;
+        for (size_t j = first; j < controls.size() && controls[j].kind == ControlKind::AutoRadioButton; ++j) {
+            if (j > first && (controls[j].style & CS_GROUP))
+                break;
+            CheckDlgButton(controls[j].id, j == i);
+        }
+        break;
+    }
+    SendMessage(WM_COMMAND, static_cast<WPARAM>(static_cast<uint16_t>(controlId)), 0);
+    return true;
+}
+
+bool CDialog::UserSystemCommand(UINT command)
+{
+    // A window without a system menu can still be closed.
+    const SystemMenu* menu = GetSystemMenu();
+    if (menu ? !menu->IsEnabled(command) : command != SC_CLOSE)
+        return false;
+    SendMessage(WM_SYSCOMMAND, command, 0);
+    return true;
+}
+
 } // namespace tvqx

@@ -67,6 +67,14 @@ public:
     void GotoDlgCtrl(int id) { SendMessage(WM_NEXTDLGCTL, static_cast<WPARAM>(id), TRUE); }
     int GetFocusId() const { return m_focusId; }
 
+    // What a user's input does, the same on every backend. A click on a
+    // disabled or hidden control does nothing; a click on an automatic radio
+    // button checks it and clears the others of its group first; then the
+    // dialog hears the command. A greyed or missing system menu command does
+    // nothing. Both return false when the input was ignored.
+    bool UserClick(int controlId);
+    bool UserSystemCommand(UINT command);
+
     // The window.
     void SetWindowText(const std::string& caption);
     const std::string& GetWindowText() const { return m_caption; }

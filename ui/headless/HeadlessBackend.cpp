@@ -212,39 +212,14 @@ void HeadlessBackend::PostSystemMenu(CDialog& dialog, UINT command)
 
 void HeadlessBackend::DoClick(CDialog& dialog, int controlId)
 {
-    if (!dialog.HasControl(controlId) || !dialog.IsDlgItemEnabled(controlId) ||
-        !dialog.IsDlgItemVisible(controlId)) {
+    if (!dialog.UserClick(controlId))
         ++m_ignoredClicks;
-        return;
-    }
-    const auto& controls = dialog.Template().controls;
-    for (size_t i = 0; i < controls.size(); ++i) {
-        if (controls[i].id != controlId || controls[i].kind != ControlKind::AutoRadioButton)
-            continue;
-        // An automatic radio button clears the others of its group: the
-        // radio buttons from the group's first control to the next group.
-        size_t first = i;
-        while (first > 0 && !(controls[first].style & CS_GROUP) &&
-               controls[first - 1].kind == ControlKind::AutoRadioButton)
-            --first;
-        for (size_t j = first; j < controls.size() && controls[j].kind == ControlKind::AutoRadioButton; ++j) {
-            if (j > first && (controls[j].style & CS_GROUP))
-                break;
-            dialog.CheckDlgButton(controls[j].id, j == i);
-        }
-        break;
-    }
-    dialog.SendMessage(WM_COMMAND, static_cast<WPARAM>(controlId), 0);
 }
 
 void HeadlessBackend::DoSystemMenu(CDialog& dialog, UINT command)
 {
-    const SystemMenu* menu = dialog.GetSystemMenu();
-    if (!menu || !menu->IsEnabled(command)) {
+    if (!dialog.UserSystemCommand(command))
         ++m_ignoredClicks;
-        return;
-    }
-    dialog.SendMessage(WM_SYSCOMMAND, command, 0);
 }
 
 } // namespace tvqx

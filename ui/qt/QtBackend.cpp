@@ -381,34 +381,12 @@ std::string QtBackend::ToolTipFor(const CDialog& dialog, int controlId) const
 
 void QtBackend::UserClicked(CDialog& dialog, int controlId)
 {
-    if (!dialog.HasControl(controlId) || !dialog.IsDlgItemEnabled(controlId) || !dialog.IsDlgItemVisible(controlId))
-        return;
-    const auto& controls = dialog.Template().controls;
-    for (size_t i = 0; i < controls.size(); ++i) {
-        if (controls[i].id != controlId || controls[i].kind != ControlKind::AutoRadioButton)
-            continue;
-        // An automatic radio button clears the others of its group (up to the
-        // next control that starts a group), then checks itself.
-        size_t first = i;
-        while (first > 0 && !(controls[first].style & CS_GROUP) &&
-               controls[first - 1].kind == ControlKind::AutoRadioButton)
-            --first;
-        for (size_t j = first; j < controls.size() && controls[j].kind == ControlKind::AutoRadioButton; ++j) {
-            if (j > first && (controls[j].style & CS_GROUP))
-                break;
-            dialog.CheckDlgButton(controls[j].id, j == i);
-        }
-        break;
-    }
-    dialog.SendMessage(WM_COMMAND, static_cast<WPARAM>(static_cast<uint16_t>(controlId)), 0);
+    dialog.UserClick(controlId);
 }
 
 void QtBackend::UserSystemCommand(CDialog& dialog, UINT command)
 {
-    const SystemMenu* menu = dialog.GetSystemMenu();
-    if (menu ? !menu->IsEnabled(command) : command != SC_CLOSE)
-        return;
-    dialog.SendMessage(WM_SYSCOMMAND, command, 0);
+    dialog.UserSystemCommand(command);
 }
 
 } // namespace tvqx
