@@ -208,7 +208,10 @@ TEST_F(EndToEnd, DeviceVanishingMidTransfer)
     WriteFirmware(16384);   // 128 pages: more than six seconds on the line
     auto device = StartDevice({"--fast"});
     auto update = StartUpdate();
-    std::this_thread::sleep_for(1500ms);   // some pages are through by now
+    // Pull the plug once a few pages are through.
+    for (int i = 0; i < 2000 && ReadAll(root / "devsim.log").find("page 3:") == std::string::npos; ++i)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_NE(ReadAll(root / "devsim.log").find("page 3:"), std::string::npos) << ReadAll(root / "devsim.log");
     device->Signal(SIGTERM);
     EXPECT_EQ(device->Wait(5s), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(portEntry)));
