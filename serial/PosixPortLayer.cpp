@@ -10,22 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#if defined(__linux__) && defined(TCSETS2)
-// Linux's own settings record, which carries any speed in plain numbers.
-// The C library's termios.h cannot be mixed with the kernel header that
-// declares it, so the (generic) layout is repeated here.
-struct TvqxTermios2 {
-    tcflag_t c_iflag;
-    tcflag_t c_oflag;
-    tcflag_t c_cflag;
-    tcflag_t c_lflag;
-    cc_t c_line;
-    cc_t c_cc[19];
-    speed_t c_ispeed;
-    speed_t c_ospeed;
-};
-#define TVQX_HAVE_TERMIOS2 1
-#endif
+#include "platform/LinuxTermios2.h"
 
 namespace tvqx {
 
@@ -247,15 +232,13 @@ int PosixPortHandle::SetCommState(const Dcb& dcb)
 bool PosixPortHandle::SetCustomSpeed(uint32_t baud)
 {
 #ifdef TVQX_HAVE_TERMIOS2
-    constexpr tcflag_t kCbaud = 0010017;
-    constexpr tcflag_t kBother = 0010000;
-    TvqxTermios2 t2 {};
-    if (::ioctl(m_fd, _IOR('T', 0x2A, TvqxTermios2), &t2) != 0)
+    termios2::Settings t2 {};
+    if (!termios2::Get(m_fd, t2))
         return false;
-    t2.c_cflag = (t2.c_cflag & ~kCbaud) | kBother;
+    t2.c_cflag = (t2.c_cflag & ~termios2::kCbaud) | termios2::kBother;
     t2.c_ispeed = baud;
     t2.c_ospeed = baud;
-    return ::ioctl(m_fd, _IOW('T', 0x2B, TvqxTermios2), &t2) == 0;
+    return termios2::Set(m_fd, t2);
 #else
     (void)baud;
     return false;

@@ -11,23 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#if defined(__linux__) && defined(TCGETS2)
-// Linux's own settings record with the speed as a plain number, which is the
-// only way to see a speed without a B constant (14400). The C library's
-// termios.h cannot be mixed with the kernel header that declares it, so the
-// (generic) layout is repeated here.
-struct TvqxDevsimTermios2 {
-    tcflag_t c_iflag;
-    tcflag_t c_oflag;
-    tcflag_t c_cflag;
-    tcflag_t c_lflag;
-    cc_t c_line;
-    cc_t c_cc[19];
-    speed_t c_ispeed;
-    speed_t c_ospeed;
-};
-#define TVQX_DEVSIM_HAVE_TERMIOS2 1
-#endif
+#include "platform/LinuxTermios2.h"
 
 namespace tvqx::sim {
 
@@ -128,9 +112,9 @@ bool PseudoTerminal::Open(std::string& error)
 
 uint32_t PseudoTerminal::LineSpeed() const
 {
-#ifdef TVQX_DEVSIM_HAVE_TERMIOS2
-    TvqxDevsimTermios2 t2 {};
-    if (::ioctl(m_master, _IOR('T', 0x2A, TvqxDevsimTermios2), &t2) == 0)
+#ifdef TVQX_HAVE_TERMIOS2
+    termios2::Settings t2 {};
+    if (termios2::Get(m_master, t2))
         return t2.c_ospeed;
 #endif
     termios t {};

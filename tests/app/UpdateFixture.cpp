@@ -41,12 +41,8 @@ std::vector<uint8_t> FirmwareBytes(size_t count)
 
 UpdateFixture::UpdateFixture()
 {
-    char pattern[] = "/tmp/tvqx-app-XXXXXX";
-    m_root = mkdtemp(pattern);
-    m_programDir = m_root + "/program/";
-    m_tempDir = m_root + "/temp/";
-    std::filesystem::create_directories(m_programDir);
-    std::filesystem::create_directories(m_tempDir);
+    m_programDir = m_scratch.MakeDir("program/");
+    m_tempDir = m_scratch.MakeDir("temp/");
     inventory.Set(std::vector<PortEntry>{{"COM1", "/dev/null"}, {"COM3", "/dev/null"}});
     UseDevice({});
 }
@@ -56,8 +52,6 @@ UpdateFixture::~UpdateFixture()
     if (dlg && dlg->IsCreated())
         ui.Destroy(*dlg);
     dlg.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(m_root, ec);
 }
 
 void UpdateFixture::WriteProgramFile(const std::string& name, const std::string& content)

@@ -10,6 +10,7 @@
 #include "platform/WindowDirectory.h"
 #include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
+#include "tests/common/ScratchDir.h"
 #include "ui/headless/HeadlessBackend.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +66,7 @@ protected:
     std::unique_ptr<CTVQX_UpdateDlg> dlg;
     uint64_t clickMs = 0;
 
-    std::string m_root;
+    test::ScratchDir m_scratch{"tvqx-app"};
     std::string m_programDir;
     std::string m_tempDir;
 };

@@ -3,7 +3,7 @@
 // link to a pseudo-terminal of its own.
 
 #include "platform/LinuxPortInventory.h"
-#include "tests/cli/ScratchTree.h"
+#include "tests/common/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -95,7 +95,7 @@ protected:
         return out;
     }
 
-    test::ScratchTree tree;
+    test::ScratchDir tree;
     PtyPool ptys;
 };
 

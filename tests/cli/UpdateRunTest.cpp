@@ -6,7 +6,7 @@
 #include "platform/WindowDirectory.h"
 #include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
-#include "tests/cli/ScratchTree.h"
+#include "tests/common/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +58,7 @@ protected:
     MemoryProfile profile;
     EmptyWindowDirectory windows;
     RecordingShellOpen shell;
-    test::ScratchTree temp;
+    test::ScratchDir temp;
     std::string programDir;
     std::function<std::string(const std::string&)> hint;
     std::ostringstream out;

@@ -9,6 +9,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "tests/common/ScratchDir.h"
+
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -24,26 +26,15 @@ namespace tvqx::sim::test {
 
 using namespace std::chrono_literals;
 
+// A private $XDG_CONFIG_HOME, so the port directory is the test's own.
 class ConfigHome {
 public:
-    ConfigHome()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tvqx-devsim-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        m_path = pattern + "/";
-    }
-    ~ConfigHome()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    const std::string& Path() const { return m_path; }
-    std::string PortDirectory() const { return m_path + "Ostrale Systems/ports/"; }
+    const std::string& Path() const { return m_dir.Root(); }
+    std::string PortDirectory() const { return Path() + "Ostrale Systems/ports/"; }
     std::string Port(int n) const { return PortDirectory() + "COM" + std::to_string(n); }
 
 private:
-    std::string m_path;
+    tvqx::test::ScratchDir m_dir{"tvqx-devsim"};
 };
 
 inline bool Exists(const std::string& path)

@@ -2,6 +2,8 @@
 // pseudo-terminal: what in-process tests cannot show (the port directory,
 // termios, a device that goes away, processes that must not hang).
 
+#include "tests/common/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -25,6 +27,7 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
+using tvqx::test::ReadAll;
 using namespace std::chrono_literals;
 
 std::string MakeHex(const std::vector<uint8_t>& data)
@@ -44,12 +47,6 @@ std::string MakeHex(const std::vector<uint8_t>& data)
         hex += line;
     }
     return hex + ":00000001FF\n";
-}
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 class Process {
@@ -110,20 +107,12 @@ class EndToEnd : public ::testing::Test {
 protected:
     EndToEnd()
     {
-        char pattern[] = "/tmp/tvqx-e2e-XXXXXX";
-        root = mkdtemp(pattern);
         bundle = root / "bundle";
         fs::create_directories(bundle);
         fs::copy_file(TVQX_CLI_PATH, bundle / "tvqx-update-cli");
         env = {"XDG_CONFIG_HOME=" + (root / "config").string(), "XDG_RUNTIME_DIR=" + root.string()};
         portEntry = root / "config" / "Ostrale Systems" / "ports" / "COM7";
     }
-    ~EndToEnd() override
-    {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
-
     void WriteFirmware(size_t size)
     {
         image.resize(size);
@@ -153,7 +142,9 @@ protected:
 
     std::string CliOutput() { return ReadAll(root / "cli.log"); }
 
-    fs::path root, bundle, portEntry;
+    tvqx::test::ScratchDir scratch{"tvqx-e2e"};
+    fs::path root = scratch.Root();
+    fs::path bundle, portEntry;
     std::vector<std::string> env;
     std::vector<uint8_t> image;
 };

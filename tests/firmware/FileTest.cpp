@@ -2,17 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
+#include "tests/common/ScratchDir.h"
 
 namespace tvqx {
 namespace {
 
 using test::ReadAll;
-using test::TempDir;
+using test::ScratchDir;
 
 TEST(File, SecondOpenFailsWhileTheFirstIsHeld)
 {
-    TempDir dir;
+    ScratchDir dir;
     const auto path = dir.Write("a.hex", "content");
     {
         auto first = File::OpenRead(path);
@@ -28,7 +28,7 @@ TEST(File, SecondOpenFailsWhileTheFirstIsHeld)
 
 TEST(File, WriteAfterBufferedReadLandsAtTheReadPosition)
 {
-    TempDir dir;
+    ScratchDir dir;
     auto f = File::OpenReadWrite(dir.Write("f", "abcdef"));
     char two[2];
     ASSERT_EQ(f->Read(two, 2), 2);
@@ -41,7 +41,7 @@ TEST(File, WriteAfterBufferedReadLandsAtTheReadPosition)
 
 TEST(File, LineReadsInTextMode)
 {
-    TempDir dir;
+    ScratchDir dir;
     auto f = File::OpenRead(dir.Write("t", "one\r\ntwo\rx\n\nabcdefgh\r\nlast"));
     std::string line;
     std::vector<std::string> lines;

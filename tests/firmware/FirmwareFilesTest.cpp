@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 #include <sys/time.h>
 
-#include "TempDir.h"
+#include "tests/common/ScratchDir.h"
 
 namespace tvqx {
 namespace {
 
-using test::TempDir;
+using test::ScratchDir;
 
 const std::string kDescription = "description.txt";
 
@@ -31,7 +31,7 @@ TEST(DescriptionFile, ReadsTheFirstTwoLines)
         {"V 1.0\nmain.hex\nlong option line ..............................\nmore\n", true, "V 1.0", "main.hex"},
         {"V 1.0\n\n", true, "V 1.0", ""},
     };
-    TempDir dir;
+    ScratchDir dir;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content);
         const auto content = ReadDescriptionFile(dir.Write(kDescription, c.content));
@@ -40,9 +40,9 @@ TEST(DescriptionFile, ReadsTheFirstTwoLines)
         EXPECT_EQ(content.firmwareVersion, c.version);
         EXPECT_EQ(content.hexFileName, c.hexName);
     }
-    auto holder = File::OpenRead(dir / kDescription);
-    EXPECT_FALSE(ReadDescriptionFile(dir / kDescription).opened);
-    EXPECT_FALSE(ReadDescriptionFile(dir / "missing.txt").opened);
+    auto holder = File::OpenRead(dir.Path(kDescription));
+    EXPECT_FALSE(ReadDescriptionFile(dir.Path(kDescription)).opened);
+    EXPECT_FALSE(ReadDescriptionFile(dir.Path("missing.txt")).opened);
 }
 
 TEST(HexFileCheck, ModificationPart)
@@ -60,7 +60,7 @@ TEST(HexFileCheck, ModificationPart)
 
 TEST(HexFileCheck, OpensWithSharingDeniedAndTakesTheLocalModificationTime)
 {
-    TempDir dir;
+    ScratchDir dir;
     const auto path = dir.Write("main.hex", "not even HEX");
     std::tm local{};
     local.tm_year = 111, local.tm_mon = 2, local.tm_mday = 5, local.tm_isdst = -1;
@@ -73,7 +73,7 @@ TEST(HexFileCheck, OpensWithSharingDeniedAndTakesTheLocalModificationTime)
     auto holder = File::OpenRead(path);
     EXPECT_FALSE(CheckHexFileAt(path).opened);
     // An empty HEX name leaves only the directory, which is no file.
-    EXPECT_FALSE(CheckHexFileAt(dir / "").opened);
+    EXPECT_FALSE(CheckHexFileAt(dir.Path("")).opened);
 }
 
 } // namespace

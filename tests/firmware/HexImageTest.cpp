@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include "TempDir.h"
+#include "tests/common/ScratchDir.h"
 
 namespace tvqx {
 namespace {
 
 using test::ReadAll;
-using test::TempDir;
+using test::ScratchDir;
 
 // A data record of `count` bytes first, first+1, ... with a correct checksum.
 std::string Data(int address, int count, int first = 0)
@@ -58,8 +58,8 @@ TEST(HexImage, ValidFiles)
          256, {{0, 7}}},
         {"data ending at 0xFFFF", Data(0xFFFE, 2, 0xA) + kEnd, 65536, {{0xFFFE, 0xA}, {0xFFFF, 0xB}}},
     };
-    TempDir dir;
-    const auto image = dir / kImageFileName;
+    ScratchDir dir;
+    const auto image = dir.Path(kImageFileName);
     dir.Write(kImageFileName, std::string(1024, 'x'));   // an older image is emptied first
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -86,58 +86,58 @@ TEST(HexImage, InvalidFilesLeaveNoImage)
         {"checksum missing", ":0100000077\n" + kEnd},
         {"data past 0xFFFF", Data(0xFFFF, 2) + kEnd},
     };
-    TempDir dir;
-    const auto image = dir / kImageFileName;
+    ScratchDir dir;
+    const auto image = dir.Path(kImageFileName);
     for (const auto& [name, hex] : cases) {
         SCOPED_TRACE(name);
         dir.Write(kImageFileName, "old");
         EXPECT_EQ(ConvertHexFileToImage(dir.Write("main.hex", hex), image), ConvertResult::InvalidHex);
         EXPECT_FALSE(FileExists(image));
     }
-    EXPECT_EQ(ConvertHexFileToImage(dir / "missing.hex", image), ConvertResult::CannotOpenHex);
+    EXPECT_EQ(ConvertHexFileToImage(dir.Path("missing.hex"), image), ConvertResult::CannotOpenHex);
     EXPECT_FALSE(FileExists(image));
     auto heldHex = File::OpenRead(dir.Write("main.hex", kEnd));
-    EXPECT_EQ(ConvertHexFileToImage(dir / "main.hex", image), ConvertResult::CannotOpenHex);
+    EXPECT_EQ(ConvertHexFileToImage(dir.Path("main.hex"), image), ConvertResult::CannotOpenHex);
     EXPECT_FALSE(FileExists(image));
 }
 
 TEST(HexImage, ImageThatCannotBeCreatedIsLeftAlone)
 {
-    TempDir dir;
+    ScratchDir dir;
     const auto hex = dir.Write("main.hex", kEnd);
-    const auto image = dir / kImageFileName;
+    const auto image = dir.Path(kImageFileName);
     {
         auto holder = File::OpenRead(dir.Write(kImageFileName, "held elsewhere"));
         EXPECT_EQ(ConvertHexFileToImage(hex, image), ConvertResult::CannotCreateImage);
         EXPECT_EQ(ReadAll(image), "held elsewhere");
     }
     // A link planted under the image's name, to a file or to nowhere.
-    for (const auto& target : {dir.Write("victim", "precious"), dir / "nowhere"}) {
+    for (const auto& target : {dir.Write("victim", "precious"), dir.Path("nowhere")}) {
         RemoveFile(image);
         std::filesystem::create_symlink(target, image);
         EXPECT_EQ(ConvertHexFileToImage(hex, image), ConvertResult::CannotCreateImage);
         DeleteImageFile(image);   // the link goes, never what it points at
         EXPECT_FALSE(FileExists(image));
     }
-    EXPECT_EQ(ReadAll(dir / "victim"), "precious");
-    EXPECT_FALSE(FileExists(dir / "nowhere"));
+    EXPECT_EQ(ReadAll(dir.Path("victim")), "precious");
+    EXPECT_FALSE(FileExists(dir.Path("nowhere")));
 }
 
 TEST(HexImage, FailedImageWriteLeavesNoImage)
 {
     // A file size limit makes the write fail the way a full disk does.
-    TempDir dir;
+    ScratchDir dir;
     const auto hex = dir.Write("main.hex", Data(0x2000, 1) + kEnd);
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const rlimit small{1000, saved.rlim_max};
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const auto result = ConvertHexFileToImage(hex, dir / kImageFileName);
+    const auto result = ConvertHexFileToImage(hex, dir.Path(kImageFileName));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(result, ConvertResult::CannotCreateImage);
-    EXPECT_FALSE(FileExists(dir / kImageFileName));
+    EXPECT_FALSE(FileExists(dir.Path(kImageFileName)));
 }
 
 } // namespace

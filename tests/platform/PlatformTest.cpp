@@ -3,6 +3,7 @@
 #include "platform/PortInventory.h"
 #include "platform/Profile.h"
 #include "platform/TickClock.h"
+#include "tests/common/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,26 +16,13 @@
 namespace tvqx {
 namespace {
 
-class ScratchDir : public ::testing::Test {
+class ScratchDirTest : public ::testing::Test {
 protected:
-    ScratchDir()
-    {
-        char pattern[] = "/tmp/tvqx-platform-XXXXXX";
-        root = mkdtemp(pattern);
-        root += '/';
-    }
-    ~ScratchDir() override { std::filesystem::remove_all(root); }
-    std::string Read(const std::string& path)
-    {
-        std::ifstream in(path);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::string root;
+    test::ScratchDir scratch{"tvqx-platform"};
+    const std::string& root = scratch.Root();
 };
 
-using SettingsFile = ScratchDir;
+using SettingsFile = ScratchDirTest;
 
 TEST_F(SettingsFile, KeepsOtherSectionsAndEntriesAndSharesTheValue)
 {
@@ -48,7 +36,7 @@ TEST_F(SettingsFile, KeepsOtherSectionsAndEntriesAndSharesTheValue)
     ASSERT_TRUE(second.WriteProfileInt("Settings", "ComPort", 7));
     ASSERT_TRUE(second.WriteProfileInt("Settings", "Other", 1));
     EXPECT_EQ(first.GetProfileInt("Settings", "ComPort", -1), 7);
-    EXPECT_EQ(Read(path), "[Settings]\nComPort=7\nOther=1\n\n[Window]\nx=10\n");
+    EXPECT_EQ(test::ReadAll(path), "[Settings]\nComPort=7\nOther=1\n\n[Window]\nx=10\n");
 }
 
 TEST_F(SettingsFile, UnreadableValueGivesTheDefault)
@@ -58,7 +46,7 @@ TEST_F(SettingsFile, UnreadableValueGivesTheDefault)
     EXPECT_EQ(IniFileProfile(path).GetProfileInt("Settings", "ComPort", -1), -1);
 }
 
-using PortDirectory = ScratchDir;
+using PortDirectory = ScratchDirTest;
 
 TEST_F(PortDirectory, ListsEntriesThatLeadToCharacterDevices)
 {

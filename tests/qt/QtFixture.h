@@ -13,9 +13,10 @@
 #include "ui/qt/DialogWindow.h"
 #include "ui/qt/QtBackend.h"
 
+#include "tests/common/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -27,8 +28,6 @@ protected:
     {
         // A copy of its own: the firmware files are opened with sharing
         // denied, so test processes running side by side must not share them.
-        char pattern[] = "/tmp/tvqx-qt-XXXXXX";
-        m_programDir = std::string(mkdtemp(pattern)) + "/";
         for (const char* name : {"Tollvane-QX-R_with_Rd_Sw_Conn.txt", "TVQX-R_4_12.hex"})
             std::filesystem::copy_file(std::string(TVQX_EXAMPLES_DIR) + name, m_programDir + name);
         ui.interceptMessageBox = [this](QMessageBox& box) {
@@ -49,8 +48,6 @@ protected:
     {
         if (dlg)
             ui.Destroy(*dlg);
-        std::error_code ec;
-        std::filesystem::remove_all(m_programDir, ec);
     }
     DialogWindow& Window() { return *ui.WindowOf(*dlg); }
     template <typename W = QWidget>
@@ -69,7 +66,8 @@ protected:
     ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
     std::unique_ptr<CTVQX_UpdateDlg> dlg;
     std::vector<std::string> boxes;
-    std::string m_programDir;
+    test::ScratchDir m_scratch{"tvqx-qt"};
+    std::string m_programDir = m_scratch.Root();
 };
 
 } // namespace tvqx
