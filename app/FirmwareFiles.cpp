@@ -2,6 +2,7 @@
 // check and the conversion into the page image.
 
 #include "app/FirmwareTexts.h"
+#include "app/ProductInfo.h"
 #include "app/TVQX_UpdateDlg.h"
 #include "firmware/DescriptionFile.h"
 #include "firmware/HexFileCheck.h"
@@ -20,7 +21,8 @@ std::string FirmwareCaption()
 
 void CTVQX_UpdateDlg::ReadFirmwareDescription()
 {
-    m_wakePrompt.clear();
+    // What the waiting variants blink while they wait for the boot loader.
+    m_wakePrompt = product::kWakePrompt;
     const std::string caption = FirmwareCaption();
     const std::string path = m_programDir + texts::kDescriptionFileName;
     std::string status = path;

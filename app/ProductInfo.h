@@ -14,6 +14,15 @@ inline constexpr const char* kPostOfficeBox = "P.O. Box 5127";
 inline constexpr const char* kTown = "Cedar Falls, CO 80555";
 inline constexpr const char* kCopyright = "Copyright (C) 2011 Ostrale Systems, Inc.";
 
+// Shown, blinking, in the result line while the program waits for the boot
+// loader to announce itself: the unit's boot loader only does so right after
+// it gets its power, so the technician has to (re)connect it now.
+inline constexpr const char* kWakePrompt =
+    "Connect the Tollvane QX-R to the serial port now (if it is connected, unplug it and plug it in again).";
+// What the unit's running application answers when asked who it is ("<V");
+// at most 25 bytes.
+inline constexpr const char* kApplicationAnswer = "TVQXR-APP-4.12\r";
+
 inline constexpr const char* kSettingsKey = "Ostrale Systems";
 inline constexpr const char* kSettingsSection = "Settings";
 inline constexpr const char* kComPortEntry = "ComPort";

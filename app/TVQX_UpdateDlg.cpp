@@ -33,7 +33,14 @@ CTVQX_UpdateDlg::CTVQX_UpdateDlg(ProgramServices& services)
         OnDestroy();
         return LRESULT(0);
     });
-    OnMessage(WM_BOOTLOADER_READY, [this](WPARAM w, LPARAM l) { return OnBootLoaderReady(w, l); });
+    OnMessage(WM_BOOTLOADER_READY, [this](WPARAM w, LPARAM l) {
+        // Posted when the wake-up byte was seen; if the user pressed "Cancel
+        // Update" before it was handled, the port is closed and there is
+        // nothing left to continue.
+        if (m_bootLoaderAwake != 1)
+            return LRESULT(1);
+        return OnBootLoaderReady(w, l);
+    });
     OnMessage(WM_BEGIN_UPDATE, [this](WPARAM w, LPARAM l) { return OnBeginUpdateMessage(w, l); });
     OnCommand(IDC_REFRESH_PORTS, [this] { OnRefreshSerialPorts(); });
     OnCommand(IDC_CONTACT_INFO, [this] { OnContactInfo(); });

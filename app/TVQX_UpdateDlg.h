@@ -7,6 +7,7 @@
 #include "app/Resource.h"
 #include "serial/CRS232.h"
 #include "ui/Dialog.h"
+#include "update/PageTransfer.h"
 
 #include <array>
 #include <string>
@@ -63,7 +64,7 @@ public:
     void BorrowPortFromTestProgram(int portNumber);
     void ReturnPortToTestProgram();
 
-    // The other variants' procedures; this build's variant does not use them.
+    // The other variants' procedures, chosen by the build's variant.
     void BeginUpdateVariant1();
     void BeginUpdateVariant2();
     void BeginUpdateVariant3();
@@ -72,6 +73,8 @@ public:
     void BeginUpdateVariant6();
     void ContinueUpdateVariant4();
     void ContinueUpdateVariant5();
+    void SendPageImageVariant4();
+    void SendPageImageVariant5();
     void SendHexRows();
 
     // Members, in the order the window declares them.
@@ -100,6 +103,21 @@ public:
     bool IsUpdateRunning() const { return m_updateRunning; }
 
 private:
+    // Steps the procedures share.
+    PagesOutcome SendPages(const std::vector<uint8_t>& image, const PageTransferSettings& settings);
+    void SendPageImageInTwoPhases(int variant);
+    // The waiting variants: "Begin Update" opens the port and arms the
+    // wake-up wait; "Cancel Update" undoes it.
+    bool StartWakeUpWait(int baud, bool sendStartCommand);
+    void CancelWakeUpWait();
+    void LockWindowForWait(int portNumber);
+    void UnlockWindowAfterWait();
+    void EnableCloseAndAbout(bool enable);
+    // Opens COMn, asking the serial test program for it once if it is held.
+    bool OpenPortBorrowingOnce(int portNumber, int baud);
+    // The ending of a failed transfer in the row and 256-byte page procedures.
+    void FailTransfer(const std::string& message);
+
     ProgramServices& m_services;
     bool m_updateRunning = false;
 };

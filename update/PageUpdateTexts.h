@@ -24,4 +24,9 @@ inline constexpr const char* kUpdateCompleteMessage = "The Tollvane QX-R firmwar
 // Ends most failure messages: what happened and whom to call.
 std::string UpdateFailureText();
 
+// `format` with its one or two numbers (or one text) filled in.
+std::string FormatText(const char* format, int value);
+std::string FormatText(const char* format, int first, int second);
+std::string FormatText(const char* format, const std::string& value);
+
 } // namespace tvqx::texts

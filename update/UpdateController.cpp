@@ -2,6 +2,7 @@
 // window around it, and the steps every procedure shares.
 
 #include "app/TVQX_UpdateDlg.h"
+#include "update/RowUpdateTexts.h"
 
 #include <algorithm>
 #include <cctype>
@@ -77,6 +78,10 @@ LRESULT CTVQX_UpdateDlg::OnBeginUpdateMessage(WPARAM, LPARAM)
 
 LRESULT CTVQX_UpdateDlg::OnBootLoaderReady(WPARAM, LPARAM)
 {
+    // The transfer dispatches messages as it goes; no other run may start
+    // inside it.
+    const bool wasRunning = m_updateRunning;
+    m_updateRunning = true;
     m_waitingForBootLoader = 0;
     m_bootLoaderAwake = 0;
     EnableDlgItem(IDC_BEGIN_UPDATE, false);
@@ -88,15 +93,13 @@ LRESULT CTVQX_UpdateDlg::OnBootLoaderReady(WPARAM, LPARAM)
     case 5: ContinueUpdateVariant5(); break;
     default: SendHexRows(); break;
     }
-    SetDlgItemText(IDC_BEGIN_UPDATE, "Begin Update");
+    SetDlgItemText(IDC_BEGIN_UPDATE, texts::kBeginUpdateCaption);
     EnableDlgItem(IDC_BEGIN_UPDATE, true);
     EnableDlgItem(IDCANCEL, true);
     EnableDlgItem(IDC_REFRESH_PORTS, true);
     EnableDlgItem(IDC_CONTACT_INFO, true);
-    if (SystemMenu* menu = GetSystemMenu()) {
-        menu->EnableMenuItem(SC_CLOSE, MF_BYCOMMAND | MF_ENABLED);
-        menu->EnableMenuItem(IDM_ABOUTBOX, MF_BYCOMMAND | MF_ENABLED);
-    }
+    EnableCloseAndAbout(true);
+    m_updateRunning = wasRunning;
     return 1;
 }
 

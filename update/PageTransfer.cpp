@@ -1,0 +1,83 @@
+// The pages themselves: progress, a message for the window now and then, the
+// frame on the line and the boot loader's answer to it.
+
+#include "update/PageTransfer.h"
+
+#include "app/TVQX_UpdateDlg.h"
+#include "platform/File.h"
+#include "update/DeviceWaits.h"
+#include "update/PageUpdateTexts.h"
+
+
+namespace tvqx {
+
+namespace {
+
+// The boot loader's addresses are 16 bits wide.
+constexpr size_t kLargestImage = 65536;
+
+} // namespace
+
+std::optional<std::vector<uint8_t>> LoadPageImage(const std::string& path, size_t pageSize)
+{
+    std::optional<File> file = File::OpenReadWrite(path);
+    if (!file)
+        return std::nullopt;
+    const int64_t length = file->GetLength();
+    if (length < 0 || static_cast<uint64_t>(length) > kLargestImage || static_cast<uint64_t>(length) < pageSize ||
+        !file->Seek(0))
+        return std::nullopt;
+    std::vector<uint8_t> image(static_cast<size_t>(length));
+    if (file->Read(image.data(), image.size()) != static_cast<std::ptrdiff_t>(image.size()))
+        return std::nullopt;
+    return image;
+}
+
+PagesOutcome CTVQX_UpdateDlg::SendPages(const std::vector<uint8_t>& image, const PageTransferSettings& settings)
+{
+    // A trailing part shorter than a page is never sent.
+    const uint32_t pageCount = static_cast<uint32_t>(image.size() / settings.pageSize);
+    uint32_t pageIndex = 0;
+    int resendCount = 0;
+    while (pageIndex < pageCount) {
+        if (resendCount == 0 || !settings.resendAtOnce) {
+            SetDlgItemText(IDC_PROGRESS, texts::FormatText(texts::kSendingPage, static_cast<int>(pageIndex + 1),
+                                                           static_cast<int>(pageCount)));
+            if (pageIndex % settings.repaintEvery == 0) {
+                InvalidateRect(false);
+                UpdateWindow();
+            }
+            // Keep the window alive: one message per pass.
+            PostMessage(WM_PAINT, 0, 0);
+            m_ui.PumpMessage();
+        }
+
+        const uint8_t* page = image.data() + static_cast<size_t>(pageIndex) * settings.pageSize;
+        m_port.WriteByte(static_cast<int>((pageIndex >> 8) & 0xFF));
+        m_port.WriteByte(static_cast<int>(pageIndex & 0xFF));
+        WaitMs(settings.afterNumberMs);
+        m_port.WriteBuffer(page, static_cast<int>(settings.pageSize));
+        WaitMs(settings.afterDataMs);
+        uint8_t checksum = 0;
+        for (size_t i = 0; i < settings.pageSize; ++i)
+            checksum = static_cast<uint8_t>(checksum + page[i]);
+        m_port.WriteByte(checksum);
+        WaitMs(settings.afterChecksumMs);
+
+        // Only one byte is taken; anything behind it answers the next page.
+        const DeviceByte answer = WaitForByte(m_port, m_services.clock, kPageAnswerTimeoutMs);
+        if (answer.TimedOut())
+            return PagesOutcome::NoAnswer;
+        if (answer.Is(kPageAccepted)) {
+            resendCount = 0;
+            ++pageIndex;
+            continue;
+        }
+        if (answer.Is(kPageResend) && ++resendCount < kMaxSendsPerPage)
+            continue;
+        return PagesOutcome::InvalidAnswer;
+    }
+    return PagesOutcome::AllAccepted;
+}
+
+} // namespace tvqx

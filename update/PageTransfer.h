@@ -1,0 +1,44 @@
+#pragma once
+// The page loop the page boot loader is fed by, shared by the 128-byte page
+// update and the two-phase 256-byte variants: each page goes out as its
+// 16-bit number, its data and an additive checksum, and the boot loader
+// answers '!' (next page) or '@' (send it again).
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tvqx {
+
+struct PageTransferSettings {
+    size_t pageSize = 128;
+    // Pauses after the page number, after the data and after the checksum.
+    uint32_t afterNumberMs = 20;
+    uint32_t afterDataMs = 10;
+    uint32_t afterChecksumMs = 20;
+    // The whole window is repainted on passes whose page index is a
+    // multiple of this.
+    uint32_t repaintEvery = 4;
+    // A page the boot loader asks for again goes out again at once, without
+    // its progress text and without letting the window take a message.
+    bool resendAtOnce = false;
+};
+
+enum class PagesOutcome { AllAccepted, NoAnswer, InvalidAnswer };
+
+inline constexpr uint32_t kPageAnswerTimeoutMs = 3000;
+inline constexpr uint8_t kPageAccepted = '!';
+inline constexpr uint8_t kPageResend = '@';
+// The fifth '@' in a row for one page ends the update.
+inline constexpr int kMaxSendsPerPage = 5;
+inline constexpr uint8_t kEndMarkerByte = 0xFF;
+
+// The page image for sending: nothing when it cannot be opened or read, when
+// it is too large for the boot loader's 16-bit addresses, or when it holds
+// not even one whole page, so that an image is never sent in part and an
+// empty one never passes for an update.
+std::optional<std::vector<uint8_t>> LoadPageImage(const std::string& path, size_t pageSize);
+
+} // namespace tvqx

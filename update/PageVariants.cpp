@@ -1,0 +1,119 @@
+// The second phase of the waiting page variants 4 and 5: once the boot
+// loader has announced itself, the image goes out in 256-byte pages on the
+// port the first phase left open, and the image file is deleted afterwards.
+
+#include "app/FirmwareTexts.h"
+#include "app/ProductInfo.h"
+#include "app/TVQX_UpdateDlg.h"
+#include "update/DeviceWaits.h"
+#include "update/PageUpdateTexts.h"
+#include "update/RowUpdateTexts.h"
+
+namespace tvqx {
+
+namespace {
+
+constexpr uint32_t kReadyTimeoutMs = 2000;
+constexpr uint8_t kReady = '!';
+
+struct TwoPhaseSettings {
+    uint32_t beforeEntryMs;
+    uint32_t afterEntryMs;
+    uint32_t afterEndMarkerMs;
+    PageTransferSettings pages;
+};
+
+TwoPhaseSettings SettingsOf(int variant)
+{
+    if (variant == 4)
+        return {100, 20, 20, {256, 20, 10, 20, 4, false}};
+    // Variant 5 sends each frame in one go and answers a resend at once.
+    return {500, 0, 0, {256, 0, 0, 0, 8, true}};
+}
+
+} // namespace
+
+void CTVQX_UpdateDlg::ContinueUpdateVariant4()
+{
+    SendPageImageVariant4();
+    DeleteImageFile();
+}
+
+void CTVQX_UpdateDlg::ContinueUpdateVariant5()
+{
+    SendPageImageVariant5();
+    DeleteImageFile();
+}
+
+void CTVQX_UpdateDlg::SendPageImageVariant4()
+{
+    SendPageImageInTwoPhases(4);
+}
+
+void CTVQX_UpdateDlg::SendPageImageVariant5()
+{
+    SendPageImageInTwoPhases(5);
+}
+
+void CTVQX_UpdateDlg::SendPageImageInTwoPhases(int variant)
+{
+    CWaitCursor wait(m_ui);
+    TickClock& clock = m_services.clock;
+    const TwoPhaseSettings settings = SettingsOf(variant);
+    if (!CheckHexFile()) {
+        // The check has said why; the device must not stay powered and the
+        // window half-locked behind its message.
+        FinishTransfer();
+        return;
+    }
+    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
+    SetDlgItemText(IDC_PROGRESS, "");
+    SetDlgItemText(IDC_RESULT, "");
+    WaitMs(settings.beforeEntryMs);
+    m_port.PurgeInput();
+    m_port.WriteString(kBootEntryCommand);
+    WaitMs(settings.afterEntryMs);
+
+    const VersionAnswer version = ReadVersionAnswer(m_port, clock, kVersionTimeoutMs);
+    if (version.outcome != VersionAnswer::Outcome::Accepted) {
+        FailTransfer(texts::FromTheDevice(version.outcome == VersionAnswer::Outcome::NoAnswer
+                                              ? texts::kNoResponseFrom
+                                              : texts::kInvalidVersionFrom));
+        return;
+    }
+    SetDlgItemText(IDC_BOOTLOADER_VERSION, texts::FormatText(texts::kBootLoaderVersion, version.text));
+
+    const DeviceByte ready = WaitForByte(m_port, clock, kReadyTimeoutMs);
+    if (!ready.Is(kReady)) {
+        FailTransfer(texts::FromTheDevice(ready.TimedOut() ? texts::kNoReadyFrom : texts::kInvalidReadyFrom));
+        return;
+    }
+
+    const std::optional<std::vector<uint8_t>> image =
+        LoadPageImage(m_tempDir + texts::kImageFileName, settings.pages.pageSize);
+    if (!image) {
+        FinishTransfer();
+        MessageBox(texts::kCannotOpenImage, texts::kUpdateErrorCaption, MB_OK);
+        return;
+    }
+    switch (SendPages(*image, settings.pages)) {
+    case PagesOutcome::AllAccepted:
+        break;
+    case PagesOutcome::NoAnswer:
+        FailTransfer(texts::FromTheDevice(texts::kNoResponseFrom));
+        return;
+    case PagesOutcome::InvalidAnswer:
+        FailTransfer(texts::FromTheDevice(texts::kInvalidReadyFrom));
+        return;
+    }
+
+    m_port.WriteByte(kEndMarkerByte);
+    m_port.WriteByte(kEndMarkerByte);
+    WaitMs(settings.afterEndMarkerMs);
+    m_services.profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, m_port.GetPortNumber());
+    FinishTransfer();
+    SetDlgItemText(IDC_RESULT, texts::kUpdateSucceeded);
+    MessageBox(texts::kUpdateCompleteMessage, texts::kUpdateCompleteCaption, MB_ICONINFORMATION);
+}
+
+} // namespace tvqx

@@ -1,0 +1,180 @@
+// The waiting variants' first phase: "Begin Update" powers the device by
+// opening the port and returns with the window alive; the window's timer
+// blinks the prompt and polls the device until its boot loader announces
+// itself, then posts WM_BOOTLOADER_READY. "Cancel Update" ends the wait.
+
+#include "app/FirmwareTexts.h"
+#include "app/TVQX_UpdateDlg.h"
+#include "update/PageUpdateTexts.h"
+#include "update/RowUpdateTexts.h"
+
+namespace tvqx {
+
+namespace {
+
+constexpr int kRowBaud = 115200;
+constexpr int kPageBaud = 9600;
+constexpr uint32_t kSettlePauseMs = 200;
+// Variant 5 greets the equipment on the line first; what it answers is
+// thrown away with the settings change half a second later.
+constexpr const char* kStartCommand = "<#:Z";
+constexpr uint32_t kStartCommandPauseMs = 500;
+// The prompt is shown for about 2000 ms and hidden for about 500 ms: each
+// phase ends at the first 500 ms tick past its threshold.
+constexpr uint32_t kPromptShownMs = 1500;
+constexpr uint32_t kPromptHiddenMs = 250;
+constexpr uint8_t kWakeUpPoll = 0xC0;
+constexpr uint8_t kWakeUpByte = 0xD0;
+
+} // namespace
+
+void CTVQX_UpdateDlg::BeginUpdateVariant1()
+{
+    CWaitCursor wait(m_ui);
+    if (m_waitingForBootLoader == 1) {
+        CancelWakeUpWait();
+        return;
+    }
+    StartWakeUpWait(kRowBaud, false);
+}
+
+void CTVQX_UpdateDlg::BeginUpdateVariant4()
+{
+    CWaitCursor wait(m_ui);
+    if (m_waitingForBootLoader == 1) {
+        CancelWakeUpWait();
+        DeleteImageFile();
+        return;
+    }
+    // The image is written while the wait has already begun; a conversion
+    // that fails sends the window back to Idle through the cancel branch.
+    if (StartWakeUpWait(kPageBaud, false) && !ConvertHexToImage())
+        PostMessage(WM_BEGIN_UPDATE, 0, 0);
+}
+
+void CTVQX_UpdateDlg::BeginUpdateVariant5()
+{
+    CWaitCursor wait(m_ui);
+    if (m_waitingForBootLoader == 1) {
+        CancelWakeUpWait();
+        DeleteImageFile();
+        return;
+    }
+    if (StartWakeUpWait(kPageBaud, true) && !ConvertHexToImage())
+        PostMessage(WM_BEGIN_UPDATE, 0, 0);
+}
+
+bool CTVQX_UpdateDlg::OpenPortBorrowingOnce(int portNumber, int baud)
+{
+    if (m_port.Open(portNumber, baud, 'N', 8, 1))
+        return true;
+    BorrowPortFromTestProgram(portNumber);
+    return m_port.Open(portNumber, baud, 'N', 8, 1) != 0;
+}
+
+bool CTVQX_UpdateDlg::StartWakeUpWait(int baud, bool sendStartCommand)
+{
+    if (!CheckHexFile())
+        return false;
+    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
+    SetDlgItemText(IDC_PROGRESS, "");
+    SetDlgItemText(IDC_RESULT, "");
+
+    const int portNumber = GetCheckedRadioButton(IDC_COM1, IDC_COM22) - 2000;
+    if (!OpenPortBorrowingOnce(portNumber, baud)) {
+        SetDlgItemText(IDC_RESULT, "");
+        MessageBox(texts::FormatText(texts::kCannotOpenPort, portNumber), texts::kUpdateErrorCaption,
+                   MB_ICONEXCLAMATION);
+        ReturnPortToTestProgram();
+        return false;
+    }
+    if (sendStartCommand) {
+        m_port.WriteString(kStartCommand);
+        WaitMs(kStartCommandPauseMs);
+        m_port.ChangeSettings(kPageBaud, 'N', '8');
+    }
+    WaitMs(kSettlePauseMs);
+
+    SetDlgItemText(IDC_BEGIN_UPDATE, texts::kCancelUpdateCaption);
+    LockWindowForWait(portNumber);
+    m_blinkTick = m_services.clock.GetTickCount();
+    m_blinkOn = 1;
+    m_waitingForBootLoader = 1;
+    SetDlgItemText(IDC_RESULT, m_wakePrompt);
+    EnableDlgItem(IDC_REFRESH_PORTS, false);
+    EnableCloseAndAbout(false);
+    return true;
+}
+
+void CTVQX_UpdateDlg::CancelWakeUpWait()
+{
+    m_waitingForBootLoader = 0;
+    m_bootLoaderAwake = 0;
+    m_port.Close();   // the device loses its power
+    SetDlgItemText(IDC_BEGIN_UPDATE, texts::kBeginUpdateCaption);
+    SetDlgItemText(IDC_RESULT, "");
+    EnablePortButtons();
+    ReturnPortToTestProgram();
+    UnlockWindowAfterWait();
+}
+
+void CTVQX_UpdateDlg::LockWindowForWait(int portNumber)
+{
+    for (int i = 0; i < 22; ++i)
+        if (i + 1 != portNumber)
+            EnableDlgItem(IDC_COM1 + i, false);
+    EnableDlgItem(IDCANCEL, false);
+    EnableDlgItem(IDC_CONTACT_INFO, false);
+}
+
+void CTVQX_UpdateDlg::UnlockWindowAfterWait()
+{
+    EnableDlgItem(IDC_REFRESH_PORTS, true);
+    EnableDlgItem(IDCANCEL, true);
+    EnableDlgItem(IDC_CONTACT_INFO, true);
+    EnableCloseAndAbout(true);
+}
+
+void CTVQX_UpdateDlg::EnableCloseAndAbout(bool enable)
+{
+    if (SystemMenu* menu = GetSystemMenu()) {
+        const UINT state = MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED);
+        menu->EnableMenuItem(SC_CLOSE, state);
+        menu->EnableMenuItem(IDM_ABOUTBOX, state);
+    }
+}
+
+void CTVQX_UpdateDlg::OnTimer(UINT_PTR)
+{
+    // The timer runs for the window's whole life; it has work only while a
+    // waiting variant waits for the boot loader to wake.
+    if (m_waitingForBootLoader == 0 || m_bootLoaderAwake == 1)
+        return;
+
+    const uint32_t now = m_services.clock.GetTickCount();
+    if (m_blinkOn == 1 && now - m_blinkTick > kPromptShownMs) {
+        SetDlgItemText(IDC_RESULT, "");
+        m_blinkOn = 0;
+        m_blinkTick = now;
+    } else if (m_blinkOn == 0 && now - m_blinkTick > kPromptHiddenMs) {
+        SetDlgItemText(IDC_RESULT, m_wakePrompt);
+        m_blinkOn = 1;
+        m_blinkTick = now;
+    }
+
+    // Whatever came before the wake-up byte is dropped; what comes after it
+    // stays queued until the transfer clears the input.
+    while (m_port.BytesWaiting() != 0) {
+        uint8_t byte = 0;
+        if (m_port.Read(&byte, 1) != 1)
+            break;
+        if (byte == kWakeUpByte) {
+            m_bootLoaderAwake = 1;
+            PostMessage(WM_BOOTLOADER_READY, 0, 0);
+            break;
+        }
+    }
+    m_port.WriteByte(kWakeUpPoll);
+}
+
+} // namespace tvqx
