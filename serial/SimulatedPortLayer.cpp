@@ -141,7 +141,7 @@ public:
     {
         m_shared->calls.push_back("GetCommModemStatus");
         if (status)
-            *status = (m_line->device && m_line->device->Dsr()) ? uint32_t{MS_DSR_ON} : 0u;
+            *status = (m_line->device && m_line->device->DsrAt(m_shared->Now())) ? uint32_t{MS_DSR_ON} : 0u;
         return 1;
     }
 

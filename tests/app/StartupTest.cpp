@@ -2,6 +2,7 @@
 
 #include "UpdateFixture.h"
 
+#include "app/ProductInfo.h"
 #include "platform/Directories.h"
 
 #include <filesystem>
@@ -101,7 +102,8 @@ TEST_P(FirmwareFilesAtStart, DecideWhetherAnUpdateIsPossible)
     EXPECT_EQ(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE), c.beginEnabled);
     EXPECT_EQ(Status(IDC_FIRMWARE_VERSION), c.versionLine);
     EXPECT_EQ(dlg->m_firmwareVersion.empty(), dlg->m_hexFileName.empty());
-    EXPECT_EQ(dlg->m_wakePrompt, "");
+    // The prompt is product wording, whatever the files say.
+    EXPECT_EQ(dlg->m_wakePrompt, product::kWakePrompt);
 }
 
 const DescriptionCase kDescriptions[] = {

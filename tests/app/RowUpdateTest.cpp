@@ -1,0 +1,279 @@
+// Variant 1: the wake-up wait carried by the window's timer, then the row
+// transfer. What reaches the device and when, what the window shows in each
+// state of the wait, and how the wait is cancelled.
+
+#include "VariantFixture.h"
+
+#include "app/ProductInfo.h"
+#include "update/PageUpdateTexts.h"
+#include "update/RowUpdateTexts.h"
+
+#include <sstream>
+
+namespace tvqx::testing {
+namespace {
+
+class RowUpdate : public VariantFixture {
+protected:
+    // Firmware whose HEX text has `rows` lines (the end record included).
+    void WriteRows(size_t dataRows)
+    {
+        firmware = FirmwareBytes(dataRows * 16);
+        hexText = MakeHex(firmware);
+        WriteHexText(hexText);
+    }
+
+    std::vector<std::string> HexLines() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(hexText);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    bool IsIdleWindow() const
+    {
+        bool idle = dlg->GetDlgItemText(IDC_BEGIN_UPDATE) == "Begin Update" && dlg->m_waitingForBootLoader == 0 &&
+                    dlg->m_bootLoaderAwake == 0 && !ports.IsOpen(kDevicePort);
+        for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_COM1, IDC_COM3})
+            idle = idle && dlg->IsDlgItemEnabled(id);
+        return idle && dlg->GetSystemMenu()->IsEnabled(SC_CLOSE) && dlg->GetSystemMenu()->IsEnabled(IDM_ABOUTBOX);
+    }
+
+    std::vector<uint8_t> firmware;
+    std::string hexText;
+};
+
+TEST_F(RowUpdate, WakesTheBootLoaderAndSendsEveryRowAsStored)
+{
+    UseVariant(1);
+    WriteRows(20);
+    OpenOnDevicePort();
+    Press();
+    RunWindow();
+
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "The Tollvane QX-R firmware has been successfully updated.     ");
+    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Complete");
+    EXPECT_EQ(Boxes()[0].type, MB_ICONINFORMATION);
+    EXPECT_EQ(unit.rowLoader->RowsReceived(), HexLines());
+    EXPECT_EQ(std::vector<uint8_t>(unit.Flash().begin(), unit.Flash().begin() + 320), firmware);
+    EXPECT_EQ(dlg->m_hexRowCount, 21);
+    EXPECT_EQ(Status(IDC_BOOTLOADER_VERSION), "Boot loader version  =  TVQXR-1-4.00");
+    EXPECT_EQ(Status(IDC_PROGRESS), "Sending hex file row  21  of  21");
+    EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
+    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), kDevicePort);
+    EXPECT_EQ(ports.LastDcb().BaudRate, 115200u);
+    EXPECT_FALSE(DevicePowered());
+    EXPECT_TRUE(IsIdleWindow());
+    EXPECT_EQ(ui.WaitCursorDepth(), 0);
+}
+
+TEST_F(RowUpdate, BytesOnTheLineAndTheirTimes)
+{
+    UseVariant(1);
+    WriteRows(2);
+    OpenOnDevicePort();
+    Press();
+    RunWindow();
+
+    // The port opens at the press and settles 200 ms; the timer (500 ms,
+    // started with the window) polls at 500 and wakes the device, the tick
+    // at 1000 finds 0xD0 and polls once more; the transfer pauses 100 ms.
+    std::string expected = "\xC0\xC0~#&TV-QX-R-205-7.31";
+    for (const std::string& row : HexLines())
+        expected += row;
+    const std::vector<uint8_t> sent = SentBytes();
+    EXPECT_EQ(std::string(sent.begin(), sent.end()), expected);
+    const std::vector<uint64_t> times = SentTimes();
+    ASSERT_EQ(times.size(), expected.size());
+    EXPECT_EQ(times[0], 500u);
+    EXPECT_EQ(times[1], 1000u);
+    for (size_t i = 2; i < times.size(); ++i)
+        EXPECT_EQ(times[i], 1100u) << i;   // the device keeps pace with the line
+    EXPECT_EQ(unit.PowerEvents().front().timeMs - clickMs, 0u);
+}
+
+TEST_F(RowUpdate, PollsOnEveryTickUntilTheWakeUpByteWhereverItStands)
+{
+    sim::VariantDeviceFaults faults;
+    faults.wakeUp.pollsBeforeWake = 5;
+    faults.wakeUp.pollAnswer = {0x55};
+    faults.wakeUp.noiseBeforeWake = {0x00, 0xC0, 0xFE};
+    faults.wakeUp.noiseAfterWake = {'?', 0x11, 0xD0};
+    UseVariant(1, faults);
+    WriteRows(3);
+    OpenOnDevicePort();
+    Press();
+    RunWindow();
+
+    // The fifth poll wakes it; the tick after finds 0xD0 behind the noise
+    // and polls once more. What followed 0xD0 is cleared before the entry.
+    EXPECT_EQ(PollTimes(), (std::vector<uint64_t>{500, 1000, 1500, 2000, 2500, 3000}));
+    EXPECT_EQ(SentTimes()[6], 3100u);
+    EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
+}
+
+TEST_F(RowUpdate, BlinksThePromptShownTwoSecondsHiddenHalfASecond)
+{
+    sim::VariantDeviceFaults faults;
+    faults.wakeUp.neverWakes = true;
+    UseVariant(1, faults);
+    WriteRows(1);
+    OpenOnDevicePort();
+    std::vector<std::pair<uint64_t, std::string>> shown;
+    ui.onControlChanged = [&](CDialog& d, int index) {
+        if (d.Template().controls[static_cast<size_t>(index)].id == IDC_RESULT)
+            shown.emplace_back(clock.Now() - clickMs, d.GetDlgItemText(IDC_RESULT));
+    };
+    Press();
+    EXPECT_TRUE(dlg->GetControlLook(IDC_RESULT).custom);   // dark red while waiting
+    RunWindow(5'600);
+    ui.onControlChanged = nullptr;
+
+    const std::string prompt = product::kWakePrompt;
+    const std::vector<std::pair<uint64_t, std::string>> expected = {
+        {0, ""}, {200, prompt}, {2000, ""}, {2500, prompt}, {4500, ""}, {5000, prompt}};
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(PollTimes().size(), 12u);   // every tick, 500 to 6000
+
+    Press();   // "Cancel Update"
+    EXPECT_FALSE(dlg->GetControlLook(IDC_RESULT).custom);
+}
+
+TEST_F(RowUpdate, EachStateOfTheWaitLocksWhatItShould)
+{
+    UseVariant(1);
+    WriteRows(4);
+    OpenOnDevicePort();
+    ASSERT_TRUE(IsIdleWindow());
+
+    Press();   // Waiting
+    EXPECT_EQ(dlg->m_waitingForBootLoader, 1);
+    EXPECT_EQ(dlg->m_bootLoaderAwake, 0);
+    EXPECT_EQ(Status(IDC_BEGIN_UPDATE), "Cancel Update");
+    EXPECT_EQ(Status(IDC_RESULT), product::kWakePrompt);
+    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
+    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_COM3));
+    for (int id : {IDC_COM1, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS})
+        EXPECT_FALSE(dlg->IsDlgItemEnabled(id)) << id;
+    EXPECT_FALSE(dlg->GetSystemMenu()->IsEnabled(SC_CLOSE));
+    EXPECT_FALSE(dlg->GetSystemMenu()->IsEnabled(IDM_ABOUTBOX));
+    EXPECT_TRUE(ports.IsOpen(kDevicePort));
+    EXPECT_TRUE(DevicePowered());
+    EXPECT_EQ(ui.WaitCursorDepth(), 0);
+
+    RunWindowUntil([&] { return dlg->m_bootLoaderAwake == 1; });   // Awake
+    EXPECT_EQ(dlg->m_waitingForBootLoader, 1);
+    EXPECT_EQ(Status(IDC_BEGIN_UPDATE), "Cancel Update");
+    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
+    EXPECT_TRUE(ports.IsOpen(kDevicePort));
+
+    bool seen = false;   // Transferring, looked at when the first progress shows
+    ui.onControlChanged = [&](CDialog& d, int index) {
+        if (seen || d.Template().controls[static_cast<size_t>(index)].id != IDC_PROGRESS ||
+            d.GetDlgItemText(IDC_PROGRESS).empty())
+            return;
+        seen = true;
+        EXPECT_EQ(dlg->m_waitingForBootLoader, 0);
+        EXPECT_EQ(dlg->m_bootLoaderAwake, 0);
+        EXPECT_EQ(Status(IDC_BEGIN_UPDATE), "Cancel Update");
+        for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_COM1})
+            EXPECT_FALSE(dlg->IsDlgItemEnabled(id)) << id;
+        EXPECT_FALSE(dlg->GetSystemMenu()->IsEnabled(SC_CLOSE));
+        EXPECT_TRUE(ports.IsOpen(kDevicePort));
+        EXPECT_GE(ui.WaitCursorDepth(), 1);
+    };
+    RunWindow();
+    ui.onControlChanged = nullptr;
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(IsIdleWindow());   // Idle again
+}
+
+// Cancelling in either state of the wait: the port closes at once, nothing
+// is shown, and a wake-up already reported does not start a transfer.
+class RowUpdateCancel : public RowUpdate, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(RowUpdateCancel, ClosesThePortAtOnceWithoutAMessage)
+{
+    const bool awake = GetParam();
+    UseVariant(1);
+    WriteRows(2);
+    OpenOnDevicePort();
+    Press();
+    if (awake)
+        RunWindowUntil([&] { return dlg->m_bootLoaderAwake == 1; });
+    else
+        RunWindow(800);
+    const size_t polls = PollTimes().size();
+    const uint64_t cancelAt = clock.Now();
+
+    Press();   // "Cancel Update"
+    EXPECT_FALSE(ports.IsOpen(kDevicePort));
+    EXPECT_EQ(unit.PowerEvents().back().timeMs, cancelAt);
+    EXPECT_FALSE(unit.PowerEvents().back().on);
+    RunWindow(3'000);
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(Status(IDC_RESULT), "");
+    EXPECT_EQ(PollTimes().size(), polls);   // no poll, no entry command after it
+    EXPECT_EQ(unit.rowLoader->EntryCount(), 0u);
+    EXPECT_TRUE(IsIdleWindow());
+
+    // And the next press starts a new wait, which can run to its end.
+    Press();
+    EXPECT_EQ(Status(IDC_BEGIN_UPDATE), "Cancel Update");
+    RunWindow();
+    EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
+}
+
+INSTANTIATE_TEST_SUITE_P(Wait, RowUpdateCancel, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Awake" : "Waiting"; });
+
+TEST_F(RowUpdate, ProgressOnEverySecondRowAndTheLastRepaintEveryFiftieth)
+{
+    UseVariant(1);
+    WriteRows(100);   // 101 rows with the end record
+    OpenOnDevicePort();
+    std::vector<std::string> progress;
+    ui.onControlChanged = [&](CDialog& d, int index) {
+        if (d.Template().controls[static_cast<size_t>(index)].id == IDC_PROGRESS)
+            progress.push_back(d.GetDlgItemText(IDC_PROGRESS));
+    };
+    Press();
+    const int repaintsBefore = ui.RepaintCount();
+    RunWindow();
+    ui.onControlChanged = nullptr;
+
+    std::vector<std::string> expected = {"", ""};   // cleared at the start and by the transfer
+    for (int row = 2; row <= 100; row += 2)
+        expected.push_back(texts::FormatText(texts::kSendingRow, row, 101));
+    expected.push_back("Sending hex file row  101  of  101");
+    EXPECT_EQ(progress, expected);
+    EXPECT_EQ(ui.RepaintCount() - repaintsBefore, 2);   // rows 50 and 100
+}
+
+TEST_F(RowUpdate, AHexFileGoneWhileWaitingEndsWithTheChecksMessageAndAPoweredDownDevice)
+{
+    UseVariant(1);
+    WriteRows(2);
+    OpenOnDevicePort();
+    Press();
+    RunWindow(700);
+    std::remove((m_programDir + "firmware.hex").c_str());
+    RunWindow();
+
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].caption, "Tollvane QX-R Update");
+    EXPECT_EQ(Boxes()[0].text.rfind("Unable to open the firmware hex file:", 0), 0u);
+    EXPECT_FALSE(ports.IsOpen(kDevicePort));
+    EXPECT_FALSE(DevicePowered());
+    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_COM1));   // the port buttons are back
+    EXPECT_EQ(unit.rowLoader->EntryCount(), 0u);
+}
+
+} // namespace
+} // namespace tvqx::testing
