@@ -5,7 +5,9 @@
 //
 //   QT_QPA_PLATFORM=offscreen tvqx-render-dialogs OUTPUT_DIR [FIRMWARE_DIR]
 //
-// writes OUTPUT_DIR/main-window.png and OUTPUT_DIR/about-box.png.
+// writes OUTPUT_DIR/main-window.png, OUTPUT_DIR/main-window-waiting.png (a
+// waiting variant's window while it waits for the boot loader) and
+// OUTPUT_DIR/about-box.png.
 
 #include "app/AboutDlg.h"
 #include "app/ProductInfo.h"
@@ -21,6 +23,7 @@
 #include "platform/WindowDirectory.h"
 #include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
+#include "sim/VariantDevices.h"
 #include "ui/qt/DialogWindow.h"
 #include "ui/qt/QtBackend.h"
 
@@ -88,6 +91,18 @@ int main(int argc, char** argv)
         if (auto* main = dynamic_cast<CTVQX_UpdateDlg*>(&dialog)) {
             ui.UserClicked(*main, IDC_BEGIN_UPDATE);
             ok = Save(ui, *main, outDir + QStringLiteral("/main-window.png")) && ok;
+            // The same window built as the row variant, waiting for a unit
+            // that has not announced itself yet.
+            sim::VariantDeviceFaults asleep;
+            asleep.wakeUp.neverWakes = true;
+            sim::VariantDevice waiting = sim::MakeDeviceForVariant(1, asleep);
+            ports.Attach(kChosenPort, waiting.Line());
+            services.updateVariant = 1;
+            ui.UserClicked(*main, IDC_BEGIN_UPDATE);
+            ok = Save(ui, *main, outDir + QStringLiteral("/main-window-waiting.png")) && ok;
+            ui.UserClicked(*main, IDC_BEGIN_UPDATE);
+            ports.Attach(kChosenPort, device);
+            services.updateVariant = 10;
             ui.UserSystemCommand(*main, IDM_ABOUTBOX);
             ui.UserClicked(*main, IDCANCEL);
         } else {
