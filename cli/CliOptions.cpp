@@ -58,8 +58,112 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args)
     return options;
 }
 
-std::string UsageText()
+VariantTraits TraitsOfVariant(int updateVariant)
 {
+    switch (updateVariant) {
+    case 1:
+    case 4:
+    case 5: return {true, true};
+    case 2:
+    case 3:
+    case 6:
+    case 10: return {true, false};
+    default: return {false, false};
+    }
+}
+
+namespace {
+
+constexpr const char* kWaitExplained =
+    "  it opens the port, prints a prompt and waits, without a time limit, for\n"
+    "  the boot loader to announce itself, which it does right after it gets\n"
+    "  its power: connect the unit then (or unplug it and plug it in again).\n";
+
+constexpr const char* kRadioExplained =
+    "  the port leads to a radio gateway: it finds the gateway, sets up the\n"
+    "  radio link to the remote unit and updates that unit through it. When\n"
+    "  the remote unit's boot loader does not answer, the window asks for the\n"
+    "  unit's parameters; this program cannot give them and cancels the\n"
+    "  question, which ends the update with status 1.\n";
+
+std::string VariantParagraph(int updateVariant)
+{
+    const std::string heading = "This program was built for update procedure " + std::to_string(updateVariant);
+    const std::string waits = heading + " (it waits for the device):\n";
+    const std::string atOnce = heading + " (it runs at once):\n";
+    switch (updateVariant) {
+    case 1: return waits + kWaitExplained + "  Then it sends the HEX file row by row, each row paced by the device.\n";
+    case 2:
+        return atOnce + "  it asks the unit's running application to hand over to its boot loader\n"
+                        "  (or finds the boot loader running already) and sends the HEX file\n"
+                        "  row by row, each row paced by the device.\n";
+    case 3: return atOnce + kRadioExplained + "  The HEX file is sent row by row.\n";
+    case 4: return waits + kWaitExplained + "  Then it sends the firmware in pages of 256 bytes.\n";
+    case 5:
+        return waits + kWaitExplained +
+               "  (Right after opening the port it sends a start command on the line.)\n"
+               "  Then it sends the firmware in pages of 256 bytes.\n";
+    case 6: return atOnce + kRadioExplained + "  The firmware is sent in pages of 256 bytes.\n";
+    case 10:
+        return atOnce + "  it wakes the boot loader with its entry command and sends the firmware\n"
+                        "  in pages of 128 bytes.\n";
+    default:
+        return heading + ", which has none:\n"
+                         "  \"Begin Update\" does nothing in it, so every update ends with status 2\n"
+                         "  before it starts. --list-ports works.\n";
+    }
+}
+
+std::string OutputParagraph(bool waits)
+{
+    return std::string("Output:\n"
+                       "  Every message box the window would show, as its caption in square\n"
+                       "  brackets, then its text exactly (blanks and line breaks kept), then an\n"
+                       "  empty line. While pages or rows are sent, a progress bar on a terminal,\n"
+                       "  or a line now and then otherwise. ") +
+           (waits ? "While the program waits for the device,\n"
+                    "  the window's prompt, once, and \"Press Ctrl-C to cancel.\". At the end\n"
+                    "  the five status lines of the window: firmware file, firmware version,\n"
+                    "  boot loader version, progress, result.\n"
+                  : "At the end the five status lines of\n"
+                    "  the window: firmware file, firmware version, boot loader version,\n"
+                    "  progress, result.\n");
+}
+
+std::string ExitStatusParagraph(bool waits)
+{
+    return std::string("Exit status:\n"
+                       "  0    the firmware was updated (\"Firmware Update Complete\")\n"
+                       "  1    the update was started and failed\n"
+                       "  2    no update could start: unusable firmware files, no such port, no port\n"
+                       "       at all, or a wrong command line\n"
+                       "  130  cancelled with Ctrl-C while waiting for the device") +
+           (waits ? "\n" : " (never in this\n       program: it does not wait)\n");
+}
+
+std::string CtrlCParagraph(int updateVariant)
+{
+    if (!TraitsOfVariant(updateVariant).waits)
+        return "Ctrl-C:\n"
+               "  Ctrl-C ends the program at once: closing the port powers the device\n"
+               "  down, and an interrupted update is simply started again.\n";
+    // The procedures that send pages delete their page image on a cancel.
+    return std::string("Ctrl-C:\n"
+                       "  While the program waits for the device, Ctrl-C is \"Cancel Update\": the\n") +
+           (updateVariant == 1 ? "  port is closed (the device loses its power), the status lines are\n"
+                                 "  printed and the exit status is 130. "
+                               : "  port is closed (the device loses its power), the page image is deleted,\n"
+                                 "  the status lines are printed and the exit status is 130. ") +
+           "Once the firmware\n"
+           "  is being sent, Ctrl-C ends the program at once: closing the port powers\n"
+           "  the device down, and an interrupted update is simply started again.\n";
+}
+
+} // namespace
+
+std::string UsageText(int updateVariant)
+{
+    const bool waits = TraitsOfVariant(updateVariant).waits;
     return R"(usage: tvqx-update-cli [--port COMn] [--list-ports] [--help]
 
 Updates the firmware of a Tollvane QX-R on a serial port, without a window.
@@ -67,8 +171,10 @@ It does exactly what the Tollvane QX-R Firmware Update window does when you
 press "Begin Update" once: it reads the firmware description file
 Tollvane-QX-R_with_Rd_Sw_Conn.txt and the HEX file it names from this
 program's own directory, opens the port (which powers the device), wakes the
-boot loader and sends the firmware page by page.
+boot loader and sends it the firmware.
 
+)" + VariantParagraph(updateVariant) +
+           R"(
   --port COMn    update on COMn (1 to 22; "3" is taken as COM3). Without it,
                  the port of the last successful update is used, else the
                  lowest port present, as the window preselects them.
@@ -76,19 +182,9 @@ boot loader and sends the firmware page by page.
                  from, one per line, and exit.
   --help         print this text and exit.
 
-Output:
-  Every message box the window would show, as its caption in square
-  brackets, then its text exactly (blanks and line breaks kept), then an
-  empty line. While pages are sent, a progress bar on a terminal, or a line
-  now and then otherwise. At the end the five status lines of the window:
-  firmware file, firmware version, boot loader version, progress, result.
-
-Exit status:
-  0  the firmware was updated ("Firmware Update Complete")
-  1  the update was started and failed
-  2  no update could start: unusable firmware files, no such port, no port
-     at all, or a wrong command line
-
+)" + OutputParagraph(waits) +
+           "\n" + ExitStatusParagraph(waits) + "\n" + CtrlCParagraph(updateVariant) +
+           R"(
 COM ports on Linux:
   COMn is present when ~/.config/Ostrale Systems/ports/ (under
   $XDG_CONFIG_HOME when set) holds an entry named COMn (any case) that
@@ -104,8 +200,6 @@ COM ports on Linux:
 
 The port of each successful update is saved in
 ~/.config/Ostrale Systems/tvqx-update.conf, shared with the window program.
-Ctrl-C ends the program at once; closing the port powers the device down,
-and an interrupted update is simply started again.
 )";
 }
 

@@ -17,7 +17,14 @@ struct CliOptions {
 // `args` are the arguments after the program name.
 CliOptions ParseCliOptions(const std::vector<std::string>& args);
 
-// The --help text.
-std::string UsageText();
+// What the update procedure a program was built with does for its user.
+struct VariantTraits {
+    bool runs = false;    // "Begin Update" does something at all
+    bool waits = false;   // it waits for the device, and Ctrl-C cancels the wait
+};
+VariantTraits TraitsOfVariant(int updateVariant);
+
+// The --help text of a program built with this update procedure.
+std::string UsageText(int updateVariant);
 
 } // namespace tvqx::cli

@@ -1,6 +1,7 @@
 #include "cli/ConsoleReport.h"
 
 #include "update/PageUpdateTexts.h"
+#include "update/RowUpdateTexts.h"
 
 #include <cstdio>
 
@@ -42,17 +43,29 @@ std::string FormatPortListing(const ComPortListing& port, const std::string& hom
     return "COM" + std::to_string(port.number) + "  " + port.device + " (" + origin + ")";
 }
 
-std::optional<PageProgress> ParsePageProgress(const std::string& text)
+namespace {
+
+std::optional<TransferProgress> ParseProgress(const std::string& text, const char* format, TransferProgress::Unit unit)
 {
-    PageProgress p;
-    if (std::sscanf(text.c_str(), texts::kSendingPage, &p.page, &p.total) != 2 || p.page < 1 || p.total < p.page)
+    TransferProgress p;
+    p.unit = unit;
+    if (std::sscanf(text.c_str(), format, &p.number, &p.total) != 2 || p.number < 1 || p.total < p.number)
         return std::nullopt;
     // scanf is lenient about blanks: only the window's exact text counts.
     char again[96];
-    std::snprintf(again, sizeof again, texts::kSendingPage, p.page, p.total);
+    std::snprintf(again, sizeof again, format, p.number, p.total);
     if (text != again)
         return std::nullopt;
     return p;
+}
+
+} // namespace
+
+std::optional<TransferProgress> ParseTransferProgress(const std::string& text)
+{
+    if (auto page = ParseProgress(text, texts::kSendingPage, TransferProgress::Unit::Page))
+        return page;
+    return ParseProgress(text, texts::kSendingRow, TransferProgress::Unit::Row);
 }
 
 std::string PortAccessHint(const std::string& devicePath, const std::string& group)

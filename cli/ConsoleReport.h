@@ -21,13 +21,16 @@ std::string FormatStatusLines(const std::vector<std::string>& lines);
 // `home` (without trailing '/') is written as "~" at the start of paths.
 std::string FormatPortListing(const ComPortListing& port, const std::string& home);
 
-// The progress status line while pages are sent ("Sending hex file page  N
-// of  M"), read back into its numbers; nullopt for any other text.
-struct PageProgress {
-    int page = 0;    // the page being sent, from 1
+// The progress status line of a transfer ("Sending hex file page  N  of  M"
+// or "Sending hex file row  N  of  M"), read back into its numbers; nullopt
+// for any other text.
+struct TransferProgress {
+    enum class Unit { Page, Row };
+    Unit unit = Unit::Page;
+    int number = 0;   // from 1: the page about to be sent, or the row just sent
     int total = 0;
 };
-std::optional<PageProgress> ParsePageProgress(const std::string& text);
+std::optional<TransferProgress> ParseTransferProgress(const std::string& text);
 
 // The hint for a port device the user may not open. `group` is the device's
 // group when joining it would help (its members may read and write it),

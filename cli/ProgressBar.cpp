@@ -1,12 +1,27 @@
 #include "cli/ProgressBar.h"
 
-#include "cli/ConsoleReport.h"
-
 #include <algorithm>
 
 namespace tvqx::cli {
 
-std::string FormatProgressBar(unsigned done, unsigned total, std::optional<uint32_t> msLeft, unsigned width)
+namespace {
+
+const char* UnitsOf(TransferProgress::Unit unit)
+{
+    return unit == TransferProgress::Unit::Page ? "pages" : "rows";
+}
+
+// How many are done when the window shows this line: a page is announced
+// before it is sent, a row once it has been written.
+unsigned DoneAt(const TransferProgress& p)
+{
+    return static_cast<unsigned>(p.unit == TransferProgress::Unit::Page ? p.number - 1 : p.number);
+}
+
+} // namespace
+
+std::string FormatProgressBar(unsigned done, unsigned total, const char* units, std::optional<uint32_t> msLeft,
+                              unsigned width)
 {
     done = std::min(done, total);
     const unsigned filled = total == 0 ? width : static_cast<unsigned>(uint64_t{done} * width / total);
@@ -14,7 +29,8 @@ std::string FormatProgressBar(unsigned done, unsigned total, std::optional<uint3
     std::string line = "[";
     line.append(filled, '#');
     line.append(width - filled, '.');
-    line += "]  " + std::to_string(done) + "/" + std::to_string(total) + " pages  " + std::to_string(percent) + "%  ";
+    line += "]  " + std::to_string(done) + "/" + std::to_string(total) + " " + units + "  " + std::to_string(percent) +
+            "%  ";
     if (!msLeft) {
         line += "estimating";
     } else {
@@ -33,28 +49,31 @@ ProgressReporter::ProgressReporter(std::ostream& out, bool terminal, TickClock& 
 
 void ProgressReporter::Update(const std::string& progressText)
 {
-    const auto progress = ParsePageProgress(progressText);
+    const auto progress = ParseTransferProgress(progressText);
     if (!progress)
         return;
-    if (progress->page == 1 && m_lastPage != 1) {
-        // A new transfer (or the first): time it from its first page.
+    // A transfer that starts over (or the first one) is timed from its first
+    // line; the same line again is a resent page.
+    const bool newTransfer = !m_last || m_last->unit != progress->unit || m_last->total != progress->total ||
+                             progress->number < m_last->number;
+    const bool repeated = !newTransfer && progress->number == m_last->number;
+    const unsigned done = DoneAt(*progress);
+    const unsigned total = static_cast<unsigned>(progress->total);
+    if (newTransfer) {
         m_startTick = m_clock.GetTickCount();
+        m_startDone = done;
         m_lastDecile = -1;
     }
-    const bool samePage = progress->page == m_lastPage && progress->total == m_lastTotal;
-    m_lastPage = progress->page;
-    m_lastTotal = progress->total;
-    const unsigned done = static_cast<unsigned>(progress->page - 1);
-    const unsigned total = static_cast<unsigned>(progress->total);
+    m_last = progress;
 
     if (m_terminal) {
         Draw(done, total);
         return;
     }
-    // Plain output: the first and the last page and about every tenth of
+    // Plain output: the first and the last line and about every tenth of
     // the way; a resent page is not news.
     const int decile = static_cast<int>(done * 10 / total);
-    if (samePage || (progress->page != 1 && progress->page != progress->total && decile == m_lastDecile))
+    if (repeated || (!newTransfer && progress->number != progress->total && decile == m_lastDecile))
         return;
     m_lastDecile = decile;
     m_out << progressText << "\n" << std::flush;
@@ -63,11 +82,13 @@ void ProgressReporter::Update(const std::string& progressText)
 void ProgressReporter::Draw(unsigned done, unsigned total)
 {
     std::optional<uint32_t> msLeft;
-    if (done > 0) {
-        const uint64_t elapsed = m_clock.GetTickCount() - m_startTick;
-        msLeft = static_cast<uint32_t>(elapsed * (total - done) / done);
+    if (done == total) {
+        msLeft = 0;
+    } else if (done > m_startDone) {
+        const uint64_t elapsed = static_cast<uint32_t>(m_clock.GetTickCount() - m_startTick);
+        msLeft = static_cast<uint32_t>(elapsed * (total - done) / (done - m_startDone));
     }
-    const std::string line = FormatProgressBar(done, total, msLeft, m_barWidth);
+    const std::string line = FormatProgressBar(done, total, UnitsOf(m_last->unit), msLeft, m_barWidth);
     // Blanks wipe what a longer earlier line left behind.
     const size_t pad = m_drawnLength > line.size() ? m_drawnLength - line.size() : 0;
     m_out << "\r" << line << std::string(pad, ' ') << std::flush;
@@ -77,8 +98,8 @@ void ProgressReporter::Draw(unsigned done, unsigned total)
 
 void ProgressReporter::Complete()
 {
-    if (m_terminal && m_lastTotal > 0)
-        Draw(static_cast<unsigned>(m_lastTotal), static_cast<unsigned>(m_lastTotal));
+    if (m_terminal && m_last)
+        Draw(static_cast<unsigned>(m_last->total), static_cast<unsigned>(m_last->total));
     EndLine();
 }
 

@@ -6,6 +6,7 @@
 #include "cli/ConsoleReport.h"
 #include "cli/ProgressBar.h"
 #include "update/PageUpdateTexts.h"
+#include "update/RowUpdateTexts.h"
 
 #include <cstdio>
 
@@ -13,8 +14,6 @@ namespace tvqx::cli {
 
 namespace {
 
-constexpr const char* kBeginUpdate = "Begin Update";
-constexpr const char* kCancelUpdate = "Cancel Update";
 constexpr int kStatusLineIds[] = {IDC_FIRMWARE_FILE, IDC_FIRMWARE_VERSION, IDC_BOOTLOADER_VERSION, IDC_PROGRESS,
                                   IDC_RESULT};
 
@@ -23,14 +22,30 @@ constexpr int kStatusLineIds[] = {IDC_FIRMWARE_FILE, IDC_FIRMWARE_VERSION, IDC_B
 bool IsIdle(CTVQX_UpdateDlg& dlg)
 {
     return !dlg.IsUpdateRunning() && dlg.m_waitingForBootLoader == 0 &&
-           dlg.GetDlgItemText(IDC_BEGIN_UPDATE) == kBeginUpdate && dlg.IsDlgItemEnabled(IDC_BEGIN_UPDATE);
+           dlg.GetDlgItemText(IDC_BEGIN_UPDATE) == texts::kBeginUpdateCaption &&
+           dlg.IsDlgItemEnabled(IDC_BEGIN_UPDATE);
 }
 
-std::string CannotOpenText(int port)
+// Waiting for the wake-up byte with "Cancel Update" on offer. Once the byte
+// has come the transfer is already posted, and a cancel would only pull the
+// port from under it.
+bool IsCancellableWait(CTVQX_UpdateDlg& dlg)
 {
-    char text[96];
-    std::snprintf(text, sizeof text, texts::kCannotOpenPort, port);
-    return text;
+    return dlg.m_waitingForBootLoader == 1 && dlg.m_bootLoaderAwake == 0 &&
+           dlg.GetDlgItemText(IDC_BEGIN_UPDATE) == texts::kCancelUpdateCaption &&
+           dlg.IsDlgItemEnabled(IDC_BEGIN_UPDATE);
+}
+
+// The procedures' "cannot open" texts for this port (they differ in blanks).
+bool IsCannotOpenText(const std::string& text, int port)
+{
+    for (const char* format : {texts::kCannotOpenPort, texts::kCannotOpenPortWide}) {
+        char expected[96];
+        std::snprintf(expected, sizeof expected, format, port);
+        if (text == expected)
+            return true;
+    }
+    return false;
 }
 
 class Run {
@@ -67,7 +82,7 @@ private:
             m_progress.EndLine();
         }
         m_console.out << FormatMessageBox(box.caption, box.text) << std::flush;
-        if (m_updatePort != 0 && box.text == CannotOpenText(m_updatePort) && m_setup.accessHint) {
+        if (m_updatePort != 0 && IsCannotOpenText(box.text, m_updatePort) && m_setup.accessHint) {
             const std::string hint =
                 m_setup.accessHint(m_setup.services.inventory.DevicePath(m_updatePort));
             if (!hint.empty())
@@ -77,10 +92,39 @@ private:
 
     void OnControlChanged(CDialog& dialog, int index)
     {
+        auto* dlg = dynamic_cast<CTVQX_UpdateDlg*>(&dialog);
+        if (!dlg)
+            return;
+        // The wait flags change together with the window's controls.
+        FollowWait(*dlg);
         const auto& controls = dialog.Template().controls;
-        if (dynamic_cast<CTVQX_UpdateDlg*>(&dialog) && index >= 0 && static_cast<size_t>(index) < controls.size() &&
+        if (index >= 0 && static_cast<size_t>(index) < controls.size() &&
             controls[static_cast<size_t>(index)].id == IDC_PROGRESS)
             m_progress.Update(dialog.GetDlgItemText(IDC_PROGRESS));
+    }
+
+    // Notes when the window starts and stops waiting for the device. The
+    // window blinks its prompt; a terminal gets it once, with the way out.
+    void FollowWait(CTVQX_UpdateDlg& dlg)
+    {
+        const bool waiting = dlg.m_waitingForBootLoader == 1;
+        if (waiting && !m_waiting) {
+            m_progress.EndLine();
+            m_console.out << (dlg.m_wakePrompt.empty() ? kWaitingWithoutPrompt : dlg.m_wakePrompt) << "\n"
+                          << kCancelHint << "\n"
+                          << std::flush;
+        }
+        m_waiting = waiting;
+        SetCancellable(IsCancellableWait(dlg));
+    }
+
+    void SetCancellable(bool cancellable)
+    {
+        if (cancellable == m_cancellable)
+            return;
+        m_cancellable = cancellable;
+        if (m_setup.waitingChanged)
+            m_setup.waitingChanged(cancellable);
     }
 
     void OnModalStart(CDialog& dialog)
@@ -93,6 +137,9 @@ private:
         }
         m_status = Operate(*dlg);
         m_progress.EndLine();
+        // Ctrl-C on a terminal leaves "^C" where the next line would start.
+        if (m_status == kExitCancelled && m_console.terminal)
+            m_console.out << "\n";
         std::vector<std::string> lines;
         for (int id : kStatusLineIds)
             lines.push_back(dlg->GetDlgItemText(id));
@@ -127,17 +174,26 @@ private:
         }
         m_updatePort = checked - 2000;
 
-        // The page update runs to its end inside the click; a waiting
-        // procedure returns from it and goes on through the window's
-        // messages until the window is idle again.
+        // A procedure that runs at once ends inside the click; a waiting one
+        // returns from it and goes on through the window's messages (the
+        // timer polls the device) until the window is idle again.
+        bool cancelled = false;
         ui.Click(dlg, IDC_BEGIN_UPDATE);
-        while (!IsIdle(dlg)) {
-            if (m_setup.cancelRequested && m_setup.cancelRequested() &&
-                dlg.GetDlgItemText(IDC_BEGIN_UPDATE) == kCancelUpdate)
+        for (;;) {
+            FollowWait(dlg);
+            if (IsIdle(dlg))
+                break;
+            if (m_cancellable && m_setup.cancelRequested && m_setup.cancelRequested()) {
+                cancelled = true;
                 ui.Click(dlg, IDC_BEGIN_UPDATE);
+                continue;
+            }
             if (!ui.PumpMessage())
                 break;
         }
+        SetCancellable(false);
+        if (cancelled)
+            return kExitCancelled;
         return m_succeeded ? kExitUpdated : kExitFailed;
     }
 
@@ -148,6 +204,8 @@ private:
     int m_status = kExitNotStarted;
     int m_updatePort = 0;
     bool m_succeeded = false;
+    bool m_waiting = false;       // the window's wait flag as last seen
+    bool m_cancellable = false;   // as last told to setup.waitingChanged
 };
 
 } // namespace

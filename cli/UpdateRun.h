@@ -16,6 +16,7 @@ namespace tvqx::cli {
 inline constexpr int kExitUpdated = 0;
 inline constexpr int kExitFailed = 1;      // the update ran and did not succeed
 inline constexpr int kExitNotStarted = 2;  // no update could start
+inline constexpr int kExitCancelled = 130; // the wait for the device was cancelled (Ctrl-C)
 
 struct Console {
     std::ostream& out;
@@ -31,13 +32,22 @@ struct UpdateRunSetup {
     // A hint line for a port whose device this user may not open, or "".
     std::function<std::string(const std::string& devicePath)> accessHint;
     // Polled while a waiting update procedure waits for the device between
-    // messages: true when the user asked to stop (Ctrl-C), which presses
-    // "Cancel Update" as the user of the window would.
+    // messages: true once for each time the user asked to stop (Ctrl-C),
+    // which presses "Cancel Update" as the user of the window would.
     std::function<bool()> cancelRequested;
+    // The window began (true) or stopped (false) waiting for the device in
+    // a way "Cancel Update" can end: the time when a stop request is taken.
+    std::function<void(bool waiting)> waitingChanged;
 };
 
-// `port` is the COM number to update on, or 0 for the window's preselection.
-// Returns the exit status.
+// Printed below the window's prompt while it waits for the device.
+inline constexpr const char* kCancelHint = "Press Ctrl-C to cancel.";
+// Printed in place of the prompt when the window has none to show.
+inline constexpr const char* kWaitingWithoutPrompt = "Waiting for the boot loader of the device.";
+
+// `port` is the COM number to update on, or 0 for the window's preselection;
+// the update procedure is `setup.services.updateVariant`. Returns the exit
+// status.
 int RunUpdate(UpdateRunSetup& setup, int port, Console& console);
 
 } // namespace tvqx::cli

@@ -48,12 +48,62 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CliUsage, ExplainsOptionsExitStatusesAndPortMapping)
 {
-    const std::string usage = UsageText();
-    for (const char* part : {"--port COMn", "--list-ports", "--help", "Exit status", "0  the firmware was updated",
-                             "1  the update was started and failed", "2  no update could start", "ports/",
-                             "/dev/ttySk is COM k+1", "/dev/ttyUSB*", "dialout"})
+    const std::string usage = UsageText(10);
+    for (const char* part : {"--port COMn", "--list-ports", "--help", "Exit status", "0    the firmware was updated",
+                             "1    the update was started and failed", "2    no update could start",
+                             "130  cancelled with Ctrl-C", "ports/", "/dev/ttySk is COM k+1", "/dev/ttyUSB*",
+                             "dialout"})
         EXPECT_NE(usage.find(part), std::string::npos) << part;
 }
+
+// The help says what the build's procedure means for its user: whether it
+// waits for the device, and so what Ctrl-C does.
+struct VariantHelpCase {
+    int variant;
+    bool runs, waits;
+    std::vector<std::string> says;
+    std::vector<std::string> doesNotSay;
+};
+
+class VariantHelp : public ::testing::TestWithParam<VariantHelpCase> {};
+
+TEST_P(VariantHelp, DescribesTheBuildsProcedure)
+{
+    const VariantHelpCase& c = GetParam();
+    const VariantTraits traits = TraitsOfVariant(c.variant);
+    EXPECT_EQ(traits.runs, c.runs);
+    EXPECT_EQ(traits.waits, c.waits);
+    const std::string usage = UsageText(c.variant);
+    for (const auto& part : c.says)
+        EXPECT_NE(usage.find(part), std::string::npos) << part << "\n" << usage;
+    for (const auto& part : c.doesNotSay)
+        EXPECT_EQ(usage.find(part), std::string::npos) << part << "\n" << usage;
+    // Help is read on a terminal.
+    for (size_t start = 0, end; start < usage.size(); start = end + 1) {
+        end = usage.find('\n', start);
+        EXPECT_LE(end - start, 79u) << usage.substr(start, end - start);
+    }
+}
+
+const std::string kWaits = "(it waits for the device)";
+const std::string kAtOnce = "(it runs at once)";
+const std::string kCancels = "Ctrl-C is \"Cancel Update\"";
+const std::string kNeverWaits = "never in this\n       program: it does not wait";
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, VariantHelp,
+    ::testing::Values(
+        VariantHelpCase{1, true, true, {"procedure 1 " + kWaits, "row by row", kCancels, "Press Ctrl-C to cancel."},
+                        {kNeverWaits, "page image is deleted"}},
+        VariantHelpCase{2, true, false, {"procedure 2 " + kAtOnce, "row by row", kNeverWaits}, {kCancels}},
+        VariantHelpCase{3, true, false, {kAtOnce, "radio gateway", "row by row"}, {kCancels}},
+        VariantHelpCase{4, true, true, {kWaits, "pages of 256 bytes", kCancels, "page image is deleted"}, {kNeverWaits}},
+        VariantHelpCase{5, true, true, {kWaits, "start command", "pages of 256 bytes", kCancels}, {kNeverWaits}},
+        VariantHelpCase{6, true, false, {kAtOnce, "radio gateway", "pages of 256 bytes"}, {kCancels}},
+        VariantHelpCase{10, true, false, {kAtOnce, "pages of 128 bytes", kNeverWaits, "Ctrl-C ends the program at once"}, {kCancels}},
+        VariantHelpCase{7, false, false, {"procedure 7, which has none", "status 2"}, {kWaits, kAtOnce}},
+        VariantHelpCase{0, false, false, {"procedure 0, which has none"}, {kCancels}}),
+    [](const auto& info) { return "Variant" + std::to_string(info.param.variant); });
 
 } // namespace
 } // namespace tvqx::cli

@@ -27,17 +27,43 @@ TEST(ConsoleReport, PortListingLines)
               "COM2  /dev/ttyUSB0 (USB serial adapter)");
 }
 
-TEST(ConsoleReport, ReadsOnlyTheWindowsExactProgressText)
+struct ProgressCase {
+    const char* text;
+    std::optional<TransferProgress::Unit> unit;   // nullopt: not a progress line
+    int number, total;
+};
+
+class ProgressText : public ::testing::TestWithParam<ProgressCase> {};
+
+TEST_P(ProgressText, ReadsOnlyTheWindowsExactText)
 {
-    const auto p = ParsePageProgress("Sending hex file page  3  of  40");
-    ASSERT_TRUE(p);
-    EXPECT_EQ(p->page, 3);
-    EXPECT_EQ(p->total, 40);
-    for (const char* other : {"", "Sending hex file page 3 of 40", "Sending hex file page  3  of  40 ",
-                              "Sending hex file page  0  of  40", "Sending hex file page  41  of  40",
-                              "Firmware update failed"})
-        EXPECT_FALSE(ParsePageProgress(other)) << other;
+    const ProgressCase& c = GetParam();
+    const auto p = ParseTransferProgress(c.text);
+    ASSERT_EQ(p.has_value(), c.unit.has_value()) << c.text;
+    if (!p)
+        return;
+    EXPECT_EQ(p->unit, *c.unit);
+    EXPECT_EQ(p->number, c.number);
+    EXPECT_EQ(p->total, c.total);
 }
+
+constexpr auto kPage = TransferProgress::Unit::Page;
+constexpr auto kRow = TransferProgress::Unit::Row;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ProgressText,
+    ::testing::Values(ProgressCase{"Sending hex file page  3  of  40", kPage, 3, 40},
+                      ProgressCase{"Sending hex file row  12  of  340", kRow, 12, 340},
+                      ProgressCase{"Sending hex file row  7  of  7", kRow, 7, 7},
+                      ProgressCase{"", std::nullopt, 0, 0},
+                      ProgressCase{"Sending hex file page 3 of 40", std::nullopt, 0, 0},
+                      ProgressCase{"Sending hex file row 3 of 40", std::nullopt, 0, 0},
+                      ProgressCase{"Sending hex file page  3  of  40 ", std::nullopt, 0, 0},
+                      ProgressCase{"Sending hex file rows  3  of  40", std::nullopt, 0, 0},
+                      ProgressCase{"Sending hex file page  0  of  40", std::nullopt, 0, 0},
+                      ProgressCase{"Sending hex file row  0  of  0", std::nullopt, 0, 0},
+                      ProgressCase{"Sending hex file row  41  of  40", std::nullopt, 0, 0},
+                      ProgressCase{"Firmware update failed", std::nullopt, 0, 0}));
 
 TEST(ConsoleReport, AccessHintNamesDeviceAndGroup)
 {
@@ -49,6 +75,7 @@ TEST(ConsoleReport, AccessHintNamesDeviceAndGroup)
 
 struct BarCase {
     unsigned done, total;
+    const char* units;
     std::optional<uint32_t> msLeft;
     const char* expected;
 };
@@ -58,21 +85,27 @@ class ProgressBarText : public ::testing::TestWithParam<BarCase> {};
 TEST_P(ProgressBarText, Formats)
 {
     const BarCase& c = GetParam();
-    EXPECT_EQ(FormatProgressBar(c.done, c.total, c.msLeft, 10), c.expected);
+    EXPECT_EQ(FormatProgressBar(c.done, c.total, c.units, c.msLeft, 10), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ProgressBarText,
-    ::testing::Values(BarCase{0, 40, std::nullopt, "[..........]  0/40 pages  0%  estimating"},
-                      BarCase{12, 40, 42000, "[###.......]  12/40 pages  30%  0:42 left"},
-                      BarCase{1, 3, 61001, "[###.......]  1/3 pages  33%  1:02 left"},   // rounded up
-                      BarCase{39, 40, 1, "[#########.]  39/40 pages  97%  0:01 left"},
-                      BarCase{40, 40, 0, "[##########]  40/40 pages  100%  0:00 left"},
-                      BarCase{5, 3, 0, "[##########]  3/3 pages  100%  0:00 left"}));
+    ::testing::Values(BarCase{0, 40, "pages", std::nullopt, "[..........]  0/40 pages  0%  estimating"},
+                      BarCase{12, 40, "pages", 42000, "[###.......]  12/40 pages  30%  0:42 left"},
+                      BarCase{1, 3, "pages", 61001, "[###.......]  1/3 pages  33%  1:02 left"},   // rounded up
+                      BarCase{39, 40, "pages", 1, "[#########.]  39/40 pages  97%  0:01 left"},
+                      BarCase{40, 40, "pages", 0, "[##########]  40/40 pages  100%  0:00 left"},
+                      BarCase{5, 3, "pages", 0, "[##########]  3/3 pages  100%  0:00 left"},
+                      BarCase{12, 340, "rows", 41000, "[..........]  12/340 rows  3%  0:41 left"}));
 
 std::string Page(int n, int total)
 {
     return "Sending hex file page  " + std::to_string(n) + "  of  " + std::to_string(total);
+}
+
+std::string Row(int n, int total)
+{
+    return "Sending hex file row  " + std::to_string(n) + "  of  " + std::to_string(total);
 }
 
 TEST(ProgressReporter, PlainOutputIsAboutEveryTenthOfTheWay)
@@ -113,6 +146,38 @@ TEST(ProgressReporter, TerminalBarEstimatesFromTheAveragePage)
     out.str("");
     progress.EndLine();   // the line is already ended
     EXPECT_EQ(out.str(), "");
+}
+
+// The window shows every second row and the last; a row is counted once it
+// was written.
+TEST(ProgressReporter, PlainRowsAreAboutEveryTenthOfTheWayToo)
+{
+    VirtualTickClock clock;
+    std::ostringstream out;
+    ProgressReporter progress(out, false, clock);
+    for (int n = 2; n <= 60; n += 2)
+        progress.Update(Row(n, 61));
+    progress.Update(Row(61, 61));
+    std::string expected;
+    for (int n : {2, 8, 14, 20, 26, 32, 38, 44, 50, 56, 61})
+        expected += Row(n, 61) + "\n";
+    EXPECT_EQ(out.str(), expected);
+}
+
+TEST(ProgressReporter, TerminalRowBarEstimatesFromTheFirstRowSeen)
+{
+    VirtualTickClock clock;
+    std::ostringstream out;
+    ProgressReporter progress(out, true, clock, 10);
+    progress.Update(Row(2, 100));   // the window's first line is row 2
+    clock.Advance(1000);
+    progress.Update(Row(4, 100));   // 500 ms a row, 96 rows left
+    EXPECT_EQ(out.str(),
+              "\r[..........]  2/100 rows  2%  estimating"
+              "\r[..........]  4/100 rows  4%  0:48 left ");
+    out.str("");
+    progress.Complete();
+    EXPECT_EQ(out.str(), "\r[##########]  100/100 rows  100%  0:00 left\n");
 }
 
 } // namespace

@@ -1,78 +1,21 @@
-// Whole runs of the console front end against the simulated boot loader, on
-// virtual time: what is printed, and the exit status scripts rely on.
+// Whole runs of the console front end against the simulated page boot
+// loader, on virtual time: what is printed, and the exit status scripts rely
+// on.
 
-#include "cli/UpdateRun.h"
-#include "platform/ShellOpen.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
-#include "tests/common/ScratchDir.h"
+#include "tests/cli/UpdateRunFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <memory>
-#include <sstream>
-
-namespace tvqx::cli {
+namespace tvqx::cli::test {
 namespace {
 
-const std::string kSuccessBox =
-    "[Firmware Update Complete]\nThe Tollvane QX-R firmware has been successfully updated.     \n\n";
-
-class UpdateRunTest : public ::testing::Test {
+class UpdateRunTest : public UpdateRunFixture {
 protected:
-    UpdateRunTest() : ui(clock), ports(clock)
-    {
-        // A copy of its own: the firmware files are opened with sharing
-        // denied, so test processes running side by side must not share them.
-        programDir = temp.MakeDir("program/");
-        for (const char* name : {"Tollvane-QX-R_with_Rd_Sw_Conn.txt", "TVQX-R_4_12.hex"})
-            std::filesystem::copy_file(std::string(TVQX_EXAMPLES_DIR) + name, programDir + name);
-    }
-
     // COMn present and leading to a boot loader with these faults.
     sim::PageBootLoader& Device(int port, sim::PageBootLoaderFaults faults = {})
     {
-        devices.push_back(std::make_unique<sim::PageBootLoader>(std::move(faults)));
-        ports.Attach(port, *devices.back());
-        listed.push_back({"COM" + std::to_string(port), "/dev/simulated" + std::to_string(port)});
-        inventory.Set(listed);
-        return *devices.back();
+        return Attach(port, std::make_unique<sim::PageBootLoader>(std::move(faults)));
     }
-
-    int Run(int port = 0, bool terminal = false)
-    {
-        ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
-        UpdateRunSetup setup{services, ui, programDir, temp.Root(), hint, {}};
-        Console console{out, err, terminal};
-        return RunUpdate(setup, port, console);
-    }
-
-    VirtualTickClock clock{1'000'000};
-    HeadlessBackend ui;
-    SimulatedPortLayer ports;
-    std::vector<std::unique_ptr<sim::PageBootLoader>> devices;
-    std::vector<PortEntry> listed;
-    FixedPortInventory inventory{std::nullopt};
-    MemoryProfile profile;
-    EmptyWindowDirectory windows;
-    RecordingShellOpen shell;
-    test::ScratchDir temp;
-    std::string programDir;
-    std::function<std::string(const std::string&)> hint;
-    std::ostringstream out;
-    std::ostringstream err;
 };
-
-// The last `count` lines of a text that ends in a line feed.
-std::string LastLines(const std::string& text, int count)
-{
-    size_t pos = text.size();
-    for (int i = 0; i <= count && pos != std::string::npos && pos > 0; ++i)
-        pos = text.rfind('\n', pos - 1);
-    return pos == std::string::npos ? text : text.substr(pos + 1);
-}
 
 TEST_F(UpdateRunTest, SuccessfulUpdatePrintsProgressTheBoxAndTheStatusLines)
 {
@@ -156,21 +99,6 @@ TEST_F(UpdateRunTest, NoPortsAtAllStartsNothing)
     EXPECT_NE(err.str().find("no serial port to update on"), std::string::npos);
 }
 
-TEST_F(UpdateRunTest, PortThatCannotBeOpenedGetsTheWindowsMessageAndAHint)
-{
-    Device(3);
-    ports.Detach(3);   // still listed, but gone
-    std::string askedFor;
-    hint = [&](const std::string& path) {
-        askedFor = path;
-        return "hint: " + path + " is not accessible";
-    };
-    EXPECT_EQ(Run(), kExitFailed);
-    EXPECT_NE(out.str().find("[Firmware Update Error]\nUnable to open serial port COM3     \n\n"), std::string::npos);
-    EXPECT_EQ(askedFor, "/dev/simulated3");
-    EXPECT_EQ(err.str(), "hint: /dev/simulated3 is not accessible\n");
-}
-
 TEST_F(UpdateRunTest, TerminalBarIsEndedBeforeTheBox)
 {
     Device(3);
@@ -189,4 +117,4 @@ TEST_F(UpdateRunTest, TerminalBarIsEndedBeforeTheBox)
 }
 
 } // namespace
-} // namespace tvqx::cli
+} // namespace tvqx::cli::test
