@@ -177,6 +177,13 @@ uint32_t CRS232::BytesWaiting()
     return count;
 }
 
+void CRS232::RestUntilInput()
+{
+    constexpr uint32_t kRestUs = 1000;
+    if (!m_isOpen || !m_handle->WaitForInput(kRestUs))
+        m_clock.Idle();
+}
+
 int CRS232::PurgeInput()
 {
     if (!m_isOpen)

@@ -44,6 +44,10 @@ public:
 
     uint32_t BytesWaiting();
     int PurgeInput();
+    // Rests between two looks for input: until a byte arrives or about a
+    // millisecond has passed, so that a byte is taken as soon as it is
+    // there without spinning a core. On virtual time it is one tick.
+    void RestUntilInput();
 
     // Takes at most n of the bytes already waiting; never waits.
     uint32_t Read(uint8_t* buffer, uint32_t n);

@@ -77,6 +77,10 @@ public:
     virtual int BytesInQueue(uint32_t* count) = 0;
     virtual int GetCommModemStatus(uint32_t* status) = 0;
     virtual int EscapeCommFunction(int code) = 0;
+    // Rests until a byte has arrived or `maxUs` microseconds have passed,
+    // what a wait on the received-character event does. False when this
+    // port cannot wait so: the caller then rests on its clock instead.
+    virtual bool WaitForInput(uint32_t /*maxUs*/) { return false; }
 };
 
 // Opens COM ports by number.

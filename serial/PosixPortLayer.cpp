@@ -102,6 +102,15 @@ public:
         return 0;       // EIO: the other end is gone
     }
 
+    bool WaitForInput(uint32_t maxUs) override
+    {
+        pollfd p {m_fd, POLLIN, 0};
+        const timespec timeout {0, static_cast<long>(maxUs) * 1000};
+        const int ready = ::ppoll(&p, 1, &timeout, nullptr);
+        // A hung-up line reports at once and for good: rest on the clock.
+        return ready == 0 || (ready > 0 && (p.revents & POLLIN) != 0);
+    }
+
     int BytesInQueue(uint32_t* count) override
     {
         int n = 0;

@@ -80,7 +80,7 @@ void CTVQX_UpdateDlg::BeginUpdateVariant2()
         uint32_t start = clock.GetTickCount();
         while (!identified && clock.GetTickCount() - start < kApplicationTimeoutMs) {
             if (m_port.BytesWaiting() == 0) {
-                clock.Idle();
+                m_port.RestUntilInput();
                 continue;
             }
             char byte = 0;

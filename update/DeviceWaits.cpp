@@ -23,7 +23,7 @@ DeviceByte WaitForByte(CRS232& port, TickClock& clock, uint32_t limitMs)
             return {DeviceByte::Outcome::TimedOut, 0};
         if (port.BytesWaiting() != 0)
             break;
-        clock.Idle();
+        port.RestUntilInput();
     }
     uint8_t byte = 0;
     if (port.Read(&byte, 1) != 1)
@@ -40,7 +40,7 @@ VersionAnswer ReadVersionAnswer(CRS232& port, TickClock& clock, uint32_t limitMs
         if (clock.GetTickCount() - start >= limitMs)
             return {VersionAnswer::Outcome::NoAnswer, {}};
         if (port.BytesWaiting() == 0) {
-            clock.Idle();
+            port.RestUntilInput();
             continue;
         }
         uint8_t byte = 0;
