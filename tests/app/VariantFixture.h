@@ -16,6 +16,14 @@ struct Snapshot;
 
 class VariantFixture : public UpdateFixture {
 protected:
+    // The window goes before the device it may still have its port open to.
+    ~VariantFixture() override
+    {
+        if (dlg && dlg->IsCreated())
+            ui.Destroy(*dlg);
+        dlg.reset();
+    }
+
     // Builds the program for `variant` and puts its device on COM3.
     void UseVariant(int variant, sim::VariantDeviceFaults faults = {});
     // Firmware files whose HEX text is given as it is.

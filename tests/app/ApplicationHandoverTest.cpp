@@ -1,0 +1,257 @@
+// Variant 2: the unit's running application is asked who it is and told to
+// hand over to its boot loader, which shows as DSR dropping; then the row
+// transfer runs at the boot loader's speed, all within the one press.
+
+#include "VariantFixture.h"
+
+#include "app/ProductInfo.h"
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <sstream>
+
+namespace tvqx::testing {
+namespace {
+
+const std::string kFifteenBlanks(15, ' ');
+
+class ApplicationHandover : public VariantFixture {
+protected:
+    void Prepare(sim::VariantDeviceFaults faults = {})
+    {
+        UseVariant(2, std::move(faults));
+        firmware = FirmwareBytes(64);   // four data rows and the end record
+        hexText = MakeHex(firmware);
+        WriteHexText(hexText);
+        profile.WriteProfileInt("Settings", "ComPort", 1);
+        OpenOnDevicePort();
+        // Whatever the run does, the button keeps its caption and the
+        // window never waits for a wake-up.
+        ui.onControlChanged = [this](CDialog&, int) {
+            captions.insert(Status(IDC_BEGIN_UPDATE));
+            waited = waited || dlg->m_waitingForBootLoader != 0;
+        };
+    }
+
+    std::vector<std::string> HexLines() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(hexText);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
+    std::string SentText() const
+    {
+        const std::vector<uint8_t> sent = SentBytes();
+        return {sent.begin(), sent.end()};
+    }
+
+    void ExpectNeverWaited() const
+    {
+        EXPECT_EQ(captions, std::set<std::string>{"Begin Update"});
+        EXPECT_FALSE(waited);
+    }
+
+    std::vector<uint8_t> firmware;
+    std::string hexText;
+    std::set<std::string> captions;
+    bool waited = false;
+};
+
+TEST_F(ApplicationHandover, AsksTheApplicationToHandOverThenSendsTheRows)
+{
+    sim::VariantDeviceFaults faults;
+    faults.application.answerDelayMs = 300;
+    faults.application.handOverDelayMs = 50;
+    Prepare(faults);
+    uint32_t baudWhileAsking = 0;
+    clock.At(clickMs + 100, [&] { baudWhileAsking = ports.LastDcb().BaudRate; });
+    std::optional<uint64_t> handedOverAt;
+    clock.At(clickMs + 400, [&] { handedOverAt = unit.application->HandOverTime(); });
+    Press();
+    RunWindow();
+
+    // "<V" at once, "<W" as soon as the answer is complete, the boot loader's
+    // speed once DSR drops, the entry command 100 ms later.
+    std::string expected = "<V<W~#&TV-QX-R-205-7.31";
+    for (const std::string& row : HexLines())
+        expected += row;
+    EXPECT_EQ(SentText(), expected);
+    const std::vector<uint64_t> times = SentTimes();
+    ASSERT_EQ(times.size(), expected.size());
+    EXPECT_EQ(times[0], 0u);
+    EXPECT_EQ(times[2], 300u);
+    EXPECT_EQ(times[4], 450u);
+    EXPECT_EQ(baudWhileAsking, 9600u);
+    EXPECT_EQ(ports.LastDcb().BaudRate, 115200u);
+    EXPECT_EQ(unit.application->HandOverRequestTimes(), std::vector<uint64_t>{clickMs + 300});
+    ASSERT_TRUE(handedOverAt);
+    EXPECT_EQ(*handedOverAt - clickMs, 350u);
+
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "The Tollvane QX-R firmware has been successfully updated.     ");
+    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Complete");
+    EXPECT_EQ(Boxes()[0].type, MB_ICONINFORMATION);
+    EXPECT_EQ(unit.rowLoader->RowsReceived(), HexLines());
+    EXPECT_EQ(std::vector<uint8_t>(unit.Flash().begin(), unit.Flash().begin() + 64), firmware);
+    EXPECT_EQ(Status(IDC_BOOTLOADER_VERSION), "Boot loader version  =  TVQXR-1-4.00");
+    EXPECT_EQ(Status(IDC_PROGRESS), "Sending hex file row  5  of  5");
+    EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
+    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), kDevicePort);
+    EXPECT_FALSE(ports.IsOpen(kDevicePort));
+    EXPECT_FALSE(DevicePowered());
+    for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_COM1, IDC_COM3})
+        EXPECT_TRUE(dlg->IsDlgItemEnabled(id)) << id;
+    EXPECT_EQ(ui.WaitCursorDepth(), 0);
+    ExpectNeverWaited();
+}
+
+TEST_F(ApplicationHandover, AUnitAlreadyInItsBootLoaderIsNotAsked)
+{
+    sim::VariantDeviceFaults faults;
+    faults.application.startsInBootLoader = true;
+    Prepare(faults);
+    Press();
+    RunWindow();
+
+    EXPECT_EQ(SentText().rfind("~#&TV-QX-R-205-7.31:", 0), 0u);
+    EXPECT_EQ(SentTimes().front(), 100u);
+    EXPECT_TRUE(unit.application->VersionRequestTimes().empty());
+    EXPECT_EQ(ports.LastDcb().BaudRate, 115200u);
+    EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
+    EXPECT_EQ(unit.rowLoader->RowsReceived(), HexLines());
+    ExpectNeverWaited();
+}
+
+// ---------------------------------------------------------------------------
+// The application does not answer as it should, or does not let go.
+
+struct HandoverFailure {
+    const char* name;
+    void (*script)(sim::ApplicationOptions&);
+    const char* result;   // the result line; the box adds fifteen blanks
+    uint64_t boxAtMs;     // from the press
+};
+
+void PrintTo(const HandoverFailure& c, std::ostream* os) { *os << c.name; }
+
+const HandoverFailure kHandoverFailures[] = {
+    {"WrongAnswer", [](auto& o) { o.answerText = "TVQXR-APP-4.11\r"; }, "Cannot find a Tollvane QX-R.", 2000},
+    {"AnswerWithoutItsEnd", [](auto& o) { o.answerText = "TVQXR-APP-4.12"; }, "Cannot find a Tollvane QX-R.", 2000},
+    // Longer than the program's answer buffer: it must neither overrun it
+    // nor take the right beginning for the whole answer.
+    {"AnswerTooLong",
+     [](auto& o) { o.answerText = "TVQXR-APP-4.12-SPECIAL-BUILD-FOR-FIELD-TRIALS\r" + std::string(200, '#'); },
+     "Cannot find a Tollvane QX-R.", 2000},
+    {"SilentApplication", [](auto& o) { o.ignoreVersionRequest = true; }, "Cannot find a Tollvane QX-R.", 2000},
+    {"AnswerTooLate", [](auto& o) { o.answerDelayMs = 2000; }, "Cannot find a Tollvane QX-R.", 2000},
+    {"DsrNeverDrops", [](auto& o) { o.dsrNeverDrops = true; }, "Invalid response from the Tollvane QX-R.", 2000},
+    {"DsrDropsTooLate", [](auto& o) { o.answerDelayMs = 100; o.handOverDelayMs = 2100; },
+     "Invalid response from the Tollvane QX-R.", 100 + 2000},
+};
+
+class ApplicationHandoverFailure : public ApplicationHandover,
+                                   public ::testing::WithParamInterface<HandoverFailure> {};
+
+TEST_P(ApplicationHandoverFailure, ClosesThePortAndSaysSo)
+{
+    const HandoverFailure& c = GetParam();
+    sim::VariantDeviceFaults faults;
+    c.script(faults.application);
+    Prepare(faults);
+    // The port is closed before the box; the other port buttons come back
+    // only after it.
+    bool closedAtTheBox = false, lockedAtTheBox = false;
+    ui.onMessageBox = [&](const MessageBoxRecord&) {
+        closedAtTheBox = !ports.IsOpen(kDevicePort);
+        lockedAtTheBox = !dlg->IsDlgItemEnabled(IDC_COM1) && dlg->IsDlgItemEnabled(IDC_COM3);
+    };
+    Press();
+    RunWindow();
+
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, c.result + kFifteenBlanks);
+    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
+    EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
+    EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), c.boxAtMs);
+    EXPECT_TRUE(closedAtTheBox);
+    EXPECT_TRUE(lockedAtTheBox);
+    EXPECT_EQ(Status(IDC_RESULT), c.result);
+    EXPECT_FALSE(DevicePowered());
+    EXPECT_EQ(unit.rowLoader->EntryCount(), 0u);
+    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 1);
+    for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_COM1, IDC_COM3})
+        EXPECT_TRUE(dlg->IsDlgItemEnabled(id)) << id;
+    ExpectNeverWaited();
+}
+
+INSTANTIATE_TEST_SUITE_P(Application, ApplicationHandoverFailure, ::testing::ValuesIn(kHandoverFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// The port cannot be had: a missing port fails at once; a port held by the
+// serial test program is asked for once, and is had if the program lets go.
+
+TEST_F(ApplicationHandover, APortThatCannotBeOpenedIsNamedInTheResultAndTheBox)
+{
+    Prepare();
+    ui.Click(*dlg, IDC_COM1);   // listed, but nothing behind it
+    clickMs = clock.Now();
+    Press();
+    RunWindow();
+
+    const std::string text = "Unable to open serial port COM1" + kFifteenBlanks;
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, text);
+    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
+    EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
+    EXPECT_EQ(Status(IDC_RESULT), text);
+    EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), 0u);   // no test program: no pause
+    EXPECT_TRUE(unit.PowerEvents().empty());
+    for (int id : {IDC_BEGIN_UPDATE, IDC_COM1, IDC_COM3})
+        EXPECT_TRUE(dlg->IsDlgItemEnabled(id)) << id;
+}
+
+class ApplicationHandoverHeldPort : public ApplicationHandover, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ApplicationHandoverHeldPort, AsksTheSerialTestProgramForThePortOnce)
+{
+    const bool letsGo = GetParam();
+    Prepare();
+    const WindowHandle testProgram = windows.Add("Ostrale Linewatch - COM3");
+    std::unique_ptr<PortHandle> held = ports.CreateFile(kDevicePort);
+    ASSERT_TRUE(held);
+    if (letsGo)
+        clock.At(clickMs + 400, [&] { held.reset(); });
+    Press();
+    RunWindow();
+
+    const auto& received = windows.Get(testProgram).received;
+    ASSERT_EQ(received.size(), 2u);
+    EXPECT_EQ(received[0].message, WM_PORT_HANDOVER);
+    EXPECT_EQ(received[0].wParam, PORT_HANDOVER_RELEASE);
+    EXPECT_EQ(received[0].lParam, kDevicePort);
+    EXPECT_EQ(received[1].wParam, PORT_HANDOVER_RETURN);
+    EXPECT_EQ(received[1].lParam, kDevicePort);
+    EXPECT_EQ(dlg->m_borrowedPort, -1);
+    ASSERT_EQ(Boxes().size(), 1u);
+    if (letsGo) {
+        EXPECT_EQ(SentTimes().front(), 1000u);   // "<V" once the port is had
+        EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
+    } else {
+        EXPECT_EQ(Boxes()[0].text, "Unable to open serial port COM3" + kFifteenBlanks);
+        EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), 1000u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TestProgram, ApplicationHandoverHeldPort, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "LetsGo" : "HoldsOn"; });
+
+} // namespace
+} // namespace tvqx::testing
