@@ -1,8 +1,6 @@
 #include "sim/PageBootLoader.h"
 
-#include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <utility>
 
 namespace tvqx::sim {
@@ -10,89 +8,63 @@ namespace tvqx::sim {
 namespace {
 
 constexpr size_t kEntryLength = sizeof(kBootEntryCommand) - 1;
-constexpr size_t kFrameLength = 2 + kBootPageSize + 1;
-
-// What a byte sent at 9600 baud looks like to a receiver at another speed:
-// framing garbage, never anything the protocol could mistake for an answer.
-uint8_t Garbled(uint8_t value)
-{
-    return (value & 1) ? 0xFE : 0x00;
-}
 
 } // namespace
 
-PageBootLoader::PageBootLoader(PageBootLoaderFaults faults)
-    : m_faults(std::move(faults)), m_flash(kBootFlashSize, 0xFF)
+PageBootLoader::PageBootLoader(PageBootLoaderFaults faults, size_t pageSize)
+    : m_faults(std::move(faults)),
+      m_pageSize(pageSize ? pageSize : kBootPageSize),
+      m_line(kBootBaud, m_faults.noiseAt),
+      m_entryWindow(kEntryLength),
+      m_flash(kBootFlashSize, 0xFF)
 {
-    for (const TimedNoise& noise : m_faults.noiseAt)
-        for (uint8_t b : noise.bytes)
-            m_lineNoise.push_back({noise.atMs, b});
-    std::stable_sort(m_lineNoise.begin(), m_lineNoise.end(),
-                     [](const Outgoing& a, const Outgoing& b) { return a.dueMs < b.dueMs; });
+    m_line.SetNoiseBeforeAnswer(m_faults.noiseBeforeAnswer);
 }
 
 void PageBootLoader::SetPower(bool dtr, bool rts, uint64_t nowMs)
 {
     const bool on = dtr && rts;
-    if (on == Powered())
+    if (!m_line.SetPower(on, nowMs))
         return;
-    m_powerEvents.push_back({nowMs, on});
-    // Whatever the unit was about to send dies with its supply; a fresh
-    // supply starts the boot loader from the top.
-    m_out.clear();
+    // A fresh supply starts the boot loader from the top.
     ResetProtocol();
     m_stage = on ? Stage::AwaitingEntry : Stage::Off;
 }
 
 void PageBootLoader::SetLineSpeed(uint32_t baud, uint64_t nowMs)
 {
-    m_speedMatches = baud == kBootBaud;
-    m_speedHistory[nowMs] = m_speedMatches;
-}
-
-bool PageBootLoader::SpeedMatchedAt(uint64_t timeMs) const
-{
-    auto it = m_speedHistory.upper_bound(timeMs);
-    return it == m_speedHistory.begin() || std::prev(it)->second;
+    m_line.SetLineSpeed(baud, nowMs);
 }
 
 void PageBootLoader::ResetProtocol()
 {
-    m_entryWindow.clear();
+    m_entryWindow.Clear();
     m_frame.clear();
     m_resendsGiven.clear();
-    m_answersGiven = 0;
 }
 
 void PageBootLoader::Receive(const uint8_t* data, size_t count, uint64_t nowMs)
 {
-    for (size_t i = 0; i < count; ++i) {
-        m_received.push_back({nowMs, data[i]});
-        if (Powered() && m_speedMatches)
+    for (size_t i = 0; i < count; ++i)
+        if (m_line.Hear(data[i], nowMs))
             HandleByte(data[i], nowMs);
-    }
 }
 
 void PageBootLoader::HandleByte(uint8_t byte, uint64_t nowMs)
 {
     switch (m_stage) {
     case Stage::AwaitingEntry:
-        // A sliding window, so that any bytes before the command (or a
-        // broken first attempt) do not hide it.
-        m_entryWindow.push_back(static_cast<char>(byte));
-        if (m_entryWindow.size() > kEntryLength)
-            m_entryWindow.erase(0, m_entryWindow.size() - kEntryLength);
-        if (m_entryWindow == kBootEntryCommand) {
-            m_entryWindow.clear();
+        m_entryWindow.Push(byte);
+        if (m_entryWindow.EndsWith(kBootEntryCommand)) {
+            m_entryWindow.Clear();
             OnEntryCommand(nowMs);
         }
         break;
     case Stage::ReceivingPages:
         m_frame.push_back(byte);
-        if (m_frame.size() == 2 && m_frame[0] == kBootEndMarkerByte
-            && m_frame[1] == kBootEndMarkerByte)
+        if (m_frame.size() == 2 && m_frame[0] == kBootEndMarkerByte && m_frame[1] == kBootEndMarkerByte)
             OnEndMarker(nowMs);
-        else if (m_frame.size() == kFrameLength)
+        else if (m_frame.size() == 2 + m_pageSize + 1)
             OnPage(nowMs);
         break;
     case Stage::Off:
@@ -113,29 +85,15 @@ void PageBootLoader::OnEntryCommand(uint64_t nowMs)
     const std::string text = m_faults.versionText.value_or(kBootVersion);
     std::vector<uint8_t> version(text.begin(), text.end());
     version.push_back(kBootVersionEnd);
-
-    uint64_t due = nowMs + m_faults.responseDelayMs;
-    if (m_faults.versionPieces.empty()) {
-        due = Answer(version, due);
-    } else {
-        BeginAnswer(due);
-        size_t offset = 0;
-        for (const AnswerPiece& piece : m_faults.versionPieces) {
-            due += piece.delayMs;
-            for (size_t i = 0; i < piece.byteCount && offset < version.size(); ++i)
-                Queue(version[offset++], due);
-        }
-        while (offset < version.size())
-            Queue(version[offset++], due);
-        due = m_lastDueMs;
-    }
+    const uint64_t due =
+        m_line.AnswerInPieces(version, m_faults.versionPieces, nowMs + m_faults.responseDelayMs);
 
     if (m_faults.omitReady)
         return;
     std::vector<uint8_t> ready{m_faults.readyByte.value_or(kBootReady)};
     if (m_faults.readyByte && m_faults.readyAfterWrongByte)
         ready.push_back(kBootReady);
-    Answer(ready, due + m_faults.readyDelayMs);
+    m_line.Answer(ready, due + m_faults.readyDelayMs);
 }
 
 void PageBootLoader::OnEndMarker(uint64_t nowMs)
@@ -144,7 +102,7 @@ void PageBootLoader::OnEndMarker(uint64_t nowMs)
     m_endMarker = true;
     m_stage = Stage::Done;
     if (!m_faults.silentAfterEndMarker)
-        Answer({m_faults.endMarkerAnswer}, nowMs + m_faults.responseDelayMs);
+        m_line.Answer({m_faults.endMarkerAnswer}, nowMs + m_faults.responseDelayMs);
 }
 
 void PageBootLoader::OnPage(uint64_t nowMs)
@@ -152,9 +110,9 @@ void PageBootLoader::OnPage(uint64_t nowMs)
     const uint16_t page = static_cast<uint16_t>((m_frame[0] << 8) | m_frame[1]);
     const uint8_t* data = m_frame.data() + 2;
     uint8_t sum = 0;
-    for (size_t i = 0; i < kBootPageSize; ++i)
+    for (size_t i = 0; i < m_pageSize; ++i)
         sum = static_cast<uint8_t>(sum + data[i]);
-    const bool checksumOk = sum == m_frame[kFrameLength - 1];
+    const bool checksumOk = sum == m_frame.back();
 
     m_pagesReceived.push_back(page);
     if (m_faults.hangAtPage && page == *m_faults.hangAtPage) {
@@ -169,8 +127,8 @@ void PageBootLoader::OnPage(uint64_t nowMs)
     const bool resendWanted = wanted != m_faults.resendsForPage.end() && resends < wanted->second;
     // Pages beyond the flash are refused rather than wrapped: a wrapped page
     // would silently overwrite the start of the image.
-    if (checksumOk && !resendWanted && page < kBootPageCount) {
-        std::memcpy(m_flash.data() + size_t{page} * kBootPageSize, data, kBootPageSize);
+    if (checksumOk && !resendWanted && page < PageCount()) {
+        std::memcpy(m_flash.data() + size_t{page} * m_pageSize, data, m_pageSize);
         m_pagesWritten.push_back(page);
         const auto custom = m_faults.pageAnswerByte.find(page);
         answer = custom != m_faults.pageAnswerByte.end() ? custom->second : kBootPageAccepted;
@@ -178,54 +136,12 @@ void PageBootLoader::OnPage(uint64_t nowMs)
         ++resends;
     }
     m_frame.clear();
-    Answer({answer}, nowMs + m_faults.responseDelayMs);
-}
-
-void PageBootLoader::BeginAnswer(uint64_t dueMs)
-{
-    const auto noise = m_faults.noiseBeforeAnswer.find(m_answersGiven);
-    if (noise != m_faults.noiseBeforeAnswer.end())
-        for (uint8_t b : noise->second)
-            Queue(b, dueMs);
-    ++m_answersGiven;
-}
-
-uint64_t PageBootLoader::Answer(const std::vector<uint8_t>& bytes, uint64_t dueMs)
-{
-    BeginAnswer(dueMs);
-    for (uint8_t b : bytes)
-        Queue(b, dueMs);
-    return m_lastDueMs;
-}
-
-void PageBootLoader::Queue(uint8_t value, uint64_t dueMs)
-{
-    // One transmitter: a byte never overtakes one queued before it.
-    if (!m_out.empty())
-        dueMs = std::max(dueMs, m_lastDueMs);
-    m_lastDueMs = dueMs;
-    m_out.push_back({dueMs, value});
+    m_line.Answer({answer}, nowMs + m_faults.responseDelayMs);
 }
 
 void PageBootLoader::Collect(uint64_t nowMs, std::vector<uint8_t>& out)
 {
-    for (;;) {
-        const bool deviceDue = !m_out.empty() && m_out.front().dueMs <= nowMs;
-        const bool noiseDue = !m_lineNoise.empty() && m_lineNoise.front().dueMs <= nowMs;
-        if (!deviceDue && !noiseDue)
-            return;
-        std::deque<Outgoing>& from =
-            deviceDue && (!noiseDue || m_out.front().dueMs <= m_lineNoise.front().dueMs)
-                ? m_out
-                : m_lineNoise;
-        const Outgoing byte = from.front();
-        from.pop_front();
-        out.push_back(&from == &m_out && !SpeedMatchedAt(byte.dueMs) ? Garbled(byte.value)
-                                                                     : byte.value);
-    }
-    // Only the speed in force from now on can still matter.
-    while (m_speedHistory.size() > 1 && std::next(m_speedHistory.begin())->first <= nowMs)
-        m_speedHistory.erase(m_speedHistory.begin());
+    m_line.Collect(nowMs, out);
 }
 
 } // namespace tvqx::sim

@@ -1,18 +1,20 @@
 #pragma once
 // The device's page boot loader, as the update program meets it on the line:
 // woken by the entry command, it answers its version and a ready byte, then
-// takes 128-byte pages (number, data, checksum) into its flash, answering each
-// one, until the end marker. It runs on the host's virtual time; every answer
+// takes pages of 128 bytes (256 on the units updated in two phases) into its
+// flash, each framed by its number and checksum, answering every one, until
+// the end marker. It runs on the host's virtual time; every answer
 // is released at the time of the byte that caused it plus a response delay.
 //
 // Faults are scripted up front in PageBootLoaderFaults so that each way a real
 // unit misbehaves can be reproduced to the byte and to the millisecond.
 
+#include "sim/BootLoaderEntry.h"
+#include "sim/DeviceLine.h"
 #include "sim/SimDevice.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,33 +22,16 @@
 
 namespace tvqx::sim {
 
-// The boot loader's side of the conversation. The version is 12 characters;
-// its answer ends with a CR.
-inline constexpr char kBootEntryCommand[] = "~#&TV-QX-R-205-7.31";
-inline constexpr char kBootVersion[] = "TVQXR-1-4.00";
-inline constexpr uint8_t kBootVersionEnd = 0x0D;
+// The page boot loader's side of the conversation.
 inline constexpr uint8_t kBootReady = '!';
 inline constexpr uint8_t kBootPageAccepted = '!';
 inline constexpr uint8_t kBootPageResend = '@';
 inline constexpr uint8_t kBootEndMarkerByte = 0xFF;
 inline constexpr uint32_t kBootBaud = 9600;
 inline constexpr size_t kBootPageSize = 128;
+inline constexpr size_t kBootLargePageSize = 256;
 inline constexpr size_t kBootFlashSize = 65536;
 inline constexpr size_t kBootPageCount = kBootFlashSize / kBootPageSize;
-
-// Part of an answer: `byteCount` bytes released `delayMs` after the previous
-// part (the first part counts from when the answer is due).
-struct AnswerPiece {
-    size_t byteCount = 0;
-    uint32_t delayMs = 0;
-};
-
-// Bytes that appear on the line at a fixed time, whatever the device is doing
-// (a loose connector, a neighbour's interference).
-struct TimedNoise {
-    uint64_t atMs = 0;
-    std::vector<uint8_t> bytes{};
-};
 
 // Every option off gives a healthy boot loader.
 struct PageBootLoaderFaults {
@@ -90,21 +75,13 @@ struct PageBootLoaderFaults {
     bool silentAfterEndMarker = false;
 };
 
-struct ReceivedByte {
-    uint64_t timeMs;
-    uint8_t value;
-};
-
-struct PowerEvent {
-    uint64_t timeMs;
-    bool on;
-};
-
 class PageBootLoader final : public SimDevice {
 public:
     enum class Stage { Off, AwaitingEntry, ReceivingPages, Done, Hung };
 
-    explicit PageBootLoader(PageBootLoaderFaults faults = {});
+    // `pageSize` is kBootPageSize or kBootLargePageSize; the flash is the
+    // same 64 KiB either way.
+    explicit PageBootLoader(PageBootLoaderFaults faults = {}, size_t pageSize = kBootPageSize);
 
     void SetPower(bool dtr, bool rts, uint64_t nowMs) override;
     void SetLineSpeed(uint32_t baud, uint64_t nowMs) override;
@@ -114,6 +91,9 @@ public:
     bool Dsr() const override { return m_stage != Stage::Off; }
 
     const PageBootLoaderFaults& Faults() const { return m_faults; }
+    size_t PageSize() const { return m_pageSize; }
+    // Pages that fit the flash; higher page numbers are refused.
+    size_t PageCount() const { return kBootFlashSize / m_pageSize; }
     Stage CurrentStage() const { return m_stage; }
     bool Powered() const { return m_stage != Stage::Off; }
 
@@ -121,8 +101,8 @@ public:
     const std::vector<uint8_t>& Flash() const { return m_flash; }
     // Every byte that reached the line from the program, powered or not and
     // at any speed, as the program wrote it.
-    const std::vector<ReceivedByte>& Received() const { return m_received; }
-    const std::vector<PowerEvent>& PowerEvents() const { return m_powerEvents; }
+    const std::vector<ReceivedByte>& Received() const { return m_line.Received(); }
+    const std::vector<PowerEvent>& PowerEvents() const { return m_line.PowerEvents(); }
     // Page numbers of every complete frame, and of those written to flash,
     // in arrival order.
     const std::vector<uint16_t>& PagesReceived() const { return m_pagesReceived; }
@@ -131,43 +111,22 @@ public:
     size_t EntryCount() const { return m_entries; }
 
 private:
-    struct Outgoing {
-        uint64_t dueMs;
-        uint8_t value;
-    };
-
     void ResetProtocol();
     void HandleByte(uint8_t byte, uint64_t nowMs);
     void OnEntryCommand(uint64_t nowMs);
     void OnEndMarker(uint64_t nowMs);
     void OnPage(uint64_t nowMs);
-    // Queues any scripted noise due ahead of the next answer and counts it.
-    void BeginAnswer(uint64_t dueMs);
-    // Queues one answer; returns the time its last byte is due.
-    uint64_t Answer(const std::vector<uint8_t>& bytes, uint64_t dueMs);
-    void Queue(uint8_t value, uint64_t dueMs);
-    bool SpeedMatchedAt(uint64_t timeMs) const;
 
     PageBootLoaderFaults m_faults;
+    size_t m_pageSize;
+    DeviceLine m_line;
     Stage m_stage = Stage::Off;
-    bool m_speedMatches = true;
-    // When the line speed changed, and whether it then matched: a byte is
-    // garbled by the speed in force when it is on the line, not when it was
-    // queued.
-    std::map<uint64_t, bool> m_speedHistory;
 
-    std::string m_entryWindow;
+    CommandWindow m_entryWindow;
     std::vector<uint8_t> m_frame;
     std::map<uint16_t, unsigned> m_resendsGiven;
-    size_t m_answersGiven = 0;
-
-    std::deque<Outgoing> m_out;
-    uint64_t m_lastDueMs = 0;
-    std::deque<Outgoing> m_lineNoise;
 
     std::vector<uint8_t> m_flash;
-    std::vector<ReceivedByte> m_received;
-    std::vector<PowerEvent> m_powerEvents;
     std::vector<uint16_t> m_pagesReceived;
     std::vector<uint16_t> m_pagesWritten;
     bool m_endMarker = false;

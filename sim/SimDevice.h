@@ -25,6 +25,14 @@ public:
     virtual void Collect(uint64_t nowMs, std::vector<uint8_t>& out) = 0;
     // DSR as the device drives it (reported in the modem status word).
     virtual bool Dsr() const { return false; }
+    // DSR at `nowMs`, for devices that change it on their own some time
+    // after a command: a program polling only the modem status must still
+    // see the change when it is due.
+    virtual bool DsrAt(uint64_t nowMs) const
+    {
+        (void)nowMs;
+        return Dsr();
+    }
 };
 
 } // namespace tvqx::sim

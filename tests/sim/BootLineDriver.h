@@ -5,6 +5,7 @@
 
 #include "sim/PageBootLoader.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,10 @@ namespace tvqx::sim::test {
 
 inline std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
-// 128 bytes that differ from page to page and from erased flash.
-inline std::vector<uint8_t> PageData(uint16_t page)
+// A page's bytes, differing from page to page and from erased flash.
+inline std::vector<uint8_t> PageData(uint16_t page, size_t size = kBootPageSize)
 {
-    std::vector<uint8_t> data(kBootPageSize);
+    std::vector<uint8_t> data(size);
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<uint8_t>(page * 31 + i * 7);
     return data;
@@ -29,6 +30,36 @@ inline uint8_t Checksum(const std::vector<uint8_t>& data)
     return static_cast<uint8_t>(sum);
 }
 
+// A byte as a terminal shows it: control characters in caret notation
+// (^M for CR, ^Q for XON), bytes above 0x7E in hex (<D0>); -1 (nothing
+// came) as '-'.
+inline std::string Caret(int byte)
+{
+    if (byte < 0)
+        return "-";
+    if (byte < 0x20)
+        return {'^', static_cast<char>(byte + '@')};
+    if (byte > 0x7E) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "<%02X>", static_cast<unsigned>(byte & 0xFF));
+        return hex;
+    }
+    return std::string(1, static_cast<char>(byte));
+}
+
+// "time:bytes" in caret notation for each millisecond in which something was
+// heard.
+inline std::string CaretTimeline(const std::vector<ReceivedByte>& heard)
+{
+    std::string out;
+    for (size_t i = 0; i < heard.size(); ++i) {
+        if (i == 0 || heard[i].timeMs != heard[i - 1].timeMs)
+            out += (i ? " " : "") + std::to_string(heard[i].timeMs) + ":";
+        out += Caret(heard[i].value);
+    }
+    return out;
+}
+
 class BootLineDriver {
 public:
     explicit BootLineDriver(SimDevice& device) : m_device(device) {}
@@ -37,6 +68,8 @@ public:
     // Bytes heard so far, each with the millisecond it became readable.
     const std::vector<ReceivedByte>& Heard() const { return m_heard; }
     void Power(bool on) { m_device.SetPower(on, on, m_now); }
+    void Speed(uint32_t baud) { m_device.SetLineSpeed(baud, m_now); }
+    bool Dsr() const { return m_device.DsrAt(m_now); }
     void Send(const std::vector<uint8_t>& bytes)
     {
         m_device.Receive(bytes.data(), bytes.size(), m_now);
@@ -61,6 +94,15 @@ public:
         return m_read < m_heard.size() ? m_heard[m_read++].value : -1;
     }
     void Skip() { m_read = m_heard.size(); }
+    // Reads up to and including `value`, waiting up to `limitMs` for each
+    // byte; false when it never came.
+    bool SkipPast(uint8_t value, uint64_t limitMs)
+    {
+        for (int byte = Next(limitMs); byte >= 0; byte = Next(limitMs))
+            if (byte == value)
+                return true;
+        return false;
+    }
     // A page frame with the program's pauses (20 ms after the number, 10 after
     // the data, 20 after the checksum), then up to 3000 ms for the answer.
     int SendPage(uint16_t page, const std::vector<uint8_t>& data, uint8_t checksumError = 0)

@@ -155,6 +155,21 @@ TEST(PageBootLoader, OnlyGoodPagesInRangeAreWritten)
     EXPECT_EQ(device.Flash()[7 * kBootPageSize], PageData(7)[0]);
 }
 
+TEST(PageBootLoader, LargePagesFillTheSameFlash)
+{
+    PageBootLoader device({}, kBootLargePageSize);
+    BootLineDriver line(device);
+    Wake(line);
+    line.Skip();
+    EXPECT_EQ(line.SendPage(1, PageData(1, kBootLargePageSize)), '!');
+    EXPECT_EQ(line.SendPage(255, PageData(255, kBootLargePageSize)), '!');
+    EXPECT_EQ(line.SendPage(256, PageData(0, kBootLargePageSize)), '@');
+    EXPECT_EQ(device.PagesWritten(), (std::vector<uint16_t>{1, 255}));
+    EXPECT_EQ(device.Flash()[256], PageData(1, kBootLargePageSize)[0]);
+    EXPECT_EQ(device.Flash()[65535], PageData(255, kBootLargePageSize)[255]);
+    EXPECT_EQ(device.Flash()[255], 0xFF);
+}
+
 TEST(PageBootLoader, PowerLossDropsPendingAnswerAndRestartsButKeepsFlash)
 {
     PageBootLoader device(Faults{.responseDelayMs = 100});
