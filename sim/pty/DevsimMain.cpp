@@ -1,4 +1,4 @@
-// tvqx-devsim: a Tollvane QX-R boot loader on a pseudo-terminal, entered as
+// tvqx-devsim: a Tollvane QX-R unit on a pseudo-terminal, entered as
 // a COM port so that the update program can update it without hardware.
 
 #include "platform/Directories.h"

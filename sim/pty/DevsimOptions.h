@@ -1,8 +1,9 @@
 #pragma once
-// The command line of tvqx-devsim: which COM number to appear as, how the
-// line is paced, where the flash goes, and the boot loader's scripted faults.
+// The command line of tvqx-devsim: which COM number to appear as, which unit
+// to be (one per update variant), how the line is paced, where the flash
+// goes, and the unit's scripted faults.
 
-#include "sim/PageBootLoader.h"
+#include "sim/VariantDevices.h"
 
 #include <cstdint>
 #include <string>
@@ -23,8 +24,14 @@ struct DevsimOptions {
     bool fast = false;
     bool quiet = false;
     std::string flashOut{};
-    std::string variant = "page";
-    PageBootLoaderFaults faults{};
+    // The update variant whose unit is simulated: 10, 1, 2, 4 or 5.
+    int variant = 10;
+    // Variant 2: power up with the application running instead of in the
+    // boot loader.
+    bool inApplication = false;
+    // Each variant's unit uses the parts it has; an option that sets a part
+    // the chosen unit lacks is refused.
+    VariantDeviceFaults faults{};
     std::vector<NoiseAfterStart> noise{};
 };
 
@@ -36,6 +43,12 @@ struct DevsimCommandLine {
 };
 
 DevsimCommandLine ParseDevsimCommandLine(const std::vector<std::string>& args);
+
+// The name of each variant's unit on the command line ("page", "row-wake",
+// ...), and the variant a name or number given to --variant stands for (0
+// when none).
+std::string VariantName(int variant);
+int VariantFromName(const std::string& name);
 
 // The text of --help.
 std::string DevsimUsage();

@@ -1,5 +1,6 @@
 #include "sim/pty/DevsimTrace.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tvqx::sim {
@@ -13,7 +14,7 @@ void DevsimTrace::Line(uint64_t nowNs, const std::string& text)
     m_out << stamp << text << std::endl;
 }
 
-void DevsimTrace::PageLine(uint64_t nowNs, const std::string& text)
+void DevsimTrace::RoutineLine(uint64_t nowNs, const std::string& text)
 {
     if (!m_quiet)
         Line(nowNs, text);
@@ -29,141 +30,24 @@ std::string ShowByte(uint8_t value)
     return text;
 }
 
-namespace {
-
-constexpr size_t kFrameLength = 2 + kBootPageSize + 1;
-constexpr size_t kEntryLength = sizeof(kBootEntryCommand) - 1;
-
-} // namespace
-
-BootLoaderWatch::BootLoaderWatch(const PageBootLoader& device, DevsimTrace& trace)
-    : m_device(device),
-      m_trace(trace),
-      m_stage(device.CurrentStage()),
-      m_entries(device.EntryCount()),
-      m_pagesReceived(device.PagesReceived().size()),
-      m_pagesWritten(device.PagesWritten().size()),
-      m_pagesWrittenAtPowerOn(m_pagesWritten)
+std::string ShowBytes(const std::vector<uint8_t>& bytes)
 {
+    if (bytes.empty())
+        return "nothing";
+    const bool run = std::all_of(bytes.begin(), bytes.end(), [&](uint8_t b) { return b == bytes[0]; });
+    if (run && bytes.size() > 1)
+        return std::to_string(bytes.size()) + " x " + ShowByte(bytes[0]);
+    std::string text;
+    for (uint8_t b : bytes)
+        text += (text.empty() ? "" : " ") + ShowByte(b);
+    return text;
 }
 
-void BootLoaderWatch::PoweredOn()
+std::string ShowText(const std::string& text)
 {
-    m_stage = m_device.CurrentStage();
-    m_pagesWrittenAtPowerOn = m_device.PagesWritten().size();
-    m_ignoredEntryWindow.clear();
-    m_endMarker = false;
-    m_havePreviousPage = false;
-    m_repeats = 0;
-}
-
-size_t BootLoaderWatch::PagesWrittenThisSession() const
-{
-    return m_device.PagesWritten().size() - m_pagesWrittenAtPowerOn;
-}
-
-void BootLoaderWatch::AfterByte(uint8_t byte, uint64_t nowNs)
-{
-    const PageBootLoaderFaults& faults = m_device.Faults();
-    // A unit told to ignore the command gives no sign of having seen it;
-    // the technician still wants to know that it came.
-    if (faults.ignoreEntryCommand && m_device.CurrentStage() == PageBootLoader::Stage::AwaitingEntry) {
-        m_ignoredEntryWindow.push_back(static_cast<char>(byte));
-        if (m_ignoredEntryWindow.size() > kEntryLength)
-            m_ignoredEntryWindow.erase(0, 1);
-        if (m_ignoredEntryWindow == kBootEntryCommand) {
-            m_ignoredEntryWindow.clear();
-            m_trace.Line(nowNs, "entry command received: ignored (--no-answer)");
-        }
-    }
-    if (m_device.EntryCount() != m_entries) {
-        m_entries = m_device.EntryCount();
-        OnEntry(nowNs);
-    }
-    if (m_device.PagesReceived().size() != m_pagesReceived)
-        OnPage(nowNs);
-    m_pagesWritten = m_device.PagesWritten().size();
-
-    const PageBootLoader::Stage stage = m_device.CurrentStage();
-    if (stage != m_stage && stage == PageBootLoader::Stage::Done) {
-        m_endMarker = true;
-        std::string text = "end marker received: " + std::to_string(PagesWrittenThisSession())
-                           + " pages written";
-        text += faults.silentAfterEndMarker ? "; no answer (--silent-after-end)"
-                                            : "; answering " + ShowByte(faults.endMarkerAnswer);
-        m_trace.Line(nowNs, text);
-    }
-    m_stage = stage;
-}
-
-void BootLoaderWatch::OnEntry(uint64_t nowNs)
-{
-    const PageBootLoaderFaults& faults = m_device.Faults();
-    m_trace.Line(nowNs, "entry command received");
-    std::string version = "version answered: \"" + faults.versionText.value_or(kBootVersion) + "\" + CR";
-    if (!faults.versionPieces.empty())
-        version += " in " + std::to_string(faults.versionPieces.size()) + " pieces";
-    if (faults.responseDelayMs)
-        version += ", " + std::to_string(faults.responseDelayMs) + " ms late";
-    m_trace.Line(nowNs, version);
-    if (faults.omitReady) {
-        m_trace.Line(nowNs, "no ready byte sent (--no-ready)");
-        return;
-    }
-    std::string ready = "ready sent: " + ShowByte(faults.readyByte.value_or(kBootReady));
-    if (faults.readyByte && faults.readyAfterWrongByte)
-        ready += " then '!'";
-    if (faults.readyDelayMs)
-        ready += ", " + std::to_string(faults.readyDelayMs) + " ms after the version";
-    m_trace.Line(nowNs, ready);
-}
-
-void BootLoaderWatch::OnPage(uint64_t nowNs)
-{
-    m_pagesReceived = m_device.PagesReceived().size();
-    const uint16_t page = m_device.PagesReceived().back();
-
-    // The frame is the last bytes the device took in: this watch is called
-    // after every single byte.
-    const auto& received = m_device.Received();
-    uint8_t sum = 0;
-    const size_t first = received.size() - kFrameLength;
-    for (size_t i = first + 2; i < first + 2 + kBootPageSize; ++i)
-        sum = static_cast<uint8_t>(sum + received[i].value);
-    const bool checksumOk = sum == received.back().value;
-
-    if (m_havePreviousPage && page == m_previousPage) {
-        ++m_repeats;
-        m_trace.Line(nowNs, "page " + std::to_string(page) + " sent again (resend "
-                                + std::to_string(m_repeats) + ")");
-    } else {
-        m_repeats = 0;
-    }
-    m_havePreviousPage = true;
-    m_previousPage = page;
-
-    std::string text = "page " + std::to_string(page) + ": checksum " + (checksumOk ? "ok" : "bad");
-    if (m_device.CurrentStage() == PageBootLoader::Stage::Hung) {
-        m_trace.Line(nowNs, text + "; device hangs, no answer from here on (--hang-at-page)");
-        return;
-    }
-    const bool written = m_device.PagesWritten().size() != m_pagesWritten;
-    uint8_t answer = kBootPageResend;
-    if (written) {
-        const auto custom = m_device.Faults().pageAnswerByte.find(page);
-        answer = custom != m_device.Faults().pageAnswerByte.end() ? custom->second : kBootPageAccepted;
-    }
-    text += written ? ", written" : ", not written";
-    text += ", answered " + ShowByte(answer);
-    if (!written && checksumOk && page >= kBootPageCount)
-        text += " (beyond the flash)";
-    else if (!written && checksumOk)
-        text += " (--resend)";
-    // --quiet leaves out only the pages that went as they should.
-    if (checksumOk && answer == kBootPageAccepted)
-        m_trace.PageLine(nowNs, text);
-    else
-        m_trace.Line(nowNs, text);
+    if (!text.empty() && text.back() == '\r')
+        return "\"" + text.substr(0, text.size() - 1) + "\" + CR";
+    return "\"" + text + "\"";
 }
 
 } // namespace tvqx::sim

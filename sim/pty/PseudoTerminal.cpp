@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -52,16 +53,18 @@ bool SlaveHungUp(int master)
 } // namespace
 
 PseudoTerminal::PseudoTerminal(PseudoTerminal&& other) noexcept
-    : m_master(std::exchange(other.m_master, -1)), m_slavePath(std::move(other.m_slavePath))
+    : m_master(std::exchange(other.m_master, -1)),
+      m_openNotifier(std::exchange(other.m_openNotifier, -1)),
+      m_slavePath(std::move(other.m_slavePath))
 {
 }
 
 PseudoTerminal& PseudoTerminal::operator=(PseudoTerminal&& other) noexcept
 {
     if (this != &other) {
-        if (m_master >= 0)
-            ::close(m_master);
+        Close();
         m_master = std::exchange(other.m_master, -1);
+        m_openNotifier = std::exchange(other.m_openNotifier, -1);
         m_slavePath = std::move(other.m_slavePath);
     }
     return *this;
@@ -69,8 +72,25 @@ PseudoTerminal& PseudoTerminal::operator=(PseudoTerminal&& other) noexcept
 
 PseudoTerminal::~PseudoTerminal()
 {
+    Close();
+}
+
+void PseudoTerminal::Close()
+{
     if (m_master >= 0)
         ::close(m_master);
+    if (m_openNotifier >= 0)
+        ::close(m_openNotifier);
+    m_master = m_openNotifier = -1;
+}
+
+void PseudoTerminal::DrainOpenNotices() const
+{
+    if (m_openNotifier < 0)
+        return;
+    alignas(inotify_event) char buffer[4096];
+    while (::read(m_openNotifier, buffer, sizeof buffer) > 0) {
+    }
 }
 
 bool PseudoTerminal::Open(std::string& error)
@@ -86,10 +106,15 @@ bool PseudoTerminal::Open(std::string& error)
         ::close(master);
         return false;
     }
-    if (m_master >= 0)
-        ::close(m_master);
+    Close();
     m_master = master;
     m_slavePath = name;
+    // Without it the host has to look for an opener every millisecond.
+    m_openNotifier = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_openNotifier >= 0 && ::inotify_add_watch(m_openNotifier, m_slavePath.c_str(), IN_OPEN) < 0) {
+        ::close(m_openNotifier);
+        m_openNotifier = -1;
+    }
 
     // Settings made on the master are the slave's. A fresh slave echoes and
     // edits lines, which would bounce the device's answers straight back.

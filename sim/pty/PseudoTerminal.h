@@ -11,7 +11,9 @@
 //    speed the program set is visible there;
 //  - bytes written to the master while the slave is closed wait for its next
 //    opener, and an exclusive-use flag left set by a program that died stays
-//    on the slave for as long as the master lives, locking others out.
+//    on the slave for as long as the master lives, locking others out;
+//  - nothing on the master tells that the slave was opened: the host learns
+//    it from an inotify watch on the slave's device node instead.
 
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +37,11 @@ public:
     int Master() const { return m_master; }
     const std::string& SlavePath() const { return m_slavePath; }
 
+    // Readable when someone has opened the slave since the last
+    // DrainOpenNotices (-1 when the system gives no such notice).
+    int OpenNotifier() const { return m_openNotifier; }
+    void DrainOpenNotices() const;
+
     // The speed the slave is set to, in baud (0 when it cannot be read).
     uint32_t LineSpeed() const;
 
@@ -48,7 +55,10 @@ public:
 private:
     Reset OpenAndCloseSlave() const;
 
+    void Close();
+
     int m_master = -1;
+    int m_openNotifier = -1;
     std::string m_slavePath;
 };
 

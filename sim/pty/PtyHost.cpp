@@ -1,12 +1,12 @@
 #include "sim/pty/PtyHost.h"
 
+#include "sim/pty/FlashFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <utility>
 
 #include <poll.h>
@@ -17,10 +17,15 @@ namespace tvqx::sim {
 namespace {
 
 constexpr uint64_t kNsPerMs = 1000000;
-// The longest the host rests between looks at the line: the device's clock
-// counts whole milliseconds, so nothing finer is needed, and a millisecond's
-// rest keeps the host from spinning a core.
+// The longest the host rests between looks while the line or the unit has
+// something under way: the unit's clock counts whole milliseconds, so
+// nothing finer is needed, and a millisecond's rest keeps the host from
+// spinning a core.
 constexpr uint64_t kRestNs = kNsPerMs;
+// The longest it rests while only the program can start anything. A byte
+// or an open wakes it at once anyway; this only bounds how late a new line
+// speed shows in the trace.
+constexpr uint64_t kIdleRestNs = 50 * kNsPerMs;
 
 uint64_t MonotonicNs()
 {
@@ -29,12 +34,9 @@ uint64_t MonotonicNs()
                                      .count());
 }
 
-PageBootLoaderFaults FaultsOnHostClock(const DevsimOptions& options, uint64_t startNs)
+timespec AsTimespec(uint64_t ns)
 {
-    PageBootLoaderFaults faults = options.faults;
-    for (const NoiseAfterStart& noise : options.noise)
-        faults.noiseAt.push_back({startNs / kNsPerMs + noise.afterStartMs, noise.bytes});
-    return faults;
+    return {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
 }
 
 } // namespace
@@ -43,21 +45,9 @@ PtyHost::PtyHost(DevsimOptions options, std::ostream& traceOut)
     : m_options(std::move(options)),
       m_startNs(MonotonicNs()),
       m_trace(traceOut, m_startNs, m_options.quiet),
-      m_device(FaultsOnHostClock(m_options, m_startNs)),
-      m_watch(m_device, m_trace),
+      m_device(m_options, m_startNs, m_trace),
       m_pacer(!m_options.fast)
 {
-}
-
-uint64_t PtyHost::NowNs() const
-{
-    return MonotonicNs();
-}
-
-void PtyHost::Sleep(uint64_t ns) const
-{
-    const timespec ts {0, static_cast<long>(std::min<uint64_t>(ns, kRestNs))};
-    ::nanosleep(&ts, nullptr);
 }
 
 int PtyHost::Start(const std::string& portDirectory, std::string& error)
@@ -68,10 +58,10 @@ int PtyHost::Start(const std::string& portDirectory, std::string& error)
     if (!m_link.Claim(portDirectory, m_options.comNumber, m_pty.SlavePath(), error, taken))
         return taken ? kDevsimUsageError : kDevsimRuntimeError;
 
-    const uint64_t now = NowNs();
+    const uint64_t now = MonotonicNs();
     m_trace.Line(now, "COM" + std::to_string(m_options.comNumber) + " ready: " + m_link.Path() + " -> "
                           + m_pty.SlavePath());
-    m_trace.Line(now, std::string("page boot loader, answers at 9600 baud, line pacing ")
+    m_trace.Line(now, m_device.Description() + "; line pacing "
                           + (m_options.fast ? "off (--fast)" : "on"));
     FollowLineSpeed(now);
     return kDevsimOk;
@@ -82,63 +72,26 @@ int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error)
     int status = kDevsimOk;
     std::vector<uint8_t> fromProgram;
     while (!stop) {
-        uint64_t now = NowNs();
-        uint64_t waitNs = kRestNs;
-        if (const auto next = m_pacer.NextDueNs())
-            waitNs = *next > now ? std::min(waitNs, *next - now) : 0;
-
-        pollfd p {m_pty.Master(), POLLIN, 0};
-        const timespec ts {0, static_cast<long>(waitNs)};
-        const int ready = ::ppoll(&p, 1, &ts, nullptr);
-        if (ready < 0 && errno != EINTR) {
-            error = std::string("cannot watch the pseudo-terminal: ") + std::strerror(errno);
-            status = kDevsimRuntimeError;
-            break;
-        }
-        if (ready > 0 && (p.revents & POLLNVAL)) {
-            error = "the pseudo-terminal went away";
-            status = kDevsimRuntimeError;
-            break;
-        }
-        // With no one on the slave the master stays hung up and poll returns
-        // at once, so the rest has to be taken here.
-        const bool hungUp = ready > 0 && (p.revents & POLLHUP);
-        now = NowNs();
-
+        Look look;
         fromProgram.clear();
-        if (ready > 0 && (p.revents & POLLIN)) {
-            uint8_t buffer[4096];
-            for (;;) {
-                const ssize_t n = ::read(m_pty.Master(), buffer, sizeof buffer);
-                if (n > 0) {
-                    fromProgram.insert(fromProgram.end(), buffer, buffer + n);
-                    continue;
-                }
-                if (n < 0 && errno == EINTR)
-                    continue;
-                // EAGAIN: all read; EIO: the program closed the port and
-                // everything it wrote has been read.
-                if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EIO) {
-                    error = std::string("cannot read the pseudo-terminal: ") + std::strerror(errno);
-                    status = kDevsimRuntimeError;
-                }
-                break;
-            }
-            if (status != kDevsimOk)
-                break;
+        if (!Wait(RestBefore(MonotonicNs()), look, error)
+            || (look.readable && !ReadProgram(fromProgram, error))) {
+            status = kDevsimRuntimeError;
+            break;
         }
+        const uint64_t now = MonotonicNs();
         // The speed first: what was just read was written at the speed the
         // program had set by then.
         FollowLineSpeed(now);
         // Bytes from a program that opened, wrote and closed between two
         // looks still met a powered device.
-        if (!m_powered && (!hungUp || !fromProgram.empty()))
+        if (!m_powered && (!look.hungUp || !fromProgram.empty()))
             PowerOn(now);
         if (!fromProgram.empty())
             m_pacer.FromProgram(fromProgram.data(), fromProgram.size(), now, m_lineSpeed);
         DeliverToDevice(now);
 
-        if (m_powered && hungUp) {
+        if (m_powered && look.hungUp) {
             PowerOff(now);
             if (m_renewTerminal && !RenewTerminal(now, error)) {
                 status = kDevsimRuntimeError;
@@ -149,20 +102,92 @@ int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error)
                 break;
             }
         } else if (m_powered) {
+            m_device.Tick(now);
             SendToProgram(now);
         }
-        if (hungUp)
-            Sleep(waitNs ? waitNs : kRestNs);
     }
     if (stop)
-        m_trace.Line(NowNs(), "stopping: signal received");
+        m_trace.Line(MonotonicNs(), "stopping: signal received");
     m_link.Release();
-    m_trace.Line(NowNs(), "COM" + std::to_string(m_options.comNumber) + " removed");
+    m_trace.Line(MonotonicNs(), "COM" + std::to_string(m_options.comNumber) + " removed");
     if (status == kDevsimOk && m_flashFailed) {
         error = "the flash could not be written to " + m_options.flashOut;
         status = kDevsimRuntimeError;
     }
     return status;
+}
+
+uint64_t PtyHost::RestBefore(uint64_t nowNs) const
+{
+    uint64_t until = nowNs + kIdleRestNs;
+    if (const auto next = m_pacer.NextDueNs())
+        until = std::min(until, *next);
+    if (m_powered)
+        if (const auto next = m_device.NextLookNs(nowNs))
+            until = std::min(until, *next);
+    const uint64_t rest = until > nowNs ? until - nowNs : 0;
+    // A program that does not read is waited for, not spun on.
+    return m_outputBlocked ? std::max(rest, kRestNs) : rest;
+}
+
+bool PtyHost::Wait(uint64_t restNs, Look& look, std::string& error)
+{
+    pollfd master {m_pty.Master(), POLLIN, 0};
+    int ready = 0;
+    if (m_powered) {
+        const timespec rest = AsTimespec(restNs);
+        ready = ::ppoll(&master, 1, &rest, nullptr);
+    } else {
+        // With no one on the slave the master stays hung up and poll on it
+        // returns at once: wait for someone to open the slave instead, or
+        // without word of that, look again within a millisecond.
+        if (m_pty.OpenNotifier() >= 0) {
+            pollfd opened {m_pty.OpenNotifier(), POLLIN, 0};
+            const timespec rest = AsTimespec(restNs);
+            if (::ppoll(&opened, 1, &rest, nullptr) < 0 && errno != EINTR) {
+                error = std::string("cannot wait for the port to be opened: ") + std::strerror(errno);
+                return false;
+            }
+            m_pty.DrainOpenNotices();
+        } else {
+            const timespec rest = AsTimespec(std::min(restNs, kRestNs));
+            ::nanosleep(&rest, nullptr);
+        }
+        const timespec now {0, 0};
+        ready = ::ppoll(&master, 1, &now, nullptr);
+    }
+    if (ready < 0 && errno != EINTR) {
+        error = std::string("cannot watch the pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    if (ready > 0 && (master.revents & POLLNVAL)) {
+        error = "the pseudo-terminal went away";
+        return false;
+    }
+    look.hungUp = ready > 0 && (master.revents & POLLHUP);
+    look.readable = ready > 0 && (master.revents & POLLIN);
+    return true;
+}
+
+bool PtyHost::ReadProgram(std::vector<uint8_t>& bytes, std::string& error)
+{
+    uint8_t buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(m_pty.Master(), buffer, sizeof buffer);
+        if (n > 0) {
+            bytes.insert(bytes.end(), buffer, buffer + n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        // EAGAIN: all read; EIO: the program closed the port and everything
+        // it wrote has been read.
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EIO) {
+            error = std::string("cannot read the pseudo-terminal: ") + std::strerror(errno);
+            return false;
+        }
+        return true;
+    }
 }
 
 void PtyHost::FollowLineSpeed(uint64_t nowNs)
@@ -171,17 +196,19 @@ void PtyHost::FollowLineSpeed(uint64_t nowNs)
     if (speed == m_lineSpeed)
         return;
     m_lineSpeed = speed;
-    m_device.SetLineSpeed(speed, nowNs / kNsPerMs);
+    m_device.SetLineSpeed(speed, nowNs);
+    const uint32_t talks = m_device.TalkingBaud();
     m_trace.Line(nowNs, "line speed " + std::to_string(speed) + " baud"
-                            + (speed == kBootBaud ? "" : " (the device talks 9600 baud only: garbage both ways)"));
+                            + (speed == talks ? ""
+                                              : " (the device talks " + std::to_string(talks)
+                                                    + " baud: garbage both ways)"));
 }
 
 void PtyHost::PowerOn(uint64_t nowNs)
 {
     m_powered = true;
     m_updateThisSession = false;
-    m_device.SetPower(true, true, nowNs / kNsPerMs);
-    m_watch.PoweredOn();
+    m_device.PowerOn(nowNs);
     m_trace.Line(nowNs, "power on: port opened");
 }
 
@@ -196,7 +223,8 @@ void PtyHost::PowerOff(uint64_t nowNs)
         HandToDevice(byte);
     }
     m_powered = false;
-    m_device.SetPower(false, false, nowNs / kNsPerMs);
+    m_outputBlocked = false;
+    m_device.PowerOff(nowNs);
     m_pacer.Reset();
     m_trace.Line(nowNs, "power off: port closed");
     if (m_updateThisSession)
@@ -220,19 +248,17 @@ void PtyHost::DeliverToDevice(uint64_t nowNs)
 
 void PtyHost::HandToDevice(const TimedLineByte& byte)
 {
-    // One at a time, so that the watch sees each step the device takes.
-    m_device.Receive(&byte.value, 1, byte.timeNs / kNsPerMs);
-    m_watch.AfterByte(byte.value, byte.timeNs);
-    if (m_watch.UpdateCompleted() && !m_updateThisSession)
+    m_device.Take(byte);
+    if (m_device.UpdateCompleted() && !m_updateThisSession)
         OnUpdateCompleted(byte.timeNs);
 }
 
 void PtyHost::SendToProgram(uint64_t nowNs)
 {
     m_answers.clear();
-    m_device.Collect(nowNs / kNsPerMs, m_answers);
+    m_device.Collect(nowNs, m_answers);
     if (!m_answers.empty())
-        m_pacer.FromDevice(m_answers.data(), m_answers.size(), nowNs, kBootBaud);
+        m_pacer.FromDevice(m_answers.data(), m_answers.size(), nowNs, m_device.TalkingBaud());
 
     m_answers.clear();
     m_pacer.TakeDue(nowNs, m_answers);
@@ -248,7 +274,8 @@ void PtyHost::SendToProgram(uint64_t nowNs)
     }
     // A program that does not read fills the terminal's buffer; the rest
     // waits, as it would in a UART's.
-    if (done < m_answers.size())
+    m_outputBlocked = done < m_answers.size();
+    if (m_outputBlocked)
         m_pacer.PutBack(m_answers.data() + done, m_answers.size() - done, nowNs);
 }
 
@@ -265,22 +292,11 @@ void PtyHost::SaveFlash(uint64_t nowNs)
     const std::string& path = m_options.flashOut;
     if (path.empty())
         return;
-    // Written aside and renamed, so that a reader never sees half a flash.
-    const std::string temp = path + ".tmp." + std::to_string(::getpid());
-    const std::vector<uint8_t>& flash = m_device.Flash();
-    bool ok = false;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(flash.data()), static_cast<std::streamsize>(flash.size()));
-        out.close();
-        ok = static_cast<bool>(out);
-    }
-    if (ok && std::rename(temp.c_str(), path.c_str()) == 0) {
+    std::string reason;
+    if (WriteFlashFile(path, m_device.Flash(), reason)) {
         m_trace.Line(nowNs, "flash written to " + path);
         return;
     }
-    const std::string reason = std::strerror(errno);
-    std::remove(temp.c_str());
     m_flashFailed = true;
     m_trace.Line(nowNs, "cannot write the flash to " + path + ": " + reason);
 }

@@ -1,12 +1,12 @@
 #pragma once
-// tvqx-devsim's host: one simulated boot loader behind a pseudo-terminal that
-// the update program opens as COMn. The program having the port open stands
-// in for the power lines (a pty has none), the speed it sets is the line's,
+// tvqx-devsim's host: one simulated unit behind a pseudo-terminal that the
+// update program opens as COMn. The program having the port open stands in
+// for the power lines (a pty has none), the speed it sets is the line's,
 // and the bytes in both directions keep a real line's timing unless --fast.
 
-#include "sim/PageBootLoader.h"
 #include "sim/pty/DevsimOptions.h"
 #include "sim/pty/DevsimTrace.h"
+#include "sim/pty/HostedDevice.h"
 #include "sim/pty/LinePacer.h"
 #include "sim/pty/PortLink.h"
 #include "sim/pty/PseudoTerminal.h"
@@ -37,11 +37,19 @@ public:
     // it returns.
     int Run(const volatile std::sig_atomic_t& stop, std::string& error);
 
-    const PageBootLoader& Device() const { return m_device; }
+    const HostedDevice& Device() const { return m_device; }
     unsigned UpdatesCompleted() const { return m_updates; }
 
 private:
-    uint64_t NowNs() const;
+    // What one look at the master found.
+    struct Look {
+        bool hungUp = false;
+        bool readable = false;
+    };
+
+    uint64_t RestBefore(uint64_t nowNs) const;
+    bool Wait(uint64_t restNs, Look& look, std::string& error);
+    bool ReadProgram(std::vector<uint8_t>& bytes, std::string& error);
     void FollowLineSpeed(uint64_t nowNs);
     void PowerOn(uint64_t nowNs);
     void PowerOff(uint64_t nowNs);
@@ -51,13 +59,11 @@ private:
     void OnUpdateCompleted(uint64_t nowNs);
     void SaveFlash(uint64_t nowNs);
     bool RenewTerminal(uint64_t nowNs, std::string& error);
-    void Sleep(uint64_t ns) const;
 
     DevsimOptions m_options;
     uint64_t m_startNs;
     DevsimTrace m_trace;
-    PageBootLoader m_device;
-    BootLoaderWatch m_watch;
+    HostedDevice m_device;
     LinePacer m_pacer;
     PseudoTerminal m_pty;
     PortLink m_link;
@@ -68,6 +74,8 @@ private:
     unsigned m_updates = 0;
     bool m_flashFailed = false;
     bool m_renewTerminal = false;
+    // The program's side is full: it is not reading.
+    bool m_outputBlocked = false;
     std::vector<TimedLineByte> m_arrived;
     std::vector<uint8_t> m_answers;
 };

@@ -1,5 +1,7 @@
-// The command line: what each fault option turns into, and what is refused.
+// The command line: what each option turns into for the unit it applies to,
+// and what is refused.
 
+#include "sim/pty/DevsimOptionTable.h"
 #include "sim/pty/DevsimOptions.h"
 
 #include <gtest/gtest.h>
@@ -9,43 +11,112 @@ namespace {
 
 using Outcome = DevsimCommandLine::Outcome;
 
-TEST(DevsimOptions, FaultOptionsReachTheBootLoader)
+DevsimOptions Parsed(const std::vector<std::string>& args)
 {
-    const DevsimCommandLine c = ParseDevsimCommandLine(
+    const DevsimCommandLine c = ParseDevsimCommandLine(args);
+    EXPECT_EQ(c.outcome, Outcome::Run) << c.error;
+    return c.options;
+}
+
+TEST(DevsimOptions, PageFaultOptionsReachThePageBootLoader)
+{
+    const DevsimOptions o = Parsed(
         {"--com=22", "--updates", "3", "--fast", "--quiet", "--flash-out", "f.bin", "--version", "tvqxr-1-4.00",
          "--version-pieces", "5:100,3:2500", "--ready-byte", "0x3F", "--ready-after-wrong", "--ready-delay", "40",
          "--resend", "2:4", "--resend=7:1", "--page-answer", "3:41", "--hang-at-page", "9", "--response-delay",
          "25", "--end-answer", "D", "--noise-at", "1500:0D0A", "--noise-before-answer", "2:00FE"});
-    ASSERT_EQ(c.outcome, Outcome::Run) << c.error;
-    const DevsimOptions& o = c.options;
     EXPECT_EQ(o.comNumber, 22);
+    EXPECT_EQ(o.variant, 10);
     EXPECT_EQ(o.updates, 3u);
     EXPECT_TRUE(o.fast && o.quiet);
     EXPECT_EQ(o.flashOut, "f.bin");
-    EXPECT_EQ(o.faults.versionText, "tvqxr-1-4.00");
-    ASSERT_EQ(o.faults.versionPieces.size(), 2u);
-    EXPECT_EQ(o.faults.versionPieces[1].byteCount, 3u);
-    EXPECT_EQ(o.faults.versionPieces[1].delayMs, 2500u);
-    EXPECT_EQ(o.faults.readyByte, uint8_t{0x3F});
-    EXPECT_TRUE(o.faults.readyAfterWrongByte);
-    EXPECT_EQ(o.faults.readyDelayMs, 40u);
-    EXPECT_EQ(o.faults.resendsForPage, (std::map<uint16_t, unsigned>{{2, 4}, {7, 1}}));
-    EXPECT_EQ(o.faults.pageAnswerByte, (std::map<uint16_t, uint8_t>{{3, 0x41}}));
-    EXPECT_EQ(o.faults.hangAtPage, uint16_t{9});
-    EXPECT_EQ(o.faults.responseDelayMs, 25u);
-    EXPECT_EQ(o.faults.endMarkerAnswer, 0x0D);
+    const PageBootLoaderFaults& f = o.faults.pages;
+    EXPECT_EQ(f.versionText, "tvqxr-1-4.00");
+    ASSERT_EQ(f.versionPieces.size(), 2u);
+    EXPECT_EQ(f.versionPieces[1].byteCount, 3u);
+    EXPECT_EQ(f.versionPieces[1].delayMs, 2500u);
+    EXPECT_EQ(f.readyByte, uint8_t{0x3F});
+    EXPECT_TRUE(f.readyAfterWrongByte);
+    EXPECT_EQ(f.readyDelayMs, 40u);
+    EXPECT_EQ(f.resendsForPage, (std::map<uint16_t, unsigned>{{2, 4}, {7, 1}}));
+    EXPECT_EQ(f.pageAnswerByte, (std::map<uint16_t, uint8_t>{{3, 0x41}}));
+    EXPECT_EQ(f.hangAtPage, uint16_t{9});
+    EXPECT_EQ(f.responseDelayMs, 25u);
+    EXPECT_EQ(f.endMarkerAnswer, 0x0D);
     ASSERT_EQ(o.noise.size(), 1u);
     EXPECT_EQ(o.noise[0].afterStartMs, 1500u);
     EXPECT_EQ(o.noise[0].bytes, (std::vector<uint8_t>{0x0D, 0x0A}));
-    EXPECT_EQ(o.faults.noiseBeforeAnswer.at(2), (std::vector<uint8_t>{0x00, 0xFE}));
+    EXPECT_EQ(f.noiseBeforeAnswer.at(2), (std::vector<uint8_t>{0x00, 0xFE}));
 
-    const DevsimCommandLine plain = ParseDevsimCommandLine({"--com", "1"});
-    ASSERT_EQ(plain.outcome, Outcome::Run);
-    EXPECT_FALSE(plain.options.fast);
-    EXPECT_EQ(plain.options.updates, 0u);
-    EXPECT_EQ(plain.options.variant, "page");
-    EXPECT_FALSE(plain.options.faults.ignoreEntryCommand || plain.options.faults.omitReady
-                 || plain.options.faults.silentAfterEndMarker);
+    const DevsimOptions plain = Parsed({"--com", "1"});
+    EXPECT_FALSE(plain.fast);
+    EXPECT_EQ(plain.updates, 0u);
+    EXPECT_EQ(plain.variant, 10);
+    EXPECT_FALSE(plain.faults.pages.ignoreEntryCommand || plain.faults.pages.omitReady
+                 || plain.faults.pages.silentAfterEndMarker);
+}
+
+TEST(DevsimOptions, RowFaultsCountRowsFromOne)
+{
+    const DevsimOptions o = Parsed({"--com", "4", "--variant", "row-wake", "--no-xon", "1", "--wrong-xon", "3:41",
+                                    "--no-xoff", "2", "--wrong-xoff=4:1311", "--no-line-complete", "5",
+                                    "--wrong-line-complete", "6:7E7E", "--at-storm", "7:40", "--silent-at-row",
+                                    "8:1", "--xon-delay", "3", "--row-write", "9"});
+    const RowBootLoaderFaults& f = o.faults.rows;
+    using Steps = std::map<size_t, std::vector<uint8_t>>;
+    EXPECT_EQ(f.xonFor, (Steps{{0, {}}, {2, {0x41}}}));
+    EXPECT_EQ(f.xoffFor, (Steps{{1, {}}, {3, {0x13, 0x11}}, {6, std::vector<uint8_t>(40, '@')}}));
+    EXPECT_EQ(f.lineCompleteFor, (Steps{{4, {}}, {5, {'~', '~'}}}));
+    ASSERT_TRUE(f.silentFrom);
+    EXPECT_EQ(f.silentFrom->row, 7u);
+    EXPECT_EQ(f.silentFrom->character, 0u);
+    EXPECT_EQ(f.xonDelayMs, 3u);
+    EXPECT_EQ(f.rowWriteMs, 9u);
+}
+
+TEST(DevsimOptions, BootLoaderFaultsReachTheRowBootLoaderToo)
+{
+    const DevsimOptions o = Parsed({"--com", "4", "--variant", "1", "--version", "TVQXR-1-4.0", "--no-ready",
+                                    "--ready-byte", "21", "--response-delay", "7", "--end-answer", "7E"});
+    const RowBootLoaderFaults& f = o.faults.rows;
+    EXPECT_EQ(f.versionText, "TVQXR-1-4.0");
+    EXPECT_TRUE(f.omitReady);
+    EXPECT_EQ(f.readyByte, uint8_t{'!'});
+    EXPECT_EQ(f.responseDelayMs, 7u);
+    EXPECT_EQ(f.fileCompleteAnswer, std::vector<uint8_t>{'~'});
+
+    // Left alone, the row boot loader keeps its own '@'; silenced, it says
+    // nothing, whatever --end-answer says.
+    EXPECT_FALSE(Parsed({"--com", "4", "--variant", "1"}).faults.rows.fileCompleteAnswer);
+    EXPECT_EQ(Parsed({"--com", "4", "--variant", "1", "--end-answer", "41", "--silent-after-end"})
+                  .faults.rows.fileCompleteAnswer,
+              std::vector<uint8_t>{});
+}
+
+TEST(DevsimOptions, WakeUpAndApplicationOptions)
+{
+    const DevsimOptions wake = Parsed({"--com", "4", "--variant", "page256-start", "--polls-before-wake", "3",
+                                       "--wake-delay", "20", "--wake-noise", "0D0A", "--wake-noise-after", "FF",
+                                       "--poll-answer", "3F", "--start-answer", "4F4B"});
+    const WakeUpOptions& w = wake.faults.wakeUp;
+    EXPECT_EQ(w.pollsBeforeWake, 3u);
+    EXPECT_EQ(w.wakeDelayMs, 20u);
+    EXPECT_EQ(w.noiseBeforeWake, (std::vector<uint8_t>{0x0D, 0x0A}));
+    EXPECT_EQ(w.noiseAfterWake, std::vector<uint8_t>{0xFF});
+    EXPECT_EQ(w.pollAnswer, std::vector<uint8_t>{'?'});
+    EXPECT_EQ(w.startCommandAnswer, (std::vector<uint8_t>{'O', 'K'}));
+
+    // Over a pseudo-terminal variant 2 starts in its boot loader unless told.
+    EXPECT_TRUE(Parsed({"--com", "4", "--variant", "2"}).faults.application.startsInBootLoader);
+    const DevsimOptions app = Parsed({"--com", "4", "--variant", "2", "--in-application", "--app-answer",
+                                      "QX-APP", "--app-answer-delay", "5", "--handover-delay", "0",
+                                      "--dsr-never-drops", "--no-app-answer"});
+    const ApplicationOptions& a = app.faults.application;
+    EXPECT_FALSE(a.startsInBootLoader);
+    EXPECT_EQ(a.answerText, "QX-APP");
+    EXPECT_EQ(a.answerDelayMs, 5u);
+    EXPECT_EQ(a.handOverDelayMs, 0u);
+    EXPECT_TRUE(a.dsrNeverDrops && a.ignoreVersionRequest);
 }
 
 TEST(DevsimOptions, RefusesWhatCannotBeMeant)
@@ -61,7 +132,8 @@ TEST(DevsimOptions, RefusesWhatCannotBeMeant)
         {{"--com"}, "needs a value"},
         {{"--com", "3", "--fast=1"}, "takes no value"},
         {{"--com", "3", "--updates", "0"}, "--updates"},
-        {{"--com", "3", "--variant", "row"}, "later variants add their devices behind --variant"},
+        {{"--com", "3", "--variant", "row"}, "unknown variant 'row': choose 10 (page), 1 (row-wake), 2 (row-app)"},
+        {{"--com", "3", "--variant", "3"}, "unknown variant '3'"},
         {{"--com", "3", "--ready-byte", "100"}, "--ready-byte"},
         {{"--com", "3", "--ready-byte", "zz"}, "--ready-byte"},
         {{"--com", "3", "--ready-after-wrong"}, "needs --ready-byte"},
@@ -71,8 +143,28 @@ TEST(DevsimOptions, RefusesWhatCannotBeMeant)
         {{"--com", "3", "--version-pieces", "5:10,"}, "--version-pieces"},
         {{"--com", "3", "--noise-at", "10:ABC"}, "--noise-at"},
         {{"--com", "3", "--response-delay", "-5"}, "--response-delay"},
+        {{"--com", "3", "--variant", "1", "--no-xon", "0"}, "invalid value '0' for --no-xon"},
+        {{"--com", "3", "--variant", "1", "--wrong-xoff", "2"}, "--wrong-xoff"},
+        {{"--com", "3", "--variant", "1", "--at-storm", "2:0"}, "--at-storm"},
+        {{"--com", "3", "--variant", "1", "--silent-at-row", "2:0"}, "--silent-at-row"},
+        {{"--com", "3", "--variant", "4", "--polls-before-wake", "0"}, "--polls-before-wake"},
         {{"--com", "3", "--bogus"}, "unknown option '--bogus'"},
         {{"3"}, "unknown option '3'"},
+        // Options for parts the chosen unit does not have, wherever
+        // --variant stands.
+        {{"--com", "3", "--variant", "1", "--resend", "1:1"},
+         "--resend does not apply to variant 1 (row-wake): only to variant 10 (page), 4 (page256-wake), 5 "
+         "(page256-start)"},
+        {{"--com", "3", "--no-xoff", "2", "--variant", "page256-wake"},
+         "--no-xoff does not apply to variant 4 (page256-wake): only to variant 1 (row-wake), 2 (row-app)"},
+        {{"--com", "3", "--never-wake"}, "--never-wake does not apply to variant 10 (page)"},
+        {{"--com", "3", "--variant", "2", "--polls-before-wake", "2"}, "--polls-before-wake does not apply"},
+        {{"--com", "3", "--variant", "4", "--start-answer", "41"},
+         "--start-answer does not apply to variant 4 (page256-wake): only to variant 5 (page256-start)"},
+        {{"--com", "3", "--variant", "1", "--in-application"}, "--in-application does not apply to variant 1"},
+        {{"--com", "3", "--variant", "2", "--dsr-never-drops"},
+         "--dsr-never-drops does not apply to variant 2 (row-app): it needs --variant 2 with --in-application"},
+        {{"--com", "3", "--app-answer", "X"}, "--app-answer does not apply to variant 10 (page)"},
     };
     for (const auto& c : cases) {
         std::string joined;
@@ -84,6 +176,17 @@ TEST(DevsimOptions, RefusesWhatCannotBeMeant)
     }
     EXPECT_EQ(ParseDevsimCommandLine({"--com", "99", "--help"}).outcome, Outcome::Error)
         << "options before --help are still checked";
+}
+
+TEST(DevsimOptions, EveryOptionAndUnitIsExplainedInTheHelp)
+{
+    const std::string usage = DevsimUsage();
+    for (const DevsimOptionSpec& spec : DevsimOptionSpecs())
+        EXPECT_NE(usage.find(std::string("\n  ") + spec.name + (spec.takesValue ? " " : "")), std::string::npos)
+            << spec.name;
+    for (int variant : {10, 1, 2, 4, 5})
+        EXPECT_NE(usage.find("  " + VariantName(variant) + ", " + std::to_string(variant)), std::string::npos)
+            << variant;
 }
 
 } // namespace

@@ -1,0 +1,147 @@
+#include "sim/pty/HostedDevice.h"
+
+#include <algorithm>
+
+namespace tvqx::sim {
+
+namespace {
+
+constexpr uint64_t kNsPerMs = 1000000;
+// The devices count whole milliseconds and the host rounds down: a little
+// room either side.
+constexpr uint64_t kReactionMarginMs = 2;
+
+uint64_t PiecesMs(const std::vector<AnswerPiece>& pieces)
+{
+    uint64_t total = 0;
+    for (const AnswerPiece& piece : pieces)
+        total += piece.delayMs;
+    return total;
+}
+
+VariantDeviceFaults WithNoise(const DevsimOptions& options, uint64_t startNs, std::vector<uint64_t>& noiseMs)
+{
+    VariantDeviceFaults faults = options.faults;
+    for (const NoiseAfterStart& noise : options.noise) {
+        const TimedNoise timed{startNs / kNsPerMs + noise.afterStartMs, noise.bytes};
+        // Whichever boot loader the unit has puts it on the line.
+        faults.pages.noiseAt.push_back(timed);
+        faults.rows.noiseAt.push_back(timed);
+        noiseMs.push_back(timed.atMs);
+    }
+    std::sort(noiseMs.begin(), noiseMs.end());
+    return faults;
+}
+
+std::string WakeUpText(const WakeUpOptions& wakeUp)
+{
+    if (wakeUp.neverWakes)
+        return "never answers the wake-up poll 0xC0 (--never-wake)";
+    return "answers wake-up poll " + std::to_string(wakeUp.pollsBeforeWake) + " (0xC0) with 0xD0";
+}
+
+} // namespace
+
+uint64_t LongestReactionMs(const VariantDevice& device)
+{
+    // Summed over the parts the unit has: no chain of answers can take
+    // longer.
+    uint64_t total = kReactionMarginMs;
+    if (device.pageLoader) {
+        const PageBootLoaderFaults& pages = device.pageLoader->Faults();
+        total += uint64_t{pages.responseDelayMs} + pages.readyDelayMs + PiecesMs(pages.versionPieces);
+    }
+    if (device.rowLoader) {
+        const RowBootLoaderFaults& rows = device.rowLoader->Faults();
+        total += uint64_t{rows.responseDelayMs} + rows.readyDelayMs + rows.xonDelayMs + rows.rowWriteMs
+                 + PiecesMs(rows.versionPieces);
+    }
+    if (device.wakeUp)
+        total += device.wakeUp->Options().wakeDelayMs;
+    if (device.application)
+        total += uint64_t{device.application->Options().answerDelayMs} + device.application->Options().handOverDelayMs;
+    return total;
+}
+
+HostedDevice::HostedDevice(const DevsimOptions& options, uint64_t startNs, DevsimTrace& trace)
+    : m_variant(options.variant),
+      m_inApplication(options.inApplication),
+      m_device(MakeDeviceForVariant(options.variant, WithNoise(options, startNs, m_noiseMs))),
+      m_watch(MakeDeviceWatch(m_device, trace)),
+      m_reactionMs(LongestReactionMs(m_device))
+{
+}
+
+std::string HostedDevice::Description() const
+{
+    const std::string name = "variant " + std::to_string(m_variant) + " (" + VariantName(m_variant) + "): ";
+    switch (m_variant) {
+    case 1:
+        return name + WakeUpText(m_device.wakeUp->Options()) + ", then the row boot loader; all at 115200 baud";
+    case 2:
+        if (m_inApplication)
+            return name + "the application at 9600 baud answers \"<V\" and on \"<W\" hands over to the row boot"
+                          " loader at 115200 baud (the program cannot see DSR on a pseudo-terminal and will"
+                          " not take this path)";
+        return name + "the row boot loader at 115200 baud, already running: a pseudo-terminal has no DSR, so"
+                      " the program takes the unit to be in its boot loader";
+    case 4:
+        return name + WakeUpText(m_device.wakeUp->Options())
+               + ", then the page boot loader with 256-byte pages; all at 9600 baud";
+    case 5:
+        return name + "after the start command \"<#:Z\" " + WakeUpText(m_device.wakeUp->Options())
+               + ", then the page boot loader with 256-byte pages; all at 9600 baud";
+    default:
+        return name + "the page boot loader with 128-byte pages at 9600 baud";
+    }
+}
+
+void HostedDevice::Touched(uint64_t nowMs)
+{
+    m_busyUntilMs = std::max(m_busyUntilMs.value_or(0), nowMs + m_reactionMs);
+}
+
+void HostedDevice::PowerOn(uint64_t nowNs)
+{
+    m_device.Line().SetPower(true, true, nowNs / kNsPerMs);
+    m_watch->PoweredOn();
+    Touched(nowNs / kNsPerMs);
+}
+
+void HostedDevice::PowerOff(uint64_t nowNs)
+{
+    m_device.Line().SetPower(false, false, nowNs / kNsPerMs);
+    m_busyUntilMs.reset();
+}
+
+void HostedDevice::SetLineSpeed(uint32_t baud, uint64_t nowNs)
+{
+    m_device.Line().SetLineSpeed(baud, nowNs / kNsPerMs);
+}
+
+void HostedDevice::Take(const TimedLineByte& byte)
+{
+    const uint64_t ms = byte.timeNs / kNsPerMs;
+    m_device.Line().Receive(&byte.value, 1, ms);
+    m_watch->AfterByte(byte.value, byte.timeNs);
+    Touched(ms);
+}
+
+void HostedDevice::Collect(uint64_t nowNs, std::vector<uint8_t>& out)
+{
+    m_lastCollectMs = nowNs / kNsPerMs;
+    m_device.Line().Collect(m_lastCollectMs, out);
+}
+
+std::optional<uint64_t> HostedDevice::NextLookNs(uint64_t nowNs) const
+{
+    std::optional<uint64_t> next;
+    if (m_busyUntilMs && nowNs / kNsPerMs <= *m_busyUntilMs)
+        next = nowNs + kNsPerMs;
+    const auto noise = std::upper_bound(m_noiseMs.begin(), m_noiseMs.end(), m_lastCollectMs);
+    if (noise != m_noiseMs.end())
+        next = std::min(next.value_or(*noise * kNsPerMs), *noise * kNsPerMs);
+    return next;
+}
+
+} // namespace tvqx::sim

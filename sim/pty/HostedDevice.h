@@ -1,0 +1,72 @@
+#pragma once
+// The unit tvqx-devsim hosts: the device stack of the chosen variant with its
+// watch, driven on the host's monotonic clock (nanoseconds outside, the
+// devices' milliseconds inside).
+//
+// It also tells the host when it has to look at the unit. A unit only acts
+// on what it is sent: after the last byte (or power-up) it sends what that
+// caused within the longest pause its faults script, and then nothing until
+// the program sends more, except scripted line noise at known times. Outside
+// those stretches the host can sleep until the program does something.
+
+#include "sim/VariantDevices.h"
+#include "sim/pty/DeviceWatch.h"
+#include "sim/pty/DevsimOptions.h"
+#include "sim/pty/DevsimTrace.h"
+#include "sim/pty/LinePacer.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tvqx::sim {
+
+class HostedDevice {
+public:
+    HostedDevice(const DevsimOptions& options, uint64_t startNs, DevsimTrace& trace);
+
+    // What the unit is and how it talks, for the start-up trace.
+    std::string Description() const;
+
+    void PowerOn(uint64_t nowNs);
+    void PowerOff(uint64_t nowNs);
+    void SetLineSpeed(uint32_t baud, uint64_t nowNs);
+    // One byte from the program, at the time it arrived.
+    void Take(const TimedLineByte& byte);
+    // What the unit has sent by `nowNs`.
+    void Collect(uint64_t nowNs, std::vector<uint8_t>& out);
+    void Tick(uint64_t nowNs) { m_watch->Tick(nowNs); }
+
+    // The speed of whichever part has the line now.
+    uint32_t TalkingBaud() const { return m_device.TalkingBaud(); }
+    // When the host must look again at the latest, while powered; none
+    // when only the program can make the unit do anything.
+    std::optional<uint64_t> NextLookNs(uint64_t nowNs) const;
+
+    // The update's last step arrived since the last power-up.
+    bool UpdateCompleted() const { return m_watch->UpdateCompleted(); }
+    const std::vector<uint8_t>& Flash() const { return m_device.Flash(); }
+    const VariantDevice& Device() const { return m_device; }
+
+private:
+    void Touched(uint64_t nowMs);
+
+    int m_variant;
+    bool m_inApplication;
+    // When scripted line noise is due (host clock, ms); filled while the
+    // device is built.
+    std::vector<uint64_t> m_noiseMs;
+    VariantDevice m_device;
+    std::unique_ptr<DeviceWatch> m_watch;
+    uint64_t m_reactionMs;
+    std::optional<uint64_t> m_busyUntilMs;
+    uint64_t m_lastCollectMs = 0;
+};
+
+// The longest the unit takes, with its scripted faults, from a byte it was
+// sent to the last thing that byte makes it do.
+uint64_t LongestReactionMs(const VariantDevice& device);
+
+} // namespace tvqx::sim
