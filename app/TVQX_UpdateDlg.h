@@ -115,8 +115,13 @@ private:
     void EnableCloseAndAbout(bool enable);
     // Opens COMn, asking the serial test program for it once if it is held.
     bool OpenPortBorrowingOnce(int portNumber, int baud);
-    // The ending of a failed transfer in the row and 256-byte page procedures.
+    // The row and 256-byte page transfers: the check of the HEX file, the
+    // entry command, the version and the ready byte on the open port. False
+    // when the transfer has ended there (and said why).
+    bool GreetBootLoader(uint32_t beforeEntryMs, uint32_t afterEntryMs, uint8_t readyByte);
+    // Their endings.
     void FailTransfer(const std::string& message);
+    void SucceedTransfer();
 
     ProgramServices& m_services;
     bool m_updateRunning = false;

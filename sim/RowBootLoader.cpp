@@ -1,5 +1,7 @@
 #include "sim/RowBootLoader.h"
 
+#include "sim/RowRecord.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -11,27 +13,6 @@ namespace {
 constexpr size_t kEntryLength = sizeof(kBootEntryCommand) - 1;
 // ':' LL AAAA TT .. CC: everything but the data is 11 characters.
 constexpr size_t kRecordOverhead = 11;
-
-enum RecordType : uint8_t { kData = 0x00, kEndOfFile = 0x01, kSegmentAddress = 0x02, kSegmentStart = 0x03 };
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-// The value of the two hex digits at `at`, or -1.
-int HexByte(const std::string& text, size_t at)
-{
-    const int high = HexDigit(text[at]);
-    const int low = HexDigit(text[at + 1]);
-    return high < 0 || low < 0 ? -1 : high * 16 + low;
-}
 
 } // namespace
 
@@ -142,7 +123,7 @@ void RowBootLoader::TakeRowByte(uint8_t byte, uint64_t nowMs)
         return;
     // The byte count tells how long the record is; without it the unit
     // cannot tell where the record ends.
-    const int count = HexByte(m_record, 1);
+    const int count = HexByteAt(m_record, 1);
     if (count < 0) {
         m_rowsReceived.push_back(m_record);
         Reject(nowMs);
@@ -157,36 +138,25 @@ void RowBootLoader::TakeRowByte(uint8_t byte, uint64_t nowMs)
 
 void RowBootLoader::OnRecord(uint64_t nowMs)
 {
-    std::vector<uint8_t> fields;
-    unsigned sum = 0;
-    for (size_t at = 1; at + 1 < m_record.size(); at += 2) {
-        const int value = HexByte(m_record, at);
-        if (value < 0)
-            return Reject(nowMs);
-        fields.push_back(static_cast<uint8_t>(value));
-        sum += static_cast<unsigned>(value);
-    }
-    if (sum % 256 != 0)
+    const RowRecord record = ReadRowRecord(m_record, m_flash.size());
+    if (!record.Taken())
         return Reject(nowMs);
 
     const uint64_t due = nowMs + m_faults.responseDelayMs;
-    switch (fields[3]) {
-    case kEndOfFile:
+    switch (record.Type()) {
+    case kRecordEndOfFile:
         m_record.clear();
         m_stage = Stage::Done;
         m_complete = true;
         m_line.Answer(m_faults.fileCompleteAnswer.value_or(std::vector<uint8_t>{kRowFileComplete}), due);
         return;
-    case kData:
-        if (!WriteRecord(fields))
-            return Reject(nowMs);
-        break;
-    case kSegmentAddress:
-    case kSegmentStart:
-        // The image lies within the first 64 KiB; these say nothing new.
+    case kRecordData:
+        std::memcpy(m_flash.data() + record.Address(), record.Data(), record.Count());
         break;
     default:
-        return Reject(nowMs);
+        // Segment records: the image lies within the first 64 KiB; they say
+        // nothing new.
+        break;
     }
     m_record.clear();
     const uint64_t busy = SendStep(m_faults.xoffFor, m_rowIndex, kRowXoff, due);
@@ -194,18 +164,6 @@ void RowBootLoader::OnRecord(uint64_t nowMs)
         SendStep(m_faults.lineCompleteFor, m_rowIndex, kRowLineComplete, busy + m_faults.rowWriteMs);
     ++m_rowIndex;
     AskForRow(written);
-}
-
-bool RowBootLoader::WriteRecord(const std::vector<uint8_t>& fields)
-{
-    const size_t count = fields[0];
-    const size_t address = size_t{fields[1]} << 8 | fields[2];
-    // A record running past the flash is refused rather than wrapped: a
-    // wrapped one would overwrite the start of the image.
-    if (address + count > m_flash.size())
-        return false;
-    std::memcpy(m_flash.data() + address, fields.data() + 4, count);
-    return true;
 }
 
 void RowBootLoader::Reject(uint64_t nowMs)

@@ -129,7 +129,6 @@ private:
     uint64_t SendStep(const std::map<size_t, std::vector<uint8_t>>& replacements, size_t number,
                       uint8_t value, uint64_t dueMs);
     void AskForRow(uint64_t dueMs);
-    bool WriteRecord(const std::vector<uint8_t>& fields);
 
     RowBootLoaderFaults m_faults;
     DeviceLine m_line;

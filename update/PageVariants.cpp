@@ -3,9 +3,7 @@
 // port the first phase left open, and the image file is deleted afterwards.
 
 #include "app/FirmwareTexts.h"
-#include "app/ProductInfo.h"
 #include "app/TVQX_UpdateDlg.h"
-#include "update/DeviceWaits.h"
 #include "update/PageUpdateTexts.h"
 #include "update/RowUpdateTexts.h"
 
@@ -13,7 +11,6 @@ namespace tvqx {
 
 namespace {
 
-constexpr uint32_t kReadyTimeoutMs = 2000;
 constexpr uint8_t kReady = '!';
 
 struct TwoPhaseSettings {
@@ -58,36 +55,9 @@ void CTVQX_UpdateDlg::SendPageImageVariant5()
 void CTVQX_UpdateDlg::SendPageImageInTwoPhases(int variant)
 {
     CWaitCursor wait(m_ui);
-    TickClock& clock = m_services.clock;
     const TwoPhaseSettings settings = SettingsOf(variant);
-    if (!CheckHexFile()) {
-        // The check has said why; the device must not stay powered and the
-        // window half-locked behind its message.
-        FinishTransfer();
+    if (!GreetBootLoader(settings.beforeEntryMs, settings.afterEntryMs, kReady))
         return;
-    }
-    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
-    SetDlgItemText(IDC_PROGRESS, "");
-    SetDlgItemText(IDC_RESULT, "");
-    WaitMs(settings.beforeEntryMs);
-    m_port.PurgeInput();
-    m_port.WriteString(kBootEntryCommand);
-    WaitMs(settings.afterEntryMs);
-
-    const VersionAnswer version = ReadVersionAnswer(m_port, clock, kVersionTimeoutMs);
-    if (version.outcome != VersionAnswer::Outcome::Accepted) {
-        FailTransfer(texts::FromTheDevice(version.outcome == VersionAnswer::Outcome::NoAnswer
-                                              ? texts::kNoResponseFrom
-                                              : texts::kInvalidVersionFrom));
-        return;
-    }
-    SetDlgItemText(IDC_BOOTLOADER_VERSION, texts::FormatText(texts::kBootLoaderVersion, version.text));
-
-    const DeviceByte ready = WaitForByte(m_port, clock, kReadyTimeoutMs);
-    if (!ready.Is(kReady)) {
-        FailTransfer(texts::FromTheDevice(ready.TimedOut() ? texts::kNoReadyFrom : texts::kInvalidReadyFrom));
-        return;
-    }
 
     const std::optional<std::vector<uint8_t>> image =
         LoadPageImage(m_tempDir + texts::kImageFileName, settings.pages.pageSize);
@@ -110,10 +80,7 @@ void CTVQX_UpdateDlg::SendPageImageInTwoPhases(int variant)
     m_port.WriteByte(kEndMarkerByte);
     m_port.WriteByte(kEndMarkerByte);
     WaitMs(settings.afterEndMarkerMs);
-    m_services.profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, m_port.GetPortNumber());
-    FinishTransfer();
-    SetDlgItemText(IDC_RESULT, texts::kUpdateSucceeded);
-    MessageBox(texts::kUpdateCompleteMessage, texts::kUpdateCompleteCaption, MB_ICONINFORMATION);
+    SucceedTransfer();
 }
 
 } // namespace tvqx

@@ -2,7 +2,6 @@
 // is stored, each line asked for with XON and acknowledged with XOFF and '~',
 // the whole file with '@'.
 
-#include "app/ProductInfo.h"
 #include "app/TVQX_UpdateDlg.h"
 #include "platform/File.h"
 #include "update/DeviceWaits.h"
@@ -13,39 +12,9 @@
 
 namespace tvqx {
 
-namespace texts {
-
-std::string FromTheDevice(const char* message)
-{
-    return std::string(message) + kDeviceName + ".     ";
-}
-
-std::string RowFailureText()
-{
-    const std::string five = "     ";
-    std::string text = "\n\n";
-    text += "Firmware update terminated.\n";
-    text += "\n";
-    text += std::string("If some of the hex file was transferred, the firmware in the ") + kDeviceName +
-            " may be corrupt.     \n";
-    text += "\n";
-    text += "You should retry the firmware update procedure.\n";
-    text += "\n";
-    text += "If you continue to have problems, contact Ostrale Systems for support.\n";
-    text += five + "Office hours " + product::kOfficeHours + "\n";
-    text += five + product::kSupportPhone + "\n";
-    text += five + product::kSupportEmail + "\n";
-    text += five + product::kWebSite + "\n";
-    text += "\n";
-    return text;
-}
-
-} // namespace texts
-
 namespace {
 
 constexpr uint32_t kBeforeEntryMs = 100;
-constexpr uint32_t kReadyTimeoutMs = 2000;
 constexpr uint32_t kRowAnswerTimeoutMs = 2000;
 constexpr uint8_t kReady = '?';
 constexpr uint8_t kXon = 0x11;
@@ -63,45 +32,12 @@ bool IsDataRecord(const std::string& row)
 
 } // namespace
 
-void CTVQX_UpdateDlg::FailTransfer(const std::string& message)
-{
-    FinishTransfer();   // the port is closed: the device loses its power
-    SetDlgItemText(IDC_RESULT, texts::kUpdateFailed);
-    MessageBox(message + texts::RowFailureText(), texts::kUpdateErrorCaption, MB_ICONEXCLAMATION);
-}
-
 void CTVQX_UpdateDlg::SendHexRows()
 {
     CWaitCursor wait(m_ui);
     TickClock& clock = m_services.clock;
-    if (!CheckHexFile()) {
-        // The check has said why; the device must not stay powered and the
-        // window half-locked behind its message.
-        FinishTransfer();
+    if (!GreetBootLoader(kBeforeEntryMs, 0, kReady))
         return;
-    }
-    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
-    SetDlgItemText(IDC_PROGRESS, "");
-    SetDlgItemText(IDC_RESULT, "");
-
-    WaitMs(kBeforeEntryMs);
-    m_port.PurgeInput();
-    m_port.WriteString(kBootEntryCommand);
-
-    const VersionAnswer version = ReadVersionAnswer(m_port, clock, kVersionTimeoutMs);
-    if (version.outcome != VersionAnswer::Outcome::Accepted) {
-        FailTransfer(texts::FromTheDevice(version.outcome == VersionAnswer::Outcome::NoAnswer
-                                              ? texts::kNoResponseFrom
-                                              : texts::kInvalidVersionFrom));
-        return;
-    }
-    SetDlgItemText(IDC_BOOTLOADER_VERSION, texts::FormatText(texts::kBootLoaderVersion, version.text));
-
-    const DeviceByte ready = WaitForByte(m_port, clock, kReadyTimeoutMs);
-    if (!ready.Is(kReady)) {
-        FailTransfer(texts::FromTheDevice(ready.TimedOut() ? texts::kNoReadyFrom : texts::kInvalidReadyFrom));
-        return;
-    }
 
     std::optional<File> hex = File::OpenRead(m_programDir + m_hexFileName);
     if (!hex) {
@@ -180,10 +116,7 @@ void CTVQX_UpdateDlg::SendHexRows()
             return;
     }
 
-    m_services.profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, m_port.GetPortNumber());
-    FinishTransfer();
-    SetDlgItemText(IDC_RESULT, texts::kUpdateSucceeded);
-    MessageBox(texts::kUpdateCompleteMessage, texts::kUpdateCompleteCaption, MB_ICONINFORMATION);
+    SucceedTransfer();
 }
 
 } // namespace tvqx

@@ -1,30 +1,12 @@
 #include "sim/pty/RowWatch.h"
 
+#include "sim/RowRecord.h"
+
 #include <cstdio>
 
 namespace tvqx::sim {
 
 namespace {
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-int HexByte(const std::string& text, size_t at)
-{
-    if (at + 1 >= text.size())
-        return -1;
-    const int high = HexDigit(text[at]);
-    const int low = HexDigit(text[at + 1]);
-    return high < 0 || low < 0 ? -1 : high * 16 + low;
-}
 
 std::string Hex16(unsigned value)
 {
@@ -37,26 +19,19 @@ std::string Hex16(unsigned value)
 
 std::string WhyRecordRefused(const std::string& record, size_t flashSize)
 {
-    if (record.empty() || record[0] != ':')
+    const RowRecord read = ReadRowRecord(record, flashSize);
+    switch (read.refusal) {
+    case RowRecord::Refusal::None: return "";
+    case RowRecord::Refusal::NotARecord:
         return "not a record: starts with " + ShowByte(record.empty() ? 0 : static_cast<uint8_t>(record[0]));
-    const int count = HexByte(record, 1);
-    if (count < 0)
-        return "no readable length";
-    unsigned sum = 0;
-    for (size_t at = 1; at + 1 < record.size(); at += 2) {
-        const int value = HexByte(record, at);
-        if (value < 0)
-            return "not hex digits";
-        sum += static_cast<unsigned>(value);
+    case RowRecord::Refusal::NoLength: return "no readable length";
+    case RowRecord::Refusal::NotHex: return "not hex digits";
+    case RowRecord::Refusal::BadChecksum: return "bad checksum";
+    case RowRecord::Refusal::BeyondFlash: return "beyond the flash";
+    case RowRecord::Refusal::UnknownType: break;
     }
-    if (sum % 256 != 0)
-        return "bad checksum";
-    const int type = HexByte(record, 7);
-    const unsigned address = static_cast<unsigned>(HexByte(record, 3) << 8 | HexByte(record, 5));
-    if (type == 0 && address + static_cast<unsigned>(count) > flashSize)
-        return "beyond the flash";
     char text[40];
-    std::snprintf(text, sizeof text, "record type 0x%02X unknown", type);
+    std::snprintf(text, sizeof text, "record type 0x%02X unknown", HexByteAt(record, 7));
     return text;
 }
 
@@ -156,12 +131,12 @@ void RowWatch::OnRow(uint64_t nowNs)
         return;
     }
 
-    const int count = HexByte(record, 1);
-    const int type = HexByte(record, 7);
+    const int count = HexByteAt(record, 1);
+    const int type = HexByteAt(record, 7);
     std::string text = row + ": ";
     if (type == 0)
         text += std::to_string(count) + (count == 1 ? " byte at " : " bytes at ")
-                + Hex16(static_cast<unsigned>(HexByte(record, 3) << 8 | HexByte(record, 5))) + " written";
+                + Hex16(static_cast<unsigned>(HexByteAt(record, 3) << 8 | HexByteAt(record, 5))) + " written";
     else
         text += "address record, nothing to write";
     add(Deviation(faults.xoffFor, index, "XOFF"));

@@ -1,0 +1,101 @@
+// The steps the row transfer and the 256-byte page transfers share: greeting
+// the boot loader on the open port, and the two ways a transfer ends.
+
+#include "app/ProductInfo.h"
+#include "app/TVQX_UpdateDlg.h"
+#include "update/DeviceWaits.h"
+#include "update/PageUpdateTexts.h"
+#include "update/RowUpdateTexts.h"
+
+namespace tvqx {
+
+namespace texts {
+
+std::string FromTheDevice(const char* message)
+{
+    return std::string(message) + kDeviceName + ".     ";
+}
+
+std::string RowFailureText()
+{
+    const std::string five = "     ";
+    std::string text = "\n\n";
+    text += "Firmware update terminated.\n";
+    text += "\n";
+    text += std::string("If some of the hex file was transferred, the firmware in the ") + kDeviceName +
+            " may be corrupt.     \n";
+    text += "\n";
+    text += "You should retry the firmware update procedure.\n";
+    text += "\n";
+    text += "If you continue to have problems, contact Ostrale Systems for support.\n";
+    text += five + "Office hours " + product::kOfficeHours + "\n";
+    text += five + product::kSupportPhone + "\n";
+    text += five + product::kSupportEmail + "\n";
+    text += five + product::kWebSite + "\n";
+    text += "\n";
+    return text;
+}
+
+} // namespace texts
+
+namespace {
+
+constexpr uint32_t kReadyTimeoutMs = 2000;
+
+} // namespace
+
+bool CTVQX_UpdateDlg::GreetBootLoader(uint32_t beforeEntryMs, uint32_t afterEntryMs, uint8_t readyByte)
+{
+    TickClock& clock = m_services.clock;
+    if (!CheckHexFile()) {
+        // The check has said why; the device must not stay powered and the
+        // window half-locked behind its message.
+        FinishTransfer();
+        return false;
+    }
+    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
+    SetDlgItemText(IDC_PROGRESS, "");
+    SetDlgItemText(IDC_RESULT, "");
+
+    // Whatever came in while the boot loader woke (the rest of its wake-up
+    // burst) is not part of its answer.
+    WaitMs(beforeEntryMs);
+    m_port.PurgeInput();
+    m_port.WriteString(kBootEntryCommand);
+    WaitMs(afterEntryMs);
+
+    const VersionAnswer version = ReadVersionAnswer(m_port, clock, kVersionTimeoutMs);
+    if (version.outcome != VersionAnswer::Outcome::Accepted) {
+        FailTransfer(texts::FromTheDevice(version.outcome == VersionAnswer::Outcome::NoAnswer
+                                              ? texts::kNoResponseFrom
+                                              : texts::kInvalidVersionFrom));
+        return false;
+    }
+    SetDlgItemText(IDC_BOOTLOADER_VERSION, texts::FormatText(texts::kBootLoaderVersion, version.text));
+
+    // The first byte to arrive decides.
+    const DeviceByte ready = WaitForByte(m_port, clock, kReadyTimeoutMs);
+    if (!ready.Is(readyByte)) {
+        FailTransfer(texts::FromTheDevice(ready.TimedOut() ? texts::kNoReadyFrom : texts::kInvalidReadyFrom));
+        return false;
+    }
+    return true;
+}
+
+void CTVQX_UpdateDlg::FailTransfer(const std::string& message)
+{
+    FinishTransfer();   // the port is closed: the device loses its power
+    SetDlgItemText(IDC_RESULT, texts::kUpdateFailed);
+    MessageBox(message + texts::RowFailureText(), texts::kUpdateErrorCaption, MB_ICONEXCLAMATION);
+}
+
+void CTVQX_UpdateDlg::SucceedTransfer()
+{
+    // Taken while the port is still open.
+    m_services.profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, m_port.GetPortNumber());
+    FinishTransfer();
+    SetDlgItemText(IDC_RESULT, texts::kUpdateSucceeded);
+    MessageBox(texts::kUpdateCompleteMessage, texts::kUpdateCompleteCaption, MB_ICONINFORMATION);
+}
+
+} // namespace tvqx
