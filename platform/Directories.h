@@ -11,13 +11,23 @@ namespace tvqx {
 // result ends in a backslash, or is empty when the path has none.
 std::string ProgramDirFromCommandLine(const std::string& commandLine);
 
-// The directory of the running executable, ending in '/'; empty if unknown.
+// The directory of the running program, ending in the system's separator;
+// empty if unknown. On Windows it is cut from the process command line by the
+// rules above, so a command line without a usable path gives "" (the current
+// directory).
 std::string ExecutableDirectory();
 
-// The user's own temporary directory, ending in '/': $XDG_RUNTIME_DIR, else
-// $TMPDIR, else /tmp (the first that is an existing directory).
+// The user's own temporary directory, ending in the system's separator.
+// Linux: $XDG_RUNTIME_DIR, else $TMPDIR, else /tmp (the first that is an
+// existing directory). Windows: the system's temporary path in its long form,
+// or "C:\" when the long form cannot be had.
 std::string UserTempDirectory();
 
+#ifdef _WIN32
+// The long form of `tempPath`, or "C:\" when the system cannot give it
+// (the path does not exist, or does not fit 260 characters).
+std::string LongTempDirectory(const std::string& tempPath);
+#else
 // The per-user configuration directory of the maker's programs, ending in
 // '/': $XDG_CONFIG_HOME/Ostrale Systems/ (default ~/.config/Ostrale Systems/).
 std::string ConfigDirectory();
@@ -25,5 +35,6 @@ std::string ConfigDirectory();
 // The port directory (COMn entries) and the settings file in it.
 std::string PortDirectory();
 std::string SettingsFilePath();
+#endif
 
 } // namespace tvqx

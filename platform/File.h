@@ -40,7 +40,7 @@ public:
     File& operator=(const File&) = delete;
     ~File();
 
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_native != kNoFile; }
 
     // Number of bytes read (fewer only at the end of the file), -1 on error.
     std::ptrdiff_t Read(void* buffer, std::size_t count);
@@ -65,8 +65,20 @@ public:
     bool GetModificationTime(LocalTime& time) const;
 
 private:
-    explicit File(int fd);
-    static std::optional<File> OpenWith(const std::string& path, int flags, bool truncate);
+    // The system's own file: a descriptor on POSIX, a HANDLE on Windows;
+    // -1 is "none" on both.
+    using NativeFile = std::intptr_t;
+    static constexpr NativeFile kNoFile = -1;
+    enum class From { Start, Current, End };
+
+    explicit File(NativeFile native);
+
+    // What each system provides; the buffered reading is shared.
+    // Bytes read, 0 at the end of the file, -1 on error.
+    std::ptrdiff_t ReadNative(void* buffer, std::size_t count);
+    bool WriteNative(const void* data, std::size_t count);
+    bool SeekNative(int64_t offset, From from);
+    bool CloseNative();
 
     // Next character of the read buffer, or -1 at the end / on error.
     int GetChar();
@@ -83,7 +95,7 @@ private:
     // write or seek after buffered reads lands where the caller expects.
     bool DropReadBuffer();
 
-    int m_fd = -1;
+    NativeFile m_native = kNoFile;
     bool m_readError = false;
     std::vector<char> m_buffer;
     std::size_t m_bufferPos = 0;

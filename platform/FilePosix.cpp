@@ -1,11 +1,8 @@
 #include "platform/File.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <ctime>
-#include <utility>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -16,8 +13,6 @@ namespace tvqx {
 
 namespace {
 
-constexpr std::size_t kReadBufferSize = 8192;
-
 int RetryClose(int fd)
 {
     // On Linux the descriptor is gone even when close reports EINTR; retrying
@@ -26,58 +21,25 @@ int RetryClose(int fd)
     return (rc == 0 || errno == EINTR) ? 0 : -1;
 }
 
-ssize_t ReadRetrying(int fd, void* buffer, std::size_t count)
+int Descriptor(std::intptr_t native)
 {
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, count);
-        if (n >= 0 || errno != EINTR)
-            return n;
-    }
+    return static_cast<int>(native);
 }
 
-} // namespace
-
-File::File(int fd) : m_fd(fd) {}
-
-File::File(File&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)),
-      m_readError(other.m_readError),
-      m_buffer(std::move(other.m_buffer)),
-      m_bufferPos(std::exchange(other.m_bufferPos, 0)),
-      m_bufferLen(std::exchange(other.m_bufferLen, 0))
-{
-}
-
-File& File::operator=(File&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        m_fd = std::exchange(other.m_fd, -1);
-        m_readError = other.m_readError;
-        m_buffer = std::move(other.m_buffer);
-        m_bufferPos = std::exchange(other.m_bufferPos, 0);
-        m_bufferLen = std::exchange(other.m_bufferLen, 0);
-    }
-    return *this;
-}
-
-File::~File()
-{
-    Close();
-}
-
-std::optional<File> File::OpenWith(const std::string& path, int flags, bool truncate)
+// The descriptor, or -1 when the name is missing, is not a regular file, is
+// a symbolic link, or is locked by somebody else.
+int OpenWith(const std::string& path, int flags, bool truncate)
 {
     // O_NONBLOCK only for the open itself: a FIFO or a terminal planted under
     // the name must not hang us before we get to refuse it.
     const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0)
-        return std::nullopt;
+        return -1;
 
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         RetryClose(fd);
-        return std::nullopt;
+        return -1;
     }
     int lockRc;
     do {
@@ -85,113 +47,52 @@ std::optional<File> File::OpenWith(const std::string& path, int flags, bool trun
     } while (lockRc != 0 && errno == EINTR);
     if (lockRc != 0) {
         RetryClose(fd);
-        return std::nullopt;
+        return -1;
     }
     const int fl = ::fcntl(fd, F_GETFL);
     if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0 ||
         (truncate && ::ftruncate(fd, 0) != 0)) {
         RetryClose(fd);
-        return std::nullopt;
+        return -1;
     }
-    return File(fd);
+    return fd;
 }
+
+} // namespace
 
 std::optional<File> File::OpenRead(const std::string& path)
 {
-    return OpenWith(path, O_RDONLY, false);
+    const int fd = OpenWith(path, O_RDONLY, false);
+    return fd < 0 ? std::nullopt : std::optional<File>(File(fd));
 }
 
 std::optional<File> File::OpenReadWrite(const std::string& path)
 {
-    return OpenWith(path, O_RDWR, false);
+    const int fd = OpenWith(path, O_RDWR, false);
+    return fd < 0 ? std::nullopt : std::optional<File>(File(fd));
 }
 
 std::optional<File> File::Create(const std::string& path)
 {
     // No O_TRUNC: the content may only go once the lock is ours.
-    return OpenWith(path, O_RDWR | O_CREAT, true);
+    const int fd = OpenWith(path, O_RDWR | O_CREAT, true);
+    return fd < 0 ? std::nullopt : std::optional<File>(File(fd));
 }
 
-int File::FillBuffer()
+std::ptrdiff_t File::ReadNative(void* buffer, std::size_t count)
 {
-    if (m_buffer.size() != kReadBufferSize)
-        m_buffer.resize(kReadBufferSize);
-    m_bufferPos = 0;
-    m_bufferLen = 0;
-    const ssize_t n = ReadRetrying(m_fd, m_buffer.data(), m_buffer.size());
-    if (n < 0) {
-        m_readError = true;
-        return -1;
+    for (;;) {
+        const ssize_t n = ::read(Descriptor(m_native), buffer, count);
+        if (n >= 0 || errno != EINTR)
+            return n;
     }
-    m_bufferLen = static_cast<std::size_t>(n);
-    return n > 0 ? 1 : 0;
 }
 
-int File::GetChar()
+bool File::WriteNative(const void* data, std::size_t count)
 {
-    if (m_bufferPos == m_bufferLen && FillBuffer() <= 0)
-        return -1;
-    return static_cast<unsigned char>(m_buffer[m_bufferPos++]);
-}
-
-int File::PeekChar()
-{
-    if (m_bufferPos == m_bufferLen && FillBuffer() <= 0)
-        return -1;
-    return static_cast<unsigned char>(m_buffer[m_bufferPos]);
-}
-
-bool File::DropReadBuffer()
-{
-    const std::size_t unread = m_bufferLen - m_bufferPos;
-    m_bufferPos = 0;
-    m_bufferLen = 0;
-    if (unread == 0)
-        return true;
-    return ::lseek(m_fd, -static_cast<off_t>(unread), SEEK_CUR) >= 0;
-}
-
-std::ptrdiff_t File::Read(void* buffer, std::size_t count)
-{
-    if (m_fd < 0)
-        return -1;
-    m_readError = false;
-    auto* out = static_cast<char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        if (m_bufferPos < m_bufferLen) {
-            const std::size_t take = std::min(count - done, m_bufferLen - m_bufferPos);
-            std::memcpy(out + done, m_buffer.data() + m_bufferPos, take);
-            m_bufferPos += take;
-            done += take;
-            continue;
-        }
-        if (count - done >= kReadBufferSize) {
-            // Large reads go straight into the caller's memory.
-            const ssize_t n = ReadRetrying(m_fd, out + done, count - done);
-            if (n < 0)
-                return done > 0 ? static_cast<std::ptrdiff_t>(done) : -1;
-            if (n == 0)
-                break;
-            done += static_cast<std::size_t>(n);
-            continue;
-        }
-        const int filled = FillBuffer();
-        if (filled < 0)
-            return done > 0 ? static_cast<std::ptrdiff_t>(done) : -1;
-        if (filled == 0)
-            break;
-    }
-    return static_cast<std::ptrdiff_t>(done);
-}
-
-bool File::Write(const void* data, std::size_t count)
-{
-    if (m_fd < 0 || !DropReadBuffer())
-        return false;
     const auto* in = static_cast<const char*>(data);
     while (count > 0) {
-        const ssize_t n = ::write(m_fd, in, count);
+        const ssize_t n = ::write(Descriptor(m_native), in, count);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -202,114 +103,29 @@ bool File::Write(const void* data, std::size_t count)
     return true;
 }
 
-bool File::Seek(uint64_t offset)
+bool File::SeekNative(int64_t offset, From from)
 {
-    if (m_fd < 0 || offset > static_cast<uint64_t>(INT64_MAX))
-        return false;
-    m_bufferPos = 0;
-    m_bufferLen = 0;
-    return ::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) >= 0;
+    const int whence = from == From::Start ? SEEK_SET : from == From::Current ? SEEK_CUR : SEEK_END;
+    return ::lseek(Descriptor(m_native), static_cast<off_t>(offset), whence) >= 0;
 }
 
-bool File::SeekToEnd()
+bool File::CloseNative()
 {
-    if (m_fd < 0)
-        return false;
-    m_bufferPos = 0;
-    m_bufferLen = 0;
-    return ::lseek(m_fd, 0, SEEK_END) >= 0;
+    return RetryClose(Descriptor(m_native)) == 0;
 }
 
 int64_t File::GetLength() const
 {
     struct stat st {};
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+    if (!IsOpen() || ::fstat(Descriptor(m_native), &st) != 0)
         return -1;
     return static_cast<int64_t>(st.st_size);
-}
-
-bool File::Close()
-{
-    m_bufferPos = 0;
-    m_bufferLen = 0;
-    if (m_fd < 0)
-        return true;
-    const int rc = RetryClose(m_fd);
-    m_fd = -1;
-    return rc == 0;
-}
-
-std::size_t File::TakeRun(std::size_t limit)
-{
-    // Plain characters up to the next CR or LF, straight from the buffer.
-    const char* start = m_buffer.data() + m_bufferPos;
-    const std::size_t avail = std::min(limit, m_bufferLen - m_bufferPos);
-    std::size_t run = 0;
-    while (run < avail && start[run] != '\n' && start[run] != '\r')
-        ++run;
-    m_bufferPos += run;
-    return run;
-}
-
-int File::TakeLineEndOrCr()
-{
-    int c = GetChar();
-    if (c == '\r' && PeekChar() == '\n')
-        c = GetChar();
-    return c;
-}
-
-bool File::ReadString(std::string& line)
-{
-    line.clear();
-    if (m_fd < 0)
-        return false;
-    m_readError = false;
-    bool any = false;
-    for (;;) {
-        if (m_bufferPos == m_bufferLen && FillBuffer() <= 0)
-            break;
-        any = true;
-        const char* start = m_buffer.data() + m_bufferPos;
-        line.append(start, TakeRun(SIZE_MAX));
-        if (m_bufferPos == m_bufferLen)
-            continue;
-        const int c = TakeLineEndOrCr();
-        if (c == '\n')
-            return true;
-        line.push_back(static_cast<char>(c));
-    }
-    return any && !m_readError;
-}
-
-bool File::ReadString(char* buffer, std::size_t bufSize)
-{
-    if (m_fd < 0 || buffer == nullptr || bufSize == 0)
-        return false;
-    m_readError = false;
-    std::size_t n = 0;
-    while (n + 1 < bufSize) {
-        if (m_bufferPos == m_bufferLen && FillBuffer() <= 0)
-            break;
-        const char* start = m_buffer.data() + m_bufferPos;
-        const std::size_t run = TakeRun(bufSize - 1 - n);
-        std::memcpy(buffer + n, start, run);
-        n += run;
-        if (n + 1 == bufSize || m_bufferPos == m_bufferLen)
-            continue;
-        const int c = TakeLineEndOrCr();
-        buffer[n++] = static_cast<char>(c);
-        if (c == '\n')
-            break;
-    }
-    buffer[n] = '\0';
-    return n > 0 && !m_readError;
 }
 
 bool File::GetModificationTime(LocalTime& time) const
 {
     struct stat st {};
-    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+    if (!IsOpen() || ::fstat(Descriptor(m_native), &st) != 0)
         return false;
     const time_t mtime = st.st_mtime;
     struct tm local {};

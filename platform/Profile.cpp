@@ -133,7 +133,8 @@ bool IniFileProfile::WriteProfileInt(const std::string& section, const std::stri
         std::filesystem::create_directories(target.parent_path(), ec);
     const std::string temp = m_path + ".new";
     {
-        std::ofstream out(temp, std::ios::trunc);
+        // Binary: the same bytes on every system, one '\n' per line.
+        std::ofstream out(temp, std::ios::trunc | std::ios::binary);
         for (const auto& l : lines)
             out << l << '\n';
         out.flush();

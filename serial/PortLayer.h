@@ -41,15 +41,28 @@ struct Dcb {
     char EvtChar = 0;
 };
 
-// Values as the Windows headers define them.
+// Values as the Windows headers define them. Where those headers came first
+// (a Windows source file), their macros stand for the same numbers.
+#ifndef NOPARITY
 enum : uint8_t { NOPARITY = 0, ODDPARITY = 1, EVENPARITY = 2, MARKPARITY = 3, SPACEPARITY = 4 };
 enum : uint8_t { ONESTOPBIT = 0, ONE5STOPBITS = 1, TWOSTOPBITS = 2 };
+#endif
+#ifndef DTR_CONTROL_ENABLE
 enum : uint32_t { DTR_CONTROL_DISABLE = 0, DTR_CONTROL_ENABLE = 1, DTR_CONTROL_HANDSHAKE = 2 };
 enum : uint32_t { RTS_CONTROL_DISABLE = 0, RTS_CONTROL_ENABLE = 1, RTS_CONTROL_HANDSHAKE = 2 };
+#endif
+#ifndef PURGE_RXCLEAR
 enum : uint32_t { PURGE_TXABORT = 1, PURGE_RXABORT = 2, PURGE_TXCLEAR = 4, PURGE_RXCLEAR = 8 };
+#endif
+#ifndef CLRDTR
 enum : int { SETXOFF = 1, SETXON = 2, SETRTS = 3, CLRRTS = 4, SETDTR = 5, CLRDTR = 6 };
+#endif
+#ifndef EV_RXCHAR
 enum : uint32_t { EV_RXCHAR = 1, EV_TXEMPTY = 4 };
+#endif
+#ifndef MS_DSR_ON
 enum : uint32_t { MS_CTS_ON = 0x10, MS_DSR_ON = 0x20, MS_RING_ON = 0x40, MS_RLSD_ON = 0x80 };
+#endif
 
 struct CommTimeouts {
     uint32_t ReadIntervalTimeout = 0;

@@ -3,8 +3,8 @@
 
 #include <ctime>
 #include <gtest/gtest.h>
-#include <sys/time.h>
 
+#include "tests/common/FileTimes.h"
 #include "tests/common/ScratchDir.h"
 
 namespace tvqx {
@@ -66,8 +66,7 @@ TEST(HexFileCheck, OpensWithSharingDeniedAndTakesTheLocalModificationTime)
     local.tm_year = 111, local.tm_mon = 2, local.tm_mday = 5, local.tm_isdst = -1;
     local.tm_hour = 14, local.tm_min = 7, local.tm_sec = 9;
     const time_t when = std::mktime(&local);
-    const timeval times[2] = {{when, 0}, {when, 0}};
-    ASSERT_EQ(::utimes(path.c_str(), times), 0);
+    ASSERT_TRUE(test::SetModificationTime(path, when));
     EXPECT_EQ(CheckHexFileAt(path).modificationPart, "     (3-5-2011,  2:07:09 PM)");
 
     auto holder = File::OpenRead(path);

@@ -1,0 +1,62 @@
+#!/bin/bash
+# The Windows pass: cross-builds the programs and the tests for 64-bit Windows
+# with mingw-w64, makes the ZIP package and runs the tests under Wine on a
+# virtual display. The serial port tests and the programs' end-to-end tests
+# run against tvqx-devsim, built for Linux first.
+#
+#   scripts/windows-tests.sh [WINDOWS_BUILD_DIR [LINUX_BUILD_DIR]]
+#
+# Defaults: build-win and build-win-host in the source tree. Needs
+# g++-mingw-w64-x86-64-posix, wine (64-bit), xvfb (xvfb-run), googletest (its
+# sources in /usr/src/googletest), cmake, make and g++. JOBS sets the
+# parallelism (2); TEST_TIMEOUT the limit for any one test in seconds (300).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+win=${1:-$root/build-win}
+host=${2:-$root/build-win-host}
+jobs=${JOBS:-2}
+test_timeout=${TEST_TIMEOUT:-300}
+started=$SECONDS
+
+say() { printf '== %s (%d s)\n' "$*" $((SECONDS - started)); }
+
+# The tests run on a display of their own: re-run the whole script under a
+# virtual X server when there is none.
+if [ -z "${DISPLAY:-}" ] && [ -z "${TVQX_UNDER_XVFB:-}" ]; then
+    exec env TVQX_UNDER_XVFB=1 xvfb-run -a "$0" "$@"
+fi
+
+# The virtual device runs on Linux: only it is built there.
+say "tvqx-devsim for Linux in $host"
+cmake -S "$root" -B "$host" -DTVQX_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$host" -j"$jobs" --target tvqx-devsim
+
+say "Windows programs and tests in $win"
+cmake -S "$root" -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DTVQX_TESTS=ON \
+    -DCMAKE_BUILD_TYPE=Release -DTVQX_DEVSIM="$host/sim/pty/tvqx-devsim" >/dev/null
+cmake --build "$win" -j"$jobs"
+
+say "the ZIP package"
+(cd "$win" && cpack -G ZIP >/dev/null)
+ls -l "$win"/tvqx-update-*-win64.zip
+
+# Every test program runs in the build's own Wine prefix. Its server is kept
+# up for the whole run and stopped at the end whatever happens: a server
+# left behind would hold the prefix (and the CI job's output) open.
+prefix=$win/wine-prefix
+stop_wine() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; }
+trap stop_wine EXIT
+
+# Warm-up: the prefix made, its server started, and one program run once
+# outside the tests, so that no test pays for Wine's first start (which can
+# take minutes on a busy machine and would look like a hanging test).
+say "Wine warm-up"
+"$root/scripts/wine-run.sh" --prefix="$prefix" --init
+WINEPREFIX=$prefix wineserver -p
+"$root/scripts/wine-run.sh" --prefix="$prefix" "$win/cli/tvqx-update-cli.exe" --help >/dev/null
+
+say "tests under Wine"
+# A test that hangs under Wine ends as a failure instead of holding the pass.
+ctest --test-dir "$win" --output-on-failure -j"$jobs" --timeout "$test_timeout"
+say "Windows pass done"

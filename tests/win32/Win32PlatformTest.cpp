@@ -1,0 +1,70 @@
+// The Windows platform services that need no device: directories, the
+// refusals of File, and the shell.
+
+#include "platform/Directories.h"
+#include "platform/File.h"
+#include "platform/Win32Profile.h"
+#include "platform/Win32ShellOpen.h"
+#include "tests/common/ScratchDir.h"
+
+#include "tests/win32/Win32TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace tvqx::win32test {
+namespace {
+
+TEST(Win32Directories, TempDirectoryIsTheLongFormOrCDrive)
+{
+    const std::string temp = UserTempDirectory();
+    ASSERT_FALSE(temp.empty());
+    EXPECT_EQ(temp.back(), '\\');
+    EXPECT_NE(temp.find('\\'), std::string::npos);
+    EXPECT_EQ(temp.find('~'), std::string::npos) << "a short 8.3 name is left: " << temp;
+
+    const std::pair<const char*, const char*> fallbacks[] = {
+        {"C:\\no such directory here\\", "a missing directory"},
+        {"", "an empty path (the system's own call failed)"},
+        {"C:\\", nullptr},
+    };
+    for (const auto& [path, why] : fallbacks)
+        EXPECT_EQ(LongTempDirectory(path), "C:\\") << (why ? why : path);
+    EXPECT_EQ(LongTempDirectory(temp), temp);
+}
+
+TEST(Win32Directories, ProgramDirectoryAndNameComeFromThisProgram)
+{
+    const std::string dir = ExecutableDirectory();
+    ASSERT_FALSE(dir.empty());
+    EXPECT_EQ(dir.back(), '\\');
+    EXPECT_TRUE(std::filesystem::exists(dir + ProgramFileTitle() + ".exe")) << dir;
+    EXPECT_EQ(ProgramFileTitle(), "tvqx_win32_tests");
+}
+
+TEST(Win32File, OnlyPlainFilesOnADiskAreOpened)
+{
+    test::ScratchDir dir("tvqx-win32");
+    const std::string folder = dir.MakeDir("folder");
+    const std::pair<std::string, const char*> refused[] = {
+        {"NUL", "a device"},
+        {"\\\\.\\NUL", "a device by its device path"},
+        {folder, "a directory"},
+        {dir.Path("missing.txt"), "a missing file"},
+    };
+    for (const auto& [path, what] : refused) {
+        EXPECT_FALSE(File::OpenRead(path)) << what;
+        EXPECT_FALSE(File::OpenReadWrite(path)) << what;
+    }
+    EXPECT_FALSE(File::Create("NUL"));
+    EXPECT_FALSE(File::Create(folder));
+}
+
+TEST(Win32ShellOpen, TargetWithoutAProgramIsReportedAsNotOpened)
+{
+    Win32ShellOpen shell;
+    test::ScratchDir dir("tvqx-win32");
+    EXPECT_FALSE(shell.Open(dir.Path("no such document.pdf")));
+}
+
+} // namespace
+} // namespace tvqx::win32test

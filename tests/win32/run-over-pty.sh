@@ -1,0 +1,58 @@
+#!/bin/bash
+# Runs a Windows test program under Wine with COMn leading to the virtual
+# device: tvqx-devsim of a Linux build serves a pseudo-terminal, and a link in
+# the Wine prefix's dosdevices makes that terminal Wine's COMn. The program
+# learns the port from TVQX_TEST_COM and where the device leaves its flash
+# after an update from TVQX_TEST_FLASH (a Windows path).
+#
+#   run-over-pty.sh DEVSIM WINE_RUN PREFIX COM PROGRAM.exe [arguments...]
+set -u
+if [ $# -lt 5 ]; then
+    echo "usage: $0 DEVSIM WINE_RUN PREFIX COM PROGRAM.exe [arguments...]" >&2
+    exit 2
+fi
+devsim=$1 wine_run=$2 prefix=$3 com=$4
+shift 4
+
+"$wine_run" --prefix="$prefix" --init || exit 1
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/tvqx-pty.XXXXXX")
+link="$prefix/dosdevices/com$com"
+devsim_pid=
+cleanup() {
+    if [ -n "$devsim_pid" ]; then
+        kill "$devsim_pid" 2>/dev/null
+        wait "$devsim_pid" 2>/dev/null
+    fi
+    rm -f "$link"
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# The device's own port directory, not the user's: nothing of a real set-up
+# is touched. --fast: Wine gives the line no timing of its own, so pacing
+# bytes on the device's side would only make the run longer.
+XDG_CONFIG_HOME="$scratch/config" "$devsim" --com "$com" --variant page --fast --quiet \
+    --flash-out "$scratch/flash.bin" >"$scratch/trace" 2>&1 &
+devsim_pid=$!
+
+port="$scratch/config/Ostrale Systems/ports/COM$com"
+for _ in $(seq 100); do
+    grep -q "COM$com ready" "$scratch/trace" 2>/dev/null && break
+    sleep 0.1
+done
+if ! grep -q "COM$com ready" "$scratch/trace"; then
+    echo "tvqx-devsim did not come up:" >&2
+    cat "$scratch/trace" >&2
+    exit 1
+fi
+# Through the device's own link, which follows it when it renews its terminal.
+ln -sfn "$port" "$link"
+
+TVQX_TEST_COM=$com TVQX_TEST_FLASH="Z:$scratch/flash.bin" "$wine_run" --prefix="$prefix" "$@"
+status=$?
+if [ $status -ne 0 ]; then
+    echo "--- the device's trace:" >&2
+    cat "$scratch/trace" >&2
+fi
+exit $status
