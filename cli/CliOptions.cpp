@@ -159,9 +159,47 @@ std::string CtrlCParagraph(int updateVariant)
            "  the device down, and an interrupted update is simply started again.\n";
 }
 
+constexpr const char* kLinuxPortsAndSettings = R"(
+COM ports on Linux:
+  COMn is present when ~/.config/Ostrale Systems/ports/ (under
+  $XDG_CONFIG_HOME when set) holds an entry named COMn (any case) that
+  leads to a serial device, for example:
+      ln -s /dev/serial/by-id/usb-... ~/.config/"Ostrale Systems"/ports/COM3
+  Serial ports not named there are numbered automatically: a built-in UART
+  /dev/ttySk is COM k+1 (unless the port directory uses that number), then
+  USB adapters (/dev/ttyACM*, then /dev/ttyUSB*, in order of their numbers)
+  take the lowest numbers still free. A device named in the port directory
+  is not numbered a second time.
+  Serial devices usually belong to the group "dialout": to open them, add
+  yourself to it (sudo usermod -aG dialout $USER) and log in again.
+
+The port of each successful update is saved in
+~/.config/Ostrale Systems/tvqx-update.conf, shared with the window program.
+)";
+
+// On Windows the ports are the system's own, and the settings are the
+// window program's registry entries: both programs preselect the same port.
+constexpr const char* kWindowsPortsAndSettings = R"txt(
+COM ports on Windows:
+  The ports are those Windows lists in its serial device map
+  (HKEY_LOCAL_MACHINE\Hardware\DeviceMap\SERIALCOMM): the COM ports the
+  Device Manager shows under "Ports (COM & LPT)". Only COM1 to COM22 can be
+  used; --list-ports names the others too.
+
+The port of each successful update is saved in the registry, value ComPort
+under HKEY_CURRENT_USER\Software\Ostrale Systems\tvqx-update\Settings: the
+same setting as the window program tvqx-update.exe, so each preselects the
+port the other updated on last.
+)txt";
+
+std::string PortsAndSettingsParagraph(HelpSystem system)
+{
+    return system == HelpSystem::Windows ? kWindowsPortsAndSettings : kLinuxPortsAndSettings;
+}
+
 } // namespace
 
-std::string UsageText(int updateVariant)
+std::string UsageText(int updateVariant, HelpSystem system)
 {
     const bool waits = TraitsOfVariant(updateVariant).waits;
     return R"(usage: tvqx-update-cli [--port COMn] [--list-ports] [--help]
@@ -184,23 +222,7 @@ boot loader and sends it the firmware.
 
 )" + OutputParagraph(waits) +
            "\n" + ExitStatusParagraph(waits) + "\n" + CtrlCParagraph(updateVariant) +
-           R"(
-COM ports on Linux:
-  COMn is present when ~/.config/Ostrale Systems/ports/ (under
-  $XDG_CONFIG_HOME when set) holds an entry named COMn (any case) that
-  leads to a serial device, for example:
-      ln -s /dev/serial/by-id/usb-... ~/.config/"Ostrale Systems"/ports/COM3
-  Serial ports not named there are numbered automatically: a built-in UART
-  /dev/ttySk is COM k+1 (unless the port directory uses that number), then
-  USB adapters (/dev/ttyACM*, then /dev/ttyUSB*, in order of their numbers)
-  take the lowest numbers still free. A device named in the port directory
-  is not numbered a second time.
-  Serial devices usually belong to the group "dialout": to open them, add
-  yourself to it (sudo usermod -aG dialout $USER) and log in again.
-
-The port of each successful update is saved in
-~/.config/Ostrale Systems/tvqx-update.conf, shared with the window program.
-)";
+           PortsAndSettingsParagraph(system);
 }
 
 } // namespace tvqx::cli

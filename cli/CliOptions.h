@@ -24,7 +24,15 @@ struct VariantTraits {
 };
 VariantTraits TraitsOfVariant(int updateVariant);
 
+// Which system's ports and settings the --help text explains.
+enum class HelpSystem { Linux, Windows };
+#ifdef _WIN32
+inline constexpr HelpSystem kThisHelpSystem = HelpSystem::Windows;
+#else
+inline constexpr HelpSystem kThisHelpSystem = HelpSystem::Linux;
+#endif
+
 // The --help text of a program built with this update procedure.
-std::string UsageText(int updateVariant);
+std::string UsageText(int updateVariant, HelpSystem system = kThisHelpSystem);
 
 } // namespace tvqx::cli

@@ -2,61 +2,42 @@
 
 #include "app/ProgramServices.h"
 #include "cli/CliOptions.h"
-#include "cli/ConsoleReport.h"
+#include "cli/CliSystem.h"
 #include "cli/Interrupt.h"
-#include "cli/PortAccess.h"
 #include "cli/UpdateRun.h"
 #include "platform/Directories.h"
-#include "platform/LinuxPortInventory.h"
-#include "platform/Profile.h"
 #include "platform/ShellOpen.h"
 #include "platform/TickClock.h"
 #include "platform/WindowDirectory.h"
-#include "serial/PosixPortLayer.h"
 #include "ui/headless/HeadlessBackend.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
 #include <iostream>
 
 namespace tvqx::cli {
 
 namespace {
 
-int ListPorts()
-{
-    LinuxPortInventory inventory(PortDirectory());
-    const auto ports = inventory.ListPorts();
-    const char* home = std::getenv("HOME");
-    for (const auto& port : ports)
-        std::cout << FormatPortListing(port, home ? home : "") << "\n";
-    if (ports.empty())
-        std::cerr << "no serial ports found\n";
-    return 0;
-}
-
 int RunUpdateNow(int port, int updateVariant, int linkFrameType)
 {
     RealTickClock clock;
     HeadlessBackend ui(clock);
-    LinuxPortInventory inventory(PortDirectory());
-    PosixPortLayer ports([&inventory](int n) { return inventory.DevicePath(n); });
-    IniFileProfile profile(SettingsFilePath());
+    SystemLayers system = OpenSystemLayers();
+    // No window of this program could take a port handed back by a serial
+    // test program, so none is asked to hand one over.
     EmptyWindowDirectory windows;
     // Nothing is opened from the console: the links and the instructions
     // document are the window's business.
     RecordingShellOpen shell;
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
+    ProgramServices services{ui, clock, *system.ports, *system.inventory, *system.profile, windows, shell};
     services.updateVariant = updateVariant;
     services.linkFrameType = linkFrameType;
 
-    UpdateRunSetup setup{services, ui, ExecutableDirectory(), UserTempDirectory(), PortAccessHintFor, {}, {}};
+    UpdateRunSetup setup{services, ui, ExecutableDirectory(), UserTempDirectory(), system.accessHint, {}, {}};
     InstallInterruptHandler();
     setup.cancelRequested = TakeInterruptRequest;
     setup.waitingChanged = SetInterruptCancels;
 
-    Console console{std::cout, std::cerr, ::isatty(STDOUT_FILENO) == 1};
+    Console console{std::cout, std::cerr, StandardOutputIsTerminal()};
     return RunUpdate(setup, port, console);
 }
 
@@ -73,7 +54,7 @@ int CliProgramMain(int argc, char** argv, int updateVariant, int linkFrameType)
         std::cerr << "tvqx-update-cli: " << options.error << "\nTry 'tvqx-update-cli --help'.\n";
         return kExitNotStarted;
     case CliOptions::Action::ListPorts:
-        return ListPorts();
+        return ListSystemPorts(std::cout, std::cerr);
     case CliOptions::Action::Update:
         break;
     }

@@ -43,6 +43,14 @@ std::string FormatPortListing(const ComPortListing& port, const std::string& hom
     return "COM" + std::to_string(port.number) + "  " + port.device + " (" + origin + ")";
 }
 
+std::string FormatDeviceMapListing(const PortEntry& port)
+{
+    std::string line = port.name + "  " + port.devicePath;
+    if (ComPortNumber(port.name) == 0)
+        line += " (not offered: only COM1 to COM22 can be used)";
+    return line;
+}
+
 namespace {
 
 std::optional<TransferProgress> ParseProgress(const std::string& text, const char* format, TransferProgress::Unit unit)

@@ -21,6 +21,11 @@ std::string FormatStatusLines(const std::vector<std::string>& lines);
 // `home` (without trailing '/') is written as "~" at the start of paths.
 std::string FormatPortListing(const ComPortListing& port, const std::string& home);
 
+// One line of --list-ports on Windows, for a port of the serial device map:
+// "COM3  \\.\COM3". A port the window cannot offer (its number is not
+// 1 to 22) says so, so that the user knows why it is missing there.
+std::string FormatDeviceMapListing(const PortEntry& port);
+
 // The progress status line of a transfer ("Sending hex file page  N  of  M"
 // or "Sending hex file row  N  of  M"), read back into its numbers; nullopt
 // for any other text.

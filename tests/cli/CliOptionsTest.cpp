@@ -46,15 +46,43 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionsCase{{"COM3"}, Action::Invalid, 0, "unknown option: COM3"},
                       OptionsCase{{"--help", "--bogus"}, Action::Invalid, 0, "--bogus"}));
 
-TEST(CliUsage, ExplainsOptionsExitStatusesAndPortMapping)
+// The options and exit statuses are the same everywhere; what the help says
+// about ports and the saved port is each system's own, and nothing of the
+// other's may leak in (a Windows user has no ~/.config, a Linux user no
+// registry).
+struct UsageCase {
+    HelpSystem system;
+    std::vector<std::string> says;
+    std::vector<std::string> doesNotSay;
+};
+
+class CliUsage : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(CliUsage, ExplainsOptionsExitStatusesPortsAndSettings)
 {
-    const std::string usage = UsageText(10);
+    const std::string usage = UsageText(10, GetParam().system);
     for (const char* part : {"--port COMn", "--list-ports", "--help", "Exit status", "0    the firmware was updated",
                              "1    the update was started and failed", "2    no update could start",
-                             "130  cancelled with Ctrl-C", "ports/", "/dev/ttySk is COM k+1", "/dev/ttyUSB*",
-                             "dialout"})
+                             "130  cancelled with Ctrl-C"})
         EXPECT_NE(usage.find(part), std::string::npos) << part;
+    for (const auto& part : GetParam().says)
+        EXPECT_NE(usage.find(part), std::string::npos) << part;
+    for (const auto& part : GetParam().doesNotSay)
+        EXPECT_EQ(usage.find(part), std::string::npos) << part;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Systems, CliUsage,
+    ::testing::Values(
+        UsageCase{HelpSystem::Linux,
+                  {"ports/", "/dev/ttySk is COM k+1", "/dev/ttyUSB*", "dialout", "tvqx-update.conf"},
+                  {"SERIALCOMM", "HKEY_"}},
+        UsageCase{HelpSystem::Windows,
+                  {"HKEY_LOCAL_MACHINE\\Hardware\\DeviceMap\\SERIALCOMM",
+                   "HKEY_CURRENT_USER\\Software\\Ostrale Systems\\tvqx-update\\Settings", "ComPort",
+                   "tvqx-update.exe"},
+                  {"/dev/", "~/.config", "dialout", ".conf"}}),
+    [](const auto& info) { return info.param.system == HelpSystem::Windows ? "Windows" : "Linux"; });
 
 // The help says what the build's procedure means for its user: whether it
 // waits for the device, and so what Ctrl-C does.
@@ -78,10 +106,13 @@ TEST_P(VariantHelp, DescribesTheBuildsProcedure)
         EXPECT_NE(usage.find(part), std::string::npos) << part << "\n" << usage;
     for (const auto& part : c.doesNotSay)
         EXPECT_EQ(usage.find(part), std::string::npos) << part << "\n" << usage;
-    // Help is read on a terminal.
-    for (size_t start = 0, end; start < usage.size(); start = end + 1) {
-        end = usage.find('\n', start);
-        EXPECT_LE(end - start, 79u) << usage.substr(start, end - start);
+    // Help is read on a terminal, on either system.
+    for (const HelpSystem system : {HelpSystem::Linux, HelpSystem::Windows}) {
+        const std::string text = UsageText(c.variant, system);
+        for (size_t start = 0, end; start < text.size(); start = end + 1) {
+            end = text.find('\n', start);
+            EXPECT_LE(end - start, 79u) << text.substr(start, end - start);
+        }
     }
 }
 

@@ -27,6 +27,24 @@ TEST(ConsoleReport, PortListingLines)
               "COM2  /dev/ttyUSB0 (USB serial adapter)");
 }
 
+// Windows: the device map's names as they are, and a word on the ones the
+// window has no button for (their number is not 1 to 22, or not a number).
+TEST(ConsoleReport, DeviceMapListingLines)
+{
+    const struct {
+        PortEntry port;
+        const char* line;
+    } cases[] = {
+        {{"COM3", "\\\\.\\COM3"}, "COM3  \\\\.\\COM3"},
+        {{"com22", "\\\\.\\com22"}, "com22  \\\\.\\com22"},
+        {{"COM23", "\\\\.\\COM23"}, "COM23  \\\\.\\COM23 (not offered: only COM1 to COM22 can be used)"},
+        {{"COM0", "\\\\.\\COM0"}, "COM0  \\\\.\\COM0 (not offered: only COM1 to COM22 can be used)"},
+        {{"CNCA0", "\\\\.\\CNCA0"}, "CNCA0  \\\\.\\CNCA0 (not offered: only COM1 to COM22 can be used)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatDeviceMapListing(c.port), c.line);
+}
+
 struct ProgressCase {
     const char* text;
     std::optional<TransferProgress::Unit> unit;   // nullopt: not a progress line

@@ -1,0 +1,35 @@
+#pragma once
+// What the console program takes from the system it runs on: where the ports
+// are, how they are opened, where the saved port lives, and what to tell a
+// user who may not open a port. One implementation per system; everything
+// else about a run is the same everywhere.
+
+#include "platform/PortInventory.h"
+#include "platform/Profile.h"
+#include "serial/PortLayer.h"
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+
+namespace tvqx::cli {
+
+struct SystemLayers {
+    std::unique_ptr<PortInventory> inventory;
+    std::unique_ptr<PortLayer> ports;      // may refer to `inventory`
+    std::unique_ptr<Profile> profile;      // the window program's settings
+    // A hint line for a port device this user may not open, or "".
+    std::function<std::string(const std::string& devicePath)> accessHint;
+};
+
+SystemLayers OpenSystemLayers();
+
+// --list-ports: each present port on a line of `out`, a note on `err` when
+// there is none. Returns the exit status.
+int ListSystemPorts(std::ostream& out, std::ostream& err);
+
+// Standard output is a terminal (a progress bar can be redrawn in place).
+bool StandardOutputIsTerminal();
+
+} // namespace tvqx::cli

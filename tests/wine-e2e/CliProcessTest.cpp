@@ -1,0 +1,102 @@
+// tvqx-update-cli.exe as a user runs it: a process of its own, on a COM port
+// that Wine maps to a pseudo-terminal served by tvqx-devsim (see
+// tests/win32/run-over-pty.sh, which sets TVQX_TEST_COM and TVQX_TEST_FLASH).
+// Wine's limits on a pseudo-terminal are the program's to live with here:
+// its modem-line calls (GetCommModemStatus, EscapeCommFunction) fail with
+// error 50, the port opens without being held exclusively, and the line has
+// no timing of its own; the update must succeed all the same.
+
+#include "platform/Win32Profile.h"
+#include "tests/common/ScratchDir.h"
+#include "tests/wine-e2e/ProcessSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace tvqx::winproc {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The settings of the window program, written out here rather than taken
+// from the program, so that a console program keeping its own shows.
+constexpr const char* kMaker = "Ostrale Systems";
+constexpr const char* kWindowProgram = "tvqx-update";
+
+class CliProcess : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* com = std::getenv("TVQX_TEST_COM");
+        m_com = com ? std::atoi(com) : 0;
+        ASSERT_GT(m_com, 2) << "run these tests through tests/win32/run-over-pty.sh";
+    }
+
+    // Runs the program to its end; its output is in m_output.
+    long long Run(const std::string& arguments)
+    {
+        const std::string outputPath = m_temp.Path("output.txt");
+        ChildProcess cli(WindowsPath(TVQX_CLI_EXE), arguments, outputPath);
+        EXPECT_TRUE(cli.Started()) << TVQX_CLI_EXE;
+        const long long status = cli.WaitForExit(120s);
+        m_output = test::ReadAll(outputPath);
+        // Wine hands the console program's line ends over as they are.
+        std::erase(m_output, '\r');
+        return status;
+    }
+
+    int m_com = 0;
+    test::ScratchDir m_temp{"tvqx-wine-cli"};
+    std::string m_output;
+};
+
+// The update on the port the window program saved: the console program
+// reads the window's settings, so it takes that port over a lower one that
+// it would preselect on its own.
+TEST_F(CliProcess, UpdatesTheDeviceOnThePortTheWindowSaved)
+{
+    const char* flashPath = std::getenv("TVQX_TEST_FLASH");
+    ASSERT_NE(flashPath, nullptr);
+    std::filesystem::remove(flashPath);
+
+    DeviceMapEntry decoy("\\Device\\TvqxDecoy" + std::to_string(::GetCurrentProcessId()), m_com - 1);
+    DeviceMapEntry device("\\Device\\TvqxPty" + std::to_string(::GetCurrentProcessId()), m_com);
+    RegistryProfile settings(kMaker, kWindowProgram);
+    ASSERT_TRUE(settings.WriteProfileInt("Settings", "ComPort", m_com));
+
+    ASSERT_EQ(Run(""), 0) << m_output;
+    EXPECT_NE(m_output.find("[Firmware Update Complete]\n"
+                            "The Tollvane QX-R firmware has been successfully updated.     \n\n"),
+              std::string::npos)
+        << m_output;
+    // The five status lines end the output, the result last.
+    EXPECT_TRUE(m_output.ends_with("Tollvane QX-R firmware successfully updated\n")) << m_output;
+    EXPECT_EQ(settings.GetProfileInt("Settings", "ComPort", -1), m_com);
+    EXPECT_EQ(FlashMismatch(flashPath, SampleImage(TVQX_EXAMPLES_DIR)), "");
+}
+
+// What the device map lists, as the program names it; and the exit statuses
+// of a run that cannot start.
+TEST_F(CliProcess, ListsTheDeviceMapAndRefusesPortsItLacks)
+{
+    DeviceMapEntry device("\\Device\\TvqxPty" + std::to_string(::GetCurrentProcessId()), m_com);
+    DeviceMapEntry beyond("\\Device\\TvqxFar" + std::to_string(::GetCurrentProcessId()), 40);
+
+    ASSERT_EQ(Run("--list-ports"), 0) << m_output;
+    const std::string com = "COM" + std::to_string(m_com);
+    EXPECT_NE(m_output.find(com + "  \\\\.\\" + com + "\n"), std::string::npos) << m_output;
+    EXPECT_NE(m_output.find("COM40  \\\\.\\COM40 (not offered"), std::string::npos) << m_output;
+
+    EXPECT_EQ(Run("--port COM22"), 2) << m_output;
+    EXPECT_NE(m_output.find("no such port: COM22"), std::string::npos) << m_output;
+    EXPECT_EQ(Run("--port COM40"), 2) << m_output;
+
+    ASSERT_EQ(Run("--help"), 0) << m_output;
+    EXPECT_NE(m_output.find("HKEY_CURRENT_USER\\Software\\Ostrale Systems\\tvqx-update\\Settings"), std::string::npos)
+        << m_output;
+}
+
+} // namespace
+} // namespace tvqx::winproc
