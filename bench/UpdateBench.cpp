@@ -8,17 +8,11 @@
 //
 // usage: tvqx-bench CLI DEVSIM [--quick]
 
+#include "bench/BenchSupport.h"
 #include "firmware/HexImage.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -27,91 +21,10 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-std::string MakeHex(size_t size)
-{
-    std::string hex;
-    char line[64];
-    uint32_t x = 7;
-    for (size_t a = 0; a < size; a += 16) {
-        unsigned sum = 16 + ((a >> 8) & 0xFF) + (a & 0xFF);
-        std::snprintf(line, sizeof line, ":10%04X00", static_cast<unsigned>(a));
-        hex += line;
-        for (int i = 0; i < 16; ++i) {
-            x = x * 1103515245u + 12345u;
-            const unsigned b = (x >> 16) & 0xFF;
-            sum += b;
-            std::snprintf(line, sizeof line, "%02X", b);
-            hex += line;
-        }
-        std::snprintf(line, sizeof line, "%02X\r\n", (256 - (sum & 0xFF)) & 0xFF);
-        hex += line;
-    }
-    return hex + ":00000001FF\r\n";
-}
-
-struct RunResult {
-    int status = -1;
-    double wallMs = 0;
-    double cpuMs = 0;
-};
-
-RunResult Run(const std::vector<std::string>& args, const std::vector<std::string>& env = {},
-              bool quiet = true)
-{
-    std::vector<char*> argv;
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e)
-        envStrings.emplace_back(*e);
-    envStrings.insert(envStrings.end(), env.begin(), env.end());
-    std::vector<char*> envp;
-    for (auto& e : envStrings)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (quiet) {
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    }
-    RunResult r;
-    pid_t pid = 0;
-    const auto start = Clock::now();
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return r;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    r.wallMs = Ms(Clock::now() - start);
-    r.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1000.0 +
-              (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000.0;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+using namespace tvqx::bench;
 
 bool HaveTool(const char* name)
 {

@@ -125,12 +125,19 @@ void HostedDevice::Take(const TimedLineByte& byte)
     m_device.Line().Receive(&byte.value, 1, ms);
     m_watch->AfterByte(byte.value, byte.timeNs);
     Touched(ms);
+    m_lastTakenNs = std::max(m_lastTakenNs, byte.timeNs);
 }
 
 void HostedDevice::Collect(uint64_t nowNs, std::vector<uint8_t>& out)
 {
     m_lastCollectMs = nowNs / kNsPerMs;
     m_device.Line().Collect(m_lastCollectMs, out);
+}
+
+uint64_t HostedDevice::ReleasedNs(uint64_t nowNs) const
+{
+    const uint64_t thisMs = nowNs - nowNs % kNsPerMs;
+    return std::min(nowNs, std::max(thisMs, m_lastTakenNs));
 }
 
 std::optional<uint64_t> HostedDevice::NextLookNs(uint64_t nowNs) const

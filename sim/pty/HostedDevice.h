@@ -37,6 +37,11 @@ public:
     void Take(const TimedLineByte& byte);
     // What the unit has sent by `nowNs`.
     void Collect(uint64_t nowNs, std::vector<uint8_t>& out);
+    // When what Collect just gave left the unit, as near as its millisecond
+    // clock tells: within the current millisecond, but not before the last
+    // byte it took arrived; never after `nowNs`. A host that looks late
+    // thus does not stretch the line by its lateness.
+    uint64_t ReleasedNs(uint64_t nowNs) const;
     void Tick(uint64_t nowNs) { m_watch->Tick(nowNs); }
 
     // The speed of whichever part has the line now.
@@ -63,6 +68,7 @@ private:
     uint64_t m_reactionMs;
     std::optional<uint64_t> m_busyUntilMs;
     uint64_t m_lastCollectMs = 0;
+    uint64_t m_lastTakenNs = 0;
 };
 
 // The longest the unit takes, with its scripted faults, from a byte it was

@@ -80,6 +80,25 @@ std::optional<uint64_t> LinePacer::NextDueNs() const
     return next;
 }
 
+std::optional<uint64_t> LinePacer::NextToProgramNs() const
+{
+    if (m_toProgram.empty())
+        return std::nullopt;
+    return m_toProgram.front().timeNs;
+}
+
+std::optional<uint64_t> LinePacer::NextLookNs() const
+{
+    constexpr uint64_t kNsPerMs = 1000000;
+    std::optional<uint64_t> next = NextToProgramNs();
+    if (!m_toDevice.empty()) {
+        const uint64_t first = m_toDevice.front().timeNs;
+        const uint64_t device = std::min(m_toDevice.back().timeNs, first - first % kNsPerMs + kNsPerMs);
+        next = std::min(next.value_or(device), device);
+    }
+    return next;
+}
+
 void LinePacer::Reset()
 {
     m_toDevice.clear();

@@ -47,6 +47,14 @@ public:
 
     // When the next byte falls due in either direction.
     std::optional<uint64_t> NextDueNs() const;
+    // When the host has to look at the line next: when the next byte is due
+    // to the program; for the device, when the last byte on its way there
+    // has arrived, and during a longer burst once in each millisecond. The
+    // units count whole milliseconds, so handing them bytes more often
+    // could not make them answer any sooner.
+    std::optional<uint64_t> NextLookNs() const;
+    // When the next byte falls due to the program.
+    std::optional<uint64_t> NextToProgramNs() const;
     // The device lost its power: what it was sending dies with it, and the
     // line starts idle.
     void Reset();

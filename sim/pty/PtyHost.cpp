@@ -10,6 +10,7 @@
 #include <utility>
 
 #include <poll.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace tvqx::sim {
@@ -26,6 +27,12 @@ constexpr uint64_t kRestNs = kNsPerMs;
 // or an open wakes it at once anyway; this only bounds how late a new line
 // speed shows in the trace.
 constexpr uint64_t kIdleRestNs = 50 * kNsPerMs;
+// A timed rest ends some tens of microseconds late (the timer, the
+// scheduler, a virtual machine's idle processor), and at 115200 baud that
+// is half a byte. The last stretch before a byte is due to the program is
+// therefore waited out on the clock: the program sees each byte when the
+// line would have delivered it.
+constexpr uint64_t kExactStretchNs = 40000;
 
 uint64_t MonotonicNs()
 {
@@ -69,6 +76,9 @@ int PtyHost::Start(const std::string& portDirectory, std::string& error)
 
 int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error)
 {
+    // At 115200 baud the line's bytes are 87 us apart; the default slack of
+    // a timed rest (50 us) would make every one of them late.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     int status = kDevsimOk;
     std::vector<uint8_t> fromProgram;
     while (!stop) {
@@ -120,7 +130,7 @@ int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error)
 uint64_t PtyHost::RestBefore(uint64_t nowNs) const
 {
     uint64_t until = nowNs + kIdleRestNs;
-    if (const auto next = m_pacer.NextDueNs())
+    if (const auto next = m_pacer.NextLookNs())
         until = std::min(until, *next);
     if (m_powered)
         if (const auto next = m_device.NextLookNs(nowNs))
@@ -135,8 +145,15 @@ bool PtyHost::Wait(uint64_t restNs, Look& look, std::string& error)
     pollfd master {m_pty.Master(), POLLIN, 0};
     int ready = 0;
     if (m_powered) {
-        const timespec rest = AsTimespec(restNs);
+        const uint64_t until = MonotonicNs() + restNs;
+        const auto due = m_pacer.NextToProgramNs();
+        const uint64_t exact =
+            due && *due <= until && !m_outputBlocked ? std::min(restNs, kExactStretchNs) : 0;
+        const timespec rest = AsTimespec(restNs - exact);
         ready = ::ppoll(&master, 1, &rest, nullptr);
+        const timespec none {0, 0};
+        while (ready == 0 && exact > 0 && MonotonicNs() < until)
+            ready = ::ppoll(&master, 1, &none, nullptr);
     } else {
         // With no one on the slave the master stays hung up and poll on it
         // returns at once: wait for someone to open the slave instead, or
@@ -242,8 +259,12 @@ void PtyHost::DeliverToDevice(uint64_t nowNs)
 {
     m_arrived.clear();
     m_pacer.TakeArrived(nowNs, m_arrived);
-    for (const TimedLineByte& byte : m_arrived)
+    for (const TimedLineByte& byte : m_arrived) {
         HandToDevice(byte);
+        // Bytes that arrived together may still have been answered in
+        // between: each answer leaves the unit when its byte was there.
+        PassAnswers(byte.timeNs);
+    }
 }
 
 void PtyHost::HandToDevice(const TimedLineByte& byte)
@@ -253,13 +274,20 @@ void PtyHost::HandToDevice(const TimedLineByte& byte)
         OnUpdateCompleted(byte.timeNs);
 }
 
-void PtyHost::SendToProgram(uint64_t nowNs)
+// What the unit has sent by `atNs` goes on the line from when it left the
+// unit, not from when the host got round to looking: a late look must not
+// stretch the line.
+void PtyHost::PassAnswers(uint64_t atNs)
 {
     m_answers.clear();
-    m_device.Collect(nowNs, m_answers);
+    m_device.Collect(atNs, m_answers);
     if (!m_answers.empty())
-        m_pacer.FromDevice(m_answers.data(), m_answers.size(), nowNs, m_device.TalkingBaud());
+        m_pacer.FromDevice(m_answers.data(), m_answers.size(), m_device.ReleasedNs(atNs), m_device.TalkingBaud());
+}
 
+void PtyHost::SendToProgram(uint64_t nowNs)
+{
+    PassAnswers(nowNs);
     m_answers.clear();
     m_pacer.TakeDue(nowNs, m_answers);
     size_t done = 0;

@@ -55,6 +55,7 @@ private:
     void PowerOff(uint64_t nowNs);
     void DeliverToDevice(uint64_t nowNs);
     void HandToDevice(const TimedLineByte& byte);
+    void PassAnswers(uint64_t atNs);
     void SendToProgram(uint64_t nowNs);
     void OnUpdateCompleted(uint64_t nowNs);
     void SaveFlash(uint64_t nowNs);

@@ -2,33 +2,18 @@
 // pseudo-terminal: what in-process tests cannot show (the port directory,
 // termios, a device that goes away, processes that must not hang).
 
-#include "tests/common/ScratchDir.h"
+#include "tests/e2e/EndToEndFixture.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
+#include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-extern char** environ;
-
+namespace tvqx::e2e {
 namespace {
-
-namespace fs = std::filesystem;
-using tvqx::test::ReadAll;
-using namespace std::chrono_literals;
 
 std::string MakeHex(const std::vector<uint8_t>& data)
 {
@@ -49,70 +34,10 @@ std::string MakeHex(const std::vector<uint8_t>& data)
     return hex + ":00000001FF\n";
 }
 
-class Process {
-public:
-    Process(const std::vector<std::string>& args, const std::vector<std::string>& env, const fs::path& output)
-    {
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        std::vector<std::string> all;
-        for (char** e = environ; *e; ++e)
-            all.emplace_back(*e);
-        all.insert(all.end(), env.begin(), env.end());
-        std::vector<char*> envp;
-        for (auto& e : all)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Process()
-    {
-        if (m_pid > 0 && !m_done) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    // Exit status, or -1 when it did not end within `limit` (it is killed).
-    int Wait(std::chrono::milliseconds limit)
-    {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            int status = 0;
-            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_done = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(5ms);
-        }
-        return -1;
-    }
-    void Signal(int sig) { kill(m_pid, sig); }
-    bool Started() const { return m_pid > 0; }
-
-private:
-    pid_t m_pid = -1;
-    bool m_done = false;
-};
-
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public EndToEndFixture {
 protected:
-    EndToEnd()
-    {
-        bundle = root / "bundle";
-        fs::create_directories(bundle);
-        fs::copy_file(TVQX_CLI_PATH, bundle / "tvqx-update-cli");
-        env = {"XDG_CONFIG_HOME=" + (root / "config").string(), "XDG_RUNTIME_DIR=" + root.string()};
-        portEntry = root / "config" / "Ostrale Systems" / "ports" / "COM7";
-    }
+    EndToEnd() { InstallUpdater(TVQX_CLI_PATH); }
+
     void WriteFirmware(size_t size)
     {
         image.resize(size);
@@ -122,30 +47,6 @@ protected:
         std::ofstream(bundle / "fw.hex") << MakeHex(image);
     }
 
-    std::unique_ptr<Process> StartDevice(std::vector<std::string> options)
-    {
-        std::vector<std::string> args = {TVQX_DEVSIM_PATH, "--com", "7"};
-        args.insert(args.end(), options.begin(), options.end());
-        auto p = std::make_unique<Process>(args, env, root / "devsim.log");
-        for (int i = 0; i < 400 && !fs::exists(fs::symlink_status(portEntry)); ++i)
-            std::this_thread::sleep_for(5ms);
-        EXPECT_TRUE(fs::exists(fs::symlink_status(portEntry))) << ReadAll(root / "devsim.log");
-        return p;
-    }
-
-    std::unique_ptr<Process> StartUpdate()
-    {
-        return std::make_unique<Process>(
-            std::vector<std::string>{(bundle / "tvqx-update-cli").string(), "--port", "COM7"}, env,
-            root / "cli.log");
-    }
-
-    std::string CliOutput() { return ReadAll(root / "cli.log"); }
-
-    tvqx::test::ScratchDir scratch{"tvqx-e2e"};
-    fs::path root = scratch.Root();
-    fs::path bundle, portEntry;
-    std::vector<std::string> env;
     std::vector<uint8_t> image;
 };
 
@@ -156,7 +57,7 @@ TEST_F(EndToEnd, WholeUpdateReachesTheDevicesFlash)
     auto device = StartDevice({"--fast", "--updates", "1", "--flash-out", flash.string()});
     auto update = StartUpdate();
     ASSERT_EQ(update->Wait(20s), 0) << CliOutput();
-    ASSERT_EQ(device->Wait(5s), 0) << ReadAll(root / "devsim.log");
+    ASSERT_EQ(device->Wait(5s), 0) << DeviceTrace();
 
     const std::string out = CliOutput();
     EXPECT_NE(out.find("[Firmware Update Complete]\nThe Tollvane QX-R firmware has been successfully updated.     \n\n"),
@@ -170,10 +71,9 @@ TEST_F(EndToEnd, WholeUpdateReachesTheDevicesFlash)
     ASSERT_EQ(written.size(), 65536u);
     EXPECT_EQ(written.substr(0, image.size()), std::string(image.begin(), image.end()));
     EXPECT_EQ(written.substr(image.size(), 10), std::string(10, '\xFF'));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(portEntry)));
+    EXPECT_FALSE(PortEntryExists());
     // The port that worked is remembered for the next start.
-    EXPECT_NE(ReadAll(root / "config" / "Ostrale Systems" / "tvqx-update.conf").find("ComPort=7"),
-              std::string::npos);
+    EXPECT_NE(Settings().find("ComPort=7"), std::string::npos);
 }
 
 TEST_F(EndToEnd, DeviceThatNeverAnswers)
@@ -191,7 +91,7 @@ TEST_F(EndToEnd, DeviceThatNeverAnswers)
     EXPECT_EQ(out.find("successfully"), std::string::npos) << out;
     device->Signal(SIGTERM);
     EXPECT_EQ(device->Wait(5s), 0);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(portEntry)));
+    EXPECT_FALSE(PortEntryExists());
 }
 
 TEST_F(EndToEnd, DeviceVanishingMidTransfer)
@@ -200,12 +100,10 @@ TEST_F(EndToEnd, DeviceVanishingMidTransfer)
     auto device = StartDevice({"--fast"});
     auto update = StartUpdate();
     // Pull the plug once a few pages are through.
-    for (int i = 0; i < 2000 && ReadAll(root / "devsim.log").find("page 3:") == std::string::npos; ++i)
-        std::this_thread::sleep_for(5ms);
-    ASSERT_NE(ReadAll(root / "devsim.log").find("page 3:"), std::string::npos) << ReadAll(root / "devsim.log");
+    ASSERT_TRUE(WaitForText(DeviceLog(), "page 3:", 10s)) << DeviceTrace();
     device->Signal(SIGTERM);
     EXPECT_EQ(device->Wait(5s), 0);
-    EXPECT_FALSE(fs::exists(fs::symlink_status(portEntry)));
+    EXPECT_FALSE(PortEntryExists());
 
     ASSERT_EQ(update->Wait(20s), 1) << CliOutput();
     const std::string out = CliOutput();
@@ -216,3 +114,4 @@ TEST_F(EndToEnd, DeviceVanishingMidTransfer)
 }
 
 } // namespace
+} // namespace tvqx::e2e

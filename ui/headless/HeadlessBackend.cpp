@@ -105,10 +105,7 @@ bool HeadlessBackend::PumpMessage()
             return true;
         }
         if (m_virtual) {
-            uint64_t wait = UINT64_MAX;
-            const uint32_t now = m_clock.GetTickCount();
-            for (const auto& t : m_timers)
-                wait = std::min<uint64_t>(wait, t.period - (now - t.last));
+            uint64_t wait = MsUntilNextTimer();
             if (m_virtual->HasPendingActions()) {
                 const uint64_t next = m_virtual->NextActionTime();
                 wait = std::min<uint64_t>(wait, next > m_virtual->Now() ? next - m_virtual->Now() : 0);
@@ -120,9 +117,26 @@ bool HeadlessBackend::PumpMessage()
             if (m_virtual->Advance(wait) > 0)
                 return true;
         } else {
-            m_clock.Idle();
+            // Only this thread posts messages: with none queued, nothing can
+            // come before the next timer. Rest until the millisecond before
+            // it in one go; the last rest, as every rest here always did,
+            // ends on the tick itself, so a timer fires when it always has.
+            const uint64_t wait = MsUntilNextTimer();
+            if (wait > 1 && wait != UINT64_MAX)
+                m_clock.Sleep(static_cast<uint32_t>(wait - 1));
+            else
+                m_clock.Idle();
         }
     }
+}
+
+uint64_t HeadlessBackend::MsUntilNextTimer()
+{
+    uint64_t wait = UINT64_MAX;
+    const uint32_t now = m_clock.GetTickCount();
+    for (const auto& t : m_timers)
+        wait = std::min<uint64_t>(wait, t.period - (now - t.last));
+    return wait;
 }
 
 void HeadlessBackend::Dispatch(const Posted& posted)

@@ -107,6 +107,8 @@ private:
     void DoClick(CDialog& dialog, int controlId);
     void DoSystemMenu(CDialog& dialog, UINT command);
     Timer* DueTimer();
+    // Milliseconds until the next timer is due; UINT64_MAX without timers.
+    uint64_t MsUntilNextTimer();
     void Forget(CDialog& dialog);
 
     TickClock& m_clock;
