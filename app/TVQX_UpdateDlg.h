@@ -109,6 +109,7 @@ private:
     // The waiting variants: "Begin Update" opens the port and arms the
     // wake-up wait; "Cancel Update" undoes it.
     bool StartWakeUpWait(int baud, bool sendStartCommand);
+    void BeginPageUpdateWait(bool sendStartCommand);   // variants 4 and 5
     void CancelWakeUpWait();
     void LockWindowForWait(int portNumber);
     void UnlockWindowAfterWait();

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 
 namespace tvqx {
 
@@ -24,18 +25,14 @@ constexpr uint32_t kApplicationTimeoutMs = 2000;
 constexpr size_t kAnswerBufferSize = 25;
 static_assert(sizeof(product::kApplicationAnswer) - 1 <= kAnswerBufferSize);
 
-bool DsrOn(CRS232& port)
+// DSR as the modem status shows it; nothing when the call fails (a port
+// without modem lines).
+std::optional<bool> Dsr(CRS232& port)
 {
     uint32_t status = 0;
-    // A port without modem lines (or a failed call) shows DSR off: the
-    // device is taken to be in its boot loader already.
-    return port.GetModemStatus(&status) != 0 && (status & MS_DSR_ON) != 0;
-}
-
-bool DsrOffNow(CRS232& port)
-{
-    uint32_t status = 0;
-    return port.GetModemStatus(&status) != 0 && (status & MS_DSR_ON) == 0;
+    if (port.GetModemStatus(&status) == 0)
+        return std::nullopt;
+    return (status & MS_DSR_ON) != 0;
 }
 
 } // namespace
@@ -71,7 +68,9 @@ void CTVQX_UpdateDlg::BeginUpdateVariant2()
         EnablePortButtons();
     };
 
-    if (DsrOn(m_port)) {
+    // A failed call counts as DSR off: the device is taken to be in its boot
+    // loader already.
+    if (Dsr(m_port).value_or(false)) {
         const std::string expected = product::kApplicationAnswer;
         std::array<char, kAnswerBufferSize> answer{};
         size_t stored = 0;
@@ -98,7 +97,7 @@ void CTVQX_UpdateDlg::BeginUpdateVariant2()
         bool handedOver = false;
         start = clock.GetTickCount();
         while (!handedOver && clock.GetTickCount() - start < kApplicationTimeoutMs) {
-            handedOver = DsrOffNow(m_port);
+            handedOver = Dsr(m_port) == false;
             if (!handedOver)
                 clock.Idle();
         }

@@ -40,6 +40,16 @@ void CTVQX_UpdateDlg::BeginUpdateVariant1()
 
 void CTVQX_UpdateDlg::BeginUpdateVariant4()
 {
+    BeginPageUpdateWait(false);
+}
+
+void CTVQX_UpdateDlg::BeginUpdateVariant5()
+{
+    BeginPageUpdateWait(true);
+}
+
+void CTVQX_UpdateDlg::BeginPageUpdateWait(bool sendStartCommand)
+{
     CWaitCursor wait(m_ui);
     if (m_waitingForBootLoader == 1) {
         CancelWakeUpWait();
@@ -48,19 +58,7 @@ void CTVQX_UpdateDlg::BeginUpdateVariant4()
     }
     // The image is written while the wait has already begun; a conversion
     // that fails sends the window back to Idle through the cancel branch.
-    if (StartWakeUpWait(kPageBaud, false) && !ConvertHexToImage())
-        PostMessage(WM_BEGIN_UPDATE, 0, 0);
-}
-
-void CTVQX_UpdateDlg::BeginUpdateVariant5()
-{
-    CWaitCursor wait(m_ui);
-    if (m_waitingForBootLoader == 1) {
-        CancelWakeUpWait();
-        DeleteImageFile();
-        return;
-    }
-    if (StartWakeUpWait(kPageBaud, true) && !ConvertHexToImage())
+    if (StartWakeUpWait(kPageBaud, sendStartCommand) && !ConvertHexToImage())
         PostMessage(WM_BEGIN_UPDATE, 0, 0);
 }
 

@@ -21,9 +21,7 @@ protected:
     void Prepare(sim::VariantDeviceFaults faults = {})
     {
         UseVariant(2, std::move(faults));
-        firmware = FirmwareBytes(64);   // four data rows and the end record
-        hexText = MakeHex(firmware);
-        WriteHexText(hexText);
+        WriteFirmwareHex(64);   // four data rows and the end record
         profile.WriteProfileInt("Settings", "ComPort", 1);
         OpenOnDevicePort();
         // Whatever the run does, the button keeps its caption and the
@@ -32,18 +30,6 @@ protected:
             captions.insert(Status(IDC_BEGIN_UPDATE));
             waited = waited || dlg->m_waitingForBootLoader != 0;
         };
-    }
-
-    std::vector<std::string> HexLines() const
-    {
-        std::vector<std::string> lines;
-        std::istringstream in(hexText);
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            lines.push_back(line);
-        }
-        return lines;
     }
 
     std::string SentText() const
@@ -58,8 +44,6 @@ protected:
         EXPECT_FALSE(waited);
     }
 
-    std::vector<uint8_t> firmware;
-    std::string hexText;
     std::set<std::string> captions;
     bool waited = false;
 };

@@ -8,47 +8,17 @@
 #include "update/PageUpdateTexts.h"
 #include "update/RowUpdateTexts.h"
 
-#include <sstream>
 
 namespace tvqx::testing {
 namespace {
 
 class RowUpdate : public VariantFixture {
 protected:
-    // Firmware whose HEX text has `rows` lines (the end record included).
-    void WriteRows(size_t dataRows)
-    {
-        firmware = FirmwareBytes(dataRows * 16);
-        hexText = MakeHex(firmware);
-        WriteHexText(hexText);
-    }
-
-    std::vector<std::string> HexLines() const
-    {
-        std::vector<std::string> lines;
-        std::istringstream in(hexText);
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            lines.push_back(line);
-        }
-        return lines;
-    }
-
-    bool IsIdleWindow() const
-    {
-        bool idle = dlg->GetDlgItemText(IDC_BEGIN_UPDATE) == "Begin Update" && dlg->m_waitingForBootLoader == 0 &&
-                    dlg->m_bootLoaderAwake == 0 && !ports.IsOpen(kDevicePort);
-        for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_COM1, IDC_COM3})
-            idle = idle && dlg->IsDlgItemEnabled(id);
-        return idle && dlg->GetSystemMenu()->IsEnabled(SC_CLOSE) && dlg->GetSystemMenu()->IsEnabled(IDM_ABOUTBOX);
-    }
-
-    std::vector<uint8_t> firmware;
-    std::string hexText;
+    // Firmware whose HEX text has `dataRows` data rows and the end record.
+    void WriteRows(size_t dataRows) { WriteFirmwareHex(dataRows * 16); }
 };
 
-TEST_F(RowUpdate, WakesTheBootLoaderAndSendsEveryRowAsStored)
+TEST_F(RowUpdate, WakesTheBootLoaderAndSendsEveryRowAsStoredOnTime)
 {
     UseVariant(1);
     WriteRows(20);
@@ -68,18 +38,7 @@ TEST_F(RowUpdate, WakesTheBootLoaderAndSendsEveryRowAsStored)
     EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
     EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), kDevicePort);
     EXPECT_EQ(ports.LastDcb().BaudRate, 115200u);
-    EXPECT_FALSE(DevicePowered());
     EXPECT_TRUE(IsIdleWindow());
-    EXPECT_EQ(ui.WaitCursorDepth(), 0);
-}
-
-TEST_F(RowUpdate, BytesOnTheLineAndTheirTimes)
-{
-    UseVariant(1);
-    WriteRows(2);
-    OpenOnDevicePort();
-    Press();
-    RunWindow();
 
     // The port opens at the press and settles 200 ms; the timer (500 ms,
     // started with the window) polls at 500 and wakes the device, the tick
@@ -193,45 +152,6 @@ TEST_F(RowUpdate, EachStateOfTheWaitLocksWhatItShould)
     EXPECT_TRUE(seen);
     EXPECT_TRUE(IsIdleWindow());   // Idle again
 }
-
-// Cancelling in either state of the wait: the port closes at once, nothing
-// is shown, and a wake-up already reported does not start a transfer.
-class RowUpdateCancel : public RowUpdate, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(RowUpdateCancel, ClosesThePortAtOnceWithoutAMessage)
-{
-    const bool awake = GetParam();
-    UseVariant(1);
-    WriteRows(2);
-    OpenOnDevicePort();
-    Press();
-    if (awake)
-        RunWindowUntil([&] { return dlg->m_bootLoaderAwake == 1; });
-    else
-        RunWindow(800);
-    const size_t polls = PollTimes().size();
-    const uint64_t cancelAt = clock.Now();
-
-    Press();   // "Cancel Update"
-    EXPECT_FALSE(ports.IsOpen(kDevicePort));
-    EXPECT_EQ(unit.PowerEvents().back().timeMs, cancelAt);
-    EXPECT_FALSE(unit.PowerEvents().back().on);
-    RunWindow(3'000);
-    EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(Status(IDC_RESULT), "");
-    EXPECT_EQ(PollTimes().size(), polls);   // no poll, no entry command after it
-    EXPECT_EQ(unit.rowLoader->EntryCount(), 0u);
-    EXPECT_TRUE(IsIdleWindow());
-
-    // And the next press starts a new wait, which can run to its end.
-    Press();
-    EXPECT_EQ(Status(IDC_BEGIN_UPDATE), "Cancel Update");
-    RunWindow();
-    EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
-}
-
-INSTANTIATE_TEST_SUITE_P(Wait, RowUpdateCancel, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Awake" : "Waiting"; });
 
 TEST_F(RowUpdate, ProgressOnEverySecondRowAndTheLastRepaintEveryFiftieth)
 {

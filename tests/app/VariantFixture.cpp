@@ -1,6 +1,7 @@
 #include "VariantFixture.h"
 
 #include <filesystem>
+#include <sstream>
 
 namespace tvqx::testing {
 
@@ -16,6 +17,35 @@ void VariantFixture::WriteHexText(const std::string& hex)
 {
     WriteDescription("QX-R 4.12\r\nfirmware.hex\r\n");
     WriteProgramFile("firmware.hex", hex);
+}
+
+void VariantFixture::WriteFirmwareHex(size_t bytes)
+{
+    firmware = FirmwareBytes(bytes);
+    hexText = MakeHex(firmware);
+    WriteHexText(hexText);
+}
+
+std::vector<std::string> VariantFixture::HexLines() const
+{
+    std::vector<std::string> lines;
+    std::istringstream in(hexText);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool VariantFixture::IsIdleWindow() const
+{
+    bool idle = Status(IDC_BEGIN_UPDATE) == "Begin Update" && dlg->m_waitingForBootLoader == 0 &&
+                dlg->m_bootLoaderAwake == 0 && !ports.IsOpen(kDevicePort) && !DevicePowered();
+    for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_COM1, IDC_COM3})
+        idle = idle && dlg->IsDlgItemEnabled(id);
+    return idle && dlg->GetSystemMenu()->IsEnabled(SC_CLOSE) && dlg->GetSystemMenu()->IsEnabled(IDM_ABOUTBOX) &&
+           ui.WaitCursorDepth() == 0;
 }
 
 void VariantFixture::OpenOnDevicePort()

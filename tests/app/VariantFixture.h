@@ -38,6 +38,15 @@ protected:
     // Lets the window run until `done` holds or `limitMs` passed.
     void RunWindowUntil(const std::function<bool()>& done, uint64_t limitMs = 120'000);
 
+    // Firmware of `bytes` bytes as HEX text (16 bytes a row, then the end
+    // record), beside the program; kept in `firmware` and `hexText`.
+    void WriteFirmwareHex(size_t bytes);
+    // The HEX text's lines without their line ends: the rows as sent.
+    std::vector<std::string> HexLines() const;
+    // Back where a user can start again: port closed, unit unpowered, every
+    // control and Close/About enabled, "Begin Update", normal cursor.
+    bool IsIdleWindow() const;
+
     std::vector<uint8_t> SentBytes() const;
     // Times of the bytes the program sent, relative to the press.
     std::vector<uint64_t> SentTimes() const;
@@ -47,6 +56,8 @@ protected:
 
     int variant = 10;
     sim::VariantDevice unit;
+    std::vector<uint8_t> firmware;
+    std::string hexText;
 };
 
 } // namespace tvqx::testing

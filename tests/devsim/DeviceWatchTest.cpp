@@ -157,16 +157,6 @@ TEST(DeviceWatch, ApplicationHandsOverWhenAskedAndTheRowBootLoaderTakesTheLine)
         << "once";
 }
 
-TEST(DeviceWatch, RowAppUnitIsInItsBootLoaderFromPowerUp)
-{
-    UnitBench bench({"--variant", "2"});
-    EXPECT_NE(bench.Unit().Description().find("already running"), std::string::npos);
-    bench.PowerOn(0, 115200);
-    bench.Send(kBootEntryCommand, 10);
-    EXPECT_EQ(bench.Heard(10), kRowWelcome);
-    EXPECT_EQ(bench.Trace().find("DSR"), std::string::npos) << bench.Trace();
-}
-
 TEST(DeviceWatch, IgnoredEntryCommandIsStillTraced)
 {
     for (const char* variant : {"page", "row-app"}) {

@@ -93,29 +93,21 @@ TEST(DevsimOptions, BootLoaderFaultsReachTheRowBootLoaderToo)
               std::vector<uint8_t>{});
 }
 
+// The options no bench test drives: noise and answers, and the
+// application's refusals.
 TEST(DevsimOptions, WakeUpAndApplicationOptions)
 {
-    const DevsimOptions wake = Parsed({"--com", "4", "--variant", "page256-start", "--polls-before-wake", "3",
-                                       "--wake-delay", "20", "--wake-noise", "0D0A", "--wake-noise-after", "FF",
-                                       "--poll-answer", "3F", "--start-answer", "4F4B"});
-    const WakeUpOptions& w = wake.faults.wakeUp;
-    EXPECT_EQ(w.pollsBeforeWake, 3u);
-    EXPECT_EQ(w.wakeDelayMs, 20u);
+    const WakeUpOptions w = Parsed({"--com", "4", "--variant", "page256-start", "--wake-noise", "0D0A",
+                                    "--wake-noise-after", "FF", "--poll-answer", "3F"})
+                                .faults.wakeUp;
     EXPECT_EQ(w.noiseBeforeWake, (std::vector<uint8_t>{0x0D, 0x0A}));
     EXPECT_EQ(w.noiseAfterWake, std::vector<uint8_t>{0xFF});
     EXPECT_EQ(w.pollAnswer, std::vector<uint8_t>{'?'});
-    EXPECT_EQ(w.startCommandAnswer, (std::vector<uint8_t>{'O', 'K'}));
 
-    // Over a pseudo-terminal variant 2 starts in its boot loader unless told.
-    EXPECT_TRUE(Parsed({"--com", "4", "--variant", "2"}).faults.application.startsInBootLoader);
-    const DevsimOptions app = Parsed({"--com", "4", "--variant", "2", "--in-application", "--app-answer",
-                                      "QX-APP", "--app-answer-delay", "5", "--handover-delay", "0",
-                                      "--dsr-never-drops", "--no-app-answer"});
-    const ApplicationOptions& a = app.faults.application;
-    EXPECT_FALSE(a.startsInBootLoader);
+    const ApplicationOptions a = Parsed({"--com", "4", "--variant", "2", "--in-application", "--app-answer",
+                                         "QX-APP", "--dsr-never-drops", "--no-app-answer"})
+                                     .faults.application;
     EXPECT_EQ(a.answerText, "QX-APP");
-    EXPECT_EQ(a.answerDelayMs, 5u);
-    EXPECT_EQ(a.handOverDelayMs, 0u);
     EXPECT_TRUE(a.dsrNeverDrops && a.ignoreVersionRequest);
 }
 

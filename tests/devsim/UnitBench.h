@@ -4,10 +4,10 @@
 
 #include "sim/pty/DevsimOptions.h"
 #include "sim/pty/HostedDevice.h"
+#include "tests/sim/HexRows.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,28 +15,6 @@
 namespace tvqx::sim::test {
 
 inline constexpr uint64_t kNsPerMs = 1000000;
-
-inline std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-// An Intel HEX record with its checksum, plus `checksumError`.
-inline std::string HexRecord(uint8_t type, uint16_t address, const std::vector<uint8_t>& data,
-                             int checksumError = 0)
-{
-    std::vector<uint8_t> fields{static_cast<uint8_t>(data.size()), static_cast<uint8_t>(address >> 8),
-                                static_cast<uint8_t>(address), type};
-    fields.insert(fields.end(), data.begin(), data.end());
-    unsigned sum = 0;
-    for (uint8_t b : fields)
-        sum += b;
-    fields.push_back(static_cast<uint8_t>(0x100 - sum % 0x100 + checksumError));
-    std::string text = ":";
-    for (uint8_t b : fields) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02X", b);
-        text += hex;
-    }
-    return text;
-}
 
 class UnitBench {
 public:

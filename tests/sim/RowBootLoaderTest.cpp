@@ -78,12 +78,8 @@ TEST_P(RowEntryFaults, ProgramHearsScriptedAnswer)
 INSTANTIATE_TEST_SUITE_P(
     Sim, RowEntryFaults,
     testing::Values(FaultCase{"Healthy", {}, "0:TVQXR-1-4.00^M?^Q"},
-                    FaultCase{"Silent", Faults{.ignoreEntryCommand = true}, ""},
-                    FaultCase{"LongVersion", Faults{.versionText = "TVQXR-1-4.000"}, "0:TVQXR-1-4.000^M?^Q"},
                     FaultCase{"Pieces", Faults{.versionPieces = {{6, 0}, {7, 2500}}},
                               "0:TVQXR- 2500:1-4.00^M?^Q"},
-                    FaultCase{"NoReady", Faults{.omitReady = true}, "0:TVQXR-1-4.00^M"},
-                    FaultCase{"WrongReady", Faults{.readyByte = '!'}, "0:TVQXR-1-4.00^M!^Q"},
                     FaultCase{"Slow", Faults{.responseDelayMs = 2100}, "2100:TVQXR-1-4.00^M?^Q"}),
     CaseName);
 
@@ -99,18 +95,9 @@ TEST_P(RowTransferFaults, ProgramHearsScriptedPacing)
 INSTANTIATE_TEST_SUITE_P(
     Sim, RowTransferFaults,
     testing::Values(
-        FaultCase{"NoFirstXon", Faults{.xonFor = {{0, {}}}}, "-"},
-        FaultCase{"WrongXon", Faults{.xonFor = {{2, {kRowXoff}}}}, "^Q^S~^Q^S~^S"},
-        FaultCase{"NoXoff", Faults{.xoffFor = {{1, {}}}}, "^Q^S~^Q~"},
-        FaultCase{"XonForXoff", Faults{.xoffFor = {{0, {kRowXon}}}}, "^Q^Q"},
-        FaultCase{"NoLineComplete", Faults{.lineCompleteFor = {{3, {}}}}, "^Q^S~^Q^S~^Q^S~^Q^S^Q"},
         FaultCase{"StopsAfterXoff", Faults{.xonFor = {{4, {}}}, .lineCompleteFor = {{3, {}}}},
                   "^Q^S~^Q^S~^Q^S~^Q^S-"},
         FaultCase{"WrongLineComplete", Faults{.lineCompleteFor = {{0, {'#'}}}}, "^Q^S#"},
-        FaultCase{"AtStormForXon", Faults{.xonFor = {{1, std::vector<uint8_t>(500, '@')}}}, "^Q^S~@"},
-        FaultCase{"NoFileComplete", Faults{.fileCompleteAnswer = std::vector<uint8_t>{}},
-                  "^Q^S~^Q^S~^Q^S~^Q^S~^Q-"},
-        FaultCase{"DiesMidRow", Faults{.silentFrom = RowPosition{1, 5}}, "^Q^S~^Q-"},
         FaultCase{"DiesAtRowStart", Faults{.silentFrom = RowPosition{0, 0}}, "^Q-"}),
     CaseName);
 

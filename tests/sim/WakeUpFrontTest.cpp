@@ -52,15 +52,7 @@ TEST_P(WakeUpPolls, ProgramFindsTheWakeUpByteWhereExpected)
 INSTANTIATE_TEST_SUITE_P(
     Sim, WakeUpPolls,
     testing::Values(
-        WakeCase{"FirstPoll", {}, {"", "<D0>"}},
-        WakeCase{"ThirdPoll", {.pollsBeforeWake = 3}, {"", "", "", "<D0>"}},
-        WakeCase{"NoiseAround", {.noiseBeforeWake = {'x', 0x00}, .noiseAfterWake = {0xC0, 'y'}},
-                 {"", "x^@<D0>"}},
-        WakeCase{"AnswersEveryPoll", {.pollsBeforeWake = 2, .pollAnswer = {'?', 0xFF}},
-                 {"", "?<FF>", "<D0>"}},
         WakeCase{"LateWakeUpByte", {.wakeDelayMs = 700}, {"", "", "<D0>"}},
-        WakeCase{"NeverWakes", {.neverWakes = true}, {"", "", "", "", ""}},
-        WakeCase{"WaitsForStartCommand", {.requireStartCommand = true}, {"", "", "", "", ""}},
         WakeCase{"ListensAtAnotherSpeed", {.baud = 115200}, {"", "", "", "", ""}}),
     [](const testing::TestParamInfo<WakeCase>& info) { return std::string(info.param.name); });
 

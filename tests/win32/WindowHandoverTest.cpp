@@ -57,16 +57,6 @@ TEST(Win32WindowDirectory, WalkReachesOtherThreadsWindowsWithTitleAndVisibility)
     EXPECT_FALSE(windows.IsWindow(0));
 }
 
-TEST(Win32WindowDirectory, PostedMessageArrivesWithItsParameters)
-{
-    TestProgramWindows desktop;
-    const size_t w = desktop.Add(kTestProgramTitle);
-    Win32WindowDirectory windows;
-    ASSERT_TRUE(windows.PostMessage(desktop.Handle(w), kPortHandover, kReleasePort, 5));
-    ASSERT_TRUE(windows.PostMessage(desktop.Handle(w), kPortHandover, kReturnPort, -2000));
-    EXPECT_EQ(desktop.ReceivedBy(w), (std::vector<Received>{{kReleasePort, 5}, {kReturnPort, -2000}}));
-}
-
 // A whole update on the simulated device (on virtual time), with the real
 // desktop as the program's window directory.
 TEST(PortHandover, WholeUpdateAsksTheTestProgramForThePortAndGivesItBack)

@@ -201,11 +201,6 @@ TEST_F(Win32MainWindowTest, BeginUpdateRunsAWholeUpdateToItsSuccessBox)
     EXPECT_TRUE(waitCursorShown);
     EXPECT_EQ(ui.WaitCursorDepth(), 0);
     EXPECT_EQ(TextOf(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
-    EXPECT_EQ(TextOf(IDC_BOOTLOADER_VERSION), "Boot loader version  =  TVQXR-1-4.00");
-    const std::string progress = TextOf(IDC_PROGRESS);
-    EXPECT_EQ(progress.rfind("Sending hex file page  ", 0), 0u) << progress;
-    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 3);
-    EXPECT_EQ(device.CurrentStage(), sim::PageBootLoader::Stage::Off);   // powered down again
     for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_COM1, IDC_COM3})
         EXPECT_TRUE(IsWindowEnabled(Control(id))) << id;
 }
