@@ -73,7 +73,43 @@ DialogTemplate BuildAboutBox()
     return t;
 }
 
+DialogTemplate BuildRoverModuleDialog()
+{
+    DialogTemplate t;
+    t.id = IDD_ROVER_MODULE_ID_DLG;
+    t.cx = 403;
+    t.cy = 277;
+    t.caption = "Tollvane Rover Module Update";
+    t.fontFace = "MS Shell Dlg";
+    t.fontPoints = 8;
+    t.style = DS_CAPTION | DS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    using K = ControlKind;
+    auto& c = t.controls;
+    c.push_back({IDC_STATIC, K::GroupBox, "Rover Mobule Control Parameters: ", 7, 7, 389, 68, 0});
+    c.push_back({IDC_STATIC, K::Static, "Rover Module ID", 17, 24, 68, 8, 0});
+    c.push_back({IDC_ROVER_MODULE_ID, K::Edit, "", 88, 22, 32, 12, CS_READONLY | CS_BORDER | CS_TABSTOP});
+    c.push_back({IDC_STATIC, K::Static, "Network S/N", 17, 42, 68, 8, 0});
+    c.push_back({IDC_NETWORK_SN, K::Edit, "", 88, 40, 96, 12, CS_READONLY | CS_BORDER | CS_TABSTOP});
+    c.push_back({IDC_STATIC, K::Static, "PAN ID", 228, 24, 56, 8, 0});
+    c.push_back({IDC_PAN_ID, K::Edit, "", 288, 22, 40, 12, CS_READONLY | CS_BORDER | CS_TABSTOP});
+    c.push_back({IDC_RF_CHANNEL_LABEL, K::Static, "RF Channel", 228, 42, 56, 8, 0});
+    c.push_back({IDC_RF_CHANNEL, K::Edit, "", 288, 40, 40, 12, CS_READONLY | CS_BORDER | CS_TABSTOP});
+    c.push_back({IDC_PARAM_STATUS, K::Static, "", 17, 59, 369, 10, CS_NOPREFIX});
+    c.push_back({IDC_STATIC, K::GroupBox, "Instructions for Obtaining Control Parameters: ", 7, 82, 389, 146, 0});
+    c.push_back({IDC_PARAM_INSTRUCTIONS, K::Static, "Text in program.", 17, 95, 369, 128, CS_NOPREFIX});
+    c.push_back({IDC_SETUP_PROMPT, K::Static, "Static", 7, 235, 389, 12, CS_CENTER | CS_NOPREFIX});
+    c.push_back({IDC_START_UPDATE, K::PushButton, "Start Update", 124, 254, 70, 16, CS_TABSTOP | CS_GROUP});
+    c.push_back({IDCANCEL, K::PushButton, "Cancel Update", 209, 254, 70, 16, CS_TABSTOP});
+    return t;
+}
+
 } // namespace
+
+const DialogTemplate& RoverModuleTemplate()
+{
+    static const DialogTemplate t = BuildRoverModuleDialog();
+    return t;
+}
 
 const DialogTemplate& MainWindowTemplate()
 {

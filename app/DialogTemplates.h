@@ -7,5 +7,6 @@ namespace tvqx {
 
 const DialogTemplate& MainWindowTemplate();   // dialog 102
 const DialogTemplate& AboutBoxTemplate();     // dialog 100
+const DialogTemplate& RoverModuleTemplate();  // dialog 134
 
 } // namespace tvqx

@@ -5,6 +5,7 @@ namespace tvqx {
 
 constexpr int IDD_ABOUTBOX = 100;
 constexpr int IDD_TVQX_UPDATE_DIALOG = 102;
+constexpr int IDD_ROVER_MODULE_ID_DLG = 134;
 constexpr int IDR_MAINFRAME = 128;   // the application icon
 constexpr unsigned IDM_ABOUTBOX = 16;
 
@@ -33,5 +34,18 @@ constexpr int IDC_ABOUT_CONTACT = 1016;
 constexpr int IDC_ABOUT_NOTE = 1018;
 constexpr int IDC_ABOUT_PRODUCT = 1019;
 constexpr int IDC_ABOUT_LABELS = 1021;
+
+// Rover module dialog.
+constexpr int IDC_ROVER_MODULE_ID = 1023;
+constexpr int IDC_PARAM_INSTRUCTIONS = 1024;
+constexpr int IDC_NETWORK_SN = 1026;
+constexpr int IDC_START_UPDATE = 1027;
+constexpr int IDC_PAN_ID = 1028;
+constexpr int IDC_RF_CHANNEL = 1029;
+constexpr int IDC_SETUP_PROMPT = 1030;
+constexpr int IDC_RF_CHANNEL_LABEL = 1031;
+// What became of the last line the rover module sent (ours: the dialog must
+// say why a line did not enable Start Update).
+constexpr int IDC_PARAM_STATUS = 1032;
 
 } // namespace tvqx

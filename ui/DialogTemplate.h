@@ -17,6 +17,7 @@ enum class ControlKind {
     Static,
     Icon,
     RichEdit,
+    Edit,   // a one-line edit control; read-only with CS_READONLY
 };
 
 // Control styles (the subset the program's dialogs use).
