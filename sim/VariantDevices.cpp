@@ -10,6 +10,16 @@ namespace {
 constexpr uint32_t kVariant1WakeBaud = 115200;
 constexpr uint32_t kPageWakeBaud = 9600;
 
+const char* NameOf(RadioGateway::Stage stage)
+{
+    switch (stage) {
+    case RadioGateway::Stage::Searching: return "searching";
+    case RadioGateway::Stage::Setup: return "setup";
+    case RadioGateway::Stage::Configuring: return "configuring";
+    }
+    return "?";
+}
+
 const char* NameOf(WakeUpFront::Stage stage)
 {
     switch (stage) {
@@ -65,6 +75,8 @@ SimDevice& VariantDevice::Line()
 
 const SimDevice& VariantDevice::Line() const
 {
+    if (gateway)
+        return *gateway;
     if (wakeUp)
         return *wakeUp;
     if (application)
@@ -81,6 +93,8 @@ const std::vector<uint8_t>& VariantDevice::Flash() const
 
 const std::vector<ReceivedByte>& VariantDevice::Received() const
 {
+    if (gateway)
+        return gateway->Received();
     if (wakeUp)
         return wakeUp->Received();
     if (application)
@@ -90,6 +104,8 @@ const std::vector<ReceivedByte>& VariantDevice::Received() const
 
 const std::vector<PowerEvent>& VariantDevice::PowerEvents() const
 {
+    if (gateway)
+        return gateway->PowerEvents();
     return rowLoader ? rowLoader->PowerEvents() : pageLoader->PowerEvents();
 }
 
@@ -105,6 +121,11 @@ size_t VariantDevice::BlocksReceived() const
 
 std::string VariantDevice::StageName() const
 {
+    if (gateway && !rover->InnerSpoken()) {
+        if (gateway->LinkUp() && gateway->CurrentStage() != RadioGateway::Stage::Searching)
+            return "linked";
+        return NameOf(gateway->CurrentStage());
+    }
     if (wakeUp && wakeUp->CurrentStage() != WakeUpFront::Stage::Awake)
         return NameOf(wakeUp->CurrentStage());
     if (application && application->CurrentStage() != ApplicationFront::Stage::BootLoader)
@@ -114,6 +135,8 @@ std::string VariantDevice::StageName() const
 
 uint32_t VariantDevice::TalkingBaud() const
 {
+    if (gateway)
+        return gateway->Options().gatewayBaud;
     if (wakeUp && wakeUp->CurrentStage() != WakeUpFront::Stage::Awake)
         return wakeUp->Options().baud;
     if (application && application->CurrentStage() != ApplicationFront::Stage::BootLoader)
@@ -121,9 +144,16 @@ uint32_t VariantDevice::TalkingBaud() const
     return rowLoader ? kRowBootBaud : kBootBaud;
 }
 
+void VariantDevice::PressSetupButton(uint64_t nowMs)
+{
+    if (rover)
+        rover->PressSetupButton(nowMs);
+}
+
 bool HasDeviceForVariant(int variant)
 {
-    return variant == 1 || variant == 2 || variant == 4 || variant == 5 || variant == 10;
+    return variant == 1 || variant == 2 || variant == 3 || variant == 4 || variant == 5 || variant == 6
+        || variant == 10;
 }
 
 VariantDevice MakeDeviceForVariant(int variant, VariantDeviceFaults faults)
@@ -142,6 +172,16 @@ VariantDevice MakeDeviceForVariant(int variant, VariantDeviceFaults faults)
         device.rowLoader = std::make_unique<RowBootLoader>(std::move(faults.rows));
         device.application =
             std::make_unique<ApplicationFront>(*device.rowLoader, std::move(faults.application));
+        break;
+    case 3:
+        device.rowLoader = std::make_unique<RowBootLoader>(std::move(faults.rows));
+        device.rover = std::make_unique<RoverUnit>(*device.rowLoader, kRowBootBaud, variant, faults.radio);
+        device.gateway = std::make_unique<RadioGateway>(*device.rover, variant, std::move(faults.radio));
+        break;
+    case 6:
+        device.pageLoader = std::make_unique<PageBootLoader>(std::move(faults.pages), kBootLargePageSize);
+        device.rover = std::make_unique<RoverUnit>(*device.pageLoader, kBootBaud, variant, faults.radio);
+        device.gateway = std::make_unique<RadioGateway>(*device.rover, variant, std::move(faults.radio));
         break;
     case 4:
     case 5:

@@ -7,13 +7,19 @@
 //   4   wake-up handshake at 9600 baud, then the page boot loader, 256-byte pages
 //   5   the same, listening for polls only after the start command
 //   10  the page boot loader, 128-byte pages
+//   3   a radio gateway on the line, reaching over its radio a remote unit
+//       whose probe front stands before the row boot loader
+//   6   the same with the page boot loader, 256-byte pages
 //
 // The parts stay reachable for scripting and inspection; the accessors give
 // what a trace or a test needs without knowing which parts there are.
 
 #include "sim/ApplicationFront.h"
 #include "sim/PageBootLoader.h"
+#include "sim/RadioGateway.h"
+#include "sim/RadioOptions.h"
 #include "sim/RowBootLoader.h"
+#include "sim/RoverUnit.h"
 #include "sim/SimDevice.h"
 #include "sim/WakeUpFront.h"
 
@@ -33,6 +39,7 @@ struct VariantDeviceFaults {
     ApplicationOptions application{};
     RowBootLoaderFaults rows{};
     PageBootLoaderFaults pages{};
+    RadioOptions radio{};
 };
 
 struct VariantDevice {
@@ -42,6 +49,10 @@ struct VariantDevice {
     std::unique_ptr<PageBootLoader> pageLoader;
     std::unique_ptr<WakeUpFront> wakeUp;
     std::unique_ptr<ApplicationFront> application;
+    // The radio variants: the remote unit before the gateway that reaches
+    // it, so that the gateway goes first.
+    std::unique_ptr<RoverUnit> rover;
+    std::unique_ptr<RadioGateway> gateway;
 
     // The part the serial line leads to.
     SimDevice& Line();
@@ -61,6 +72,8 @@ struct VariantDevice {
     std::string StageName() const;
     // The speed of whichever part has the line now.
     uint32_t TalkingBaud() const;
+    // The remote unit's Setup button (radio variants only; nothing else).
+    void PressSetupButton(uint64_t nowMs);
 };
 
 bool HasDeviceForVariant(int variant);

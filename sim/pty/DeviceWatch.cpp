@@ -2,6 +2,7 @@
 
 #include "sim/pty/ApplicationWatch.h"
 #include "sim/pty/BootLoaderWatch.h"
+#include "sim/pty/RadioWatch.h"
 #include "sim/pty/RowWatch.h"
 #include "sim/pty/WakeUpWatch.h"
 
@@ -29,6 +30,11 @@ std::unique_ptr<DeviceWatch> MakeDeviceWatch(const VariantDevice& device, Devsim
         watch = std::make_unique<ApplicationWatch>(*device.application, trace, std::move(watch));
     if (device.wakeUp)
         watch = std::make_unique<WakeUpWatch>(*device.wakeUp, trace, std::move(watch));
+    if (device.gateway)
+        watch = std::make_unique<RadioWatch>(*device.gateway, *device.rover,
+                                             device.rowLoader ? device.rowLoader->Received()
+                                                              : device.pageLoader->Received(),
+                                             trace, std::move(watch));
     return watch;
 }
 

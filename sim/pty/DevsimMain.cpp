@@ -14,10 +14,16 @@
 namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
+volatile std::sig_atomic_t g_setupPresses = 0;
 
 void OnStopSignal(int)
 {
     g_stop = 1;
+}
+
+void OnSetupSignal(int)
+{
+    g_setupPresses = g_setupPresses + 1;
 }
 
 void CatchStopSignals()
@@ -29,6 +35,11 @@ void CatchStopSignals()
     // must not outlive it.
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+    // The radio units' Setup button, for a technician at another terminal.
+    struct sigaction setup {};
+    setup.sa_handler = OnSetupSignal;
+    sigemptyset(&setup.sa_mask);
+    ::sigaction(SIGUSR1, &setup, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 }
 
@@ -55,7 +66,7 @@ int main(int argc, char** argv)
     std::string error;
     int status = host.Start(tvqx::PortDirectory(), error);
     if (status == kDevsimOk)
-        status = host.Run(g_stop, error);
+        status = host.Run(g_stop, error, &g_setupPresses);
     if (status != kDevsimOk)
         std::cerr << "tvqx-devsim: " << error << "\n";
     return status;

@@ -7,8 +7,6 @@
 
 namespace tvqx::sim {
 
-namespace {
-
 std::optional<uint64_t> ParseUnsigned(const std::string& text, uint64_t max)
 {
     if (text.empty() || text.size() > 20)
@@ -24,6 +22,8 @@ std::optional<uint64_t> ParseUnsigned(const std::string& text, uint64_t max)
     }
     return value;
 }
+
+namespace {
 
 int HexDigit(char c)
 {
@@ -344,6 +344,8 @@ unsigned UnitOf(int variant)
     case 2: return kUnitRowApp;
     case 4: return kUnitPage256Wake;
     case 5: return kUnitPage256Start;
+    case 3: return kUnitRadioRow;
+    case 6: return kUnitRadioPage;
     default: return 0;
     }
 }
@@ -352,7 +354,7 @@ const std::vector<DevsimOptionSpec>& DevsimOptionSpecs()
 {
     static const std::vector<DevsimOptionSpec> specs = [] {
         std::vector<DevsimOptionSpec> all;
-        for (auto group : {GeneralSpecs(), BootLoaderSpecs(), PageSpecs(), RowSpecs(), FrontSpecs()})
+        for (auto group : {GeneralSpecs(), BootLoaderSpecs(), PageSpecs(), RowSpecs(), FrontSpecs(), RadioSpecs()})
             all.insert(all.end(), group.begin(), group.end());
         return all;
     }();

@@ -4,7 +4,9 @@
 
 #include "sim/pty/DevsimOptions.h"
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,11 +21,15 @@ enum DevsimUnit : unsigned {
     kUnitPage256Start = 1u << 4,   // variant 5
     // Variant 2 powered up in its application (--in-application).
     kUnitApplication = 1u << 5,
+    kUnitRadioRow = 1u << 6,       // variant 3
+    kUnitRadioPage = 1u << 7,      // variant 6
 };
+inline constexpr unsigned kUnitsRadio = kUnitRadioRow | kUnitRadioPage;
 inline constexpr unsigned kUnitsAll =
-    kUnitPage | kUnitRowWake | kUnitRowApp | kUnitPage256Wake | kUnitPage256Start;
-inline constexpr unsigned kUnitsPages = kUnitPage | kUnitPage256Wake | kUnitPage256Start;
-inline constexpr unsigned kUnitsRows = kUnitRowWake | kUnitRowApp;
+    kUnitPage | kUnitRowWake | kUnitRowApp | kUnitPage256Wake | kUnitPage256Start | kUnitsRadio;
+// The page and row faults reach the boot loader behind the radio link too.
+inline constexpr unsigned kUnitsPages = kUnitPage | kUnitPage256Wake | kUnitPage256Start | kUnitRadioPage;
+inline constexpr unsigned kUnitsRows = kUnitRowWake | kUnitRowApp | kUnitRadioRow;
 inline constexpr unsigned kUnitsWakeUp = kUnitRowWake | kUnitPage256Wake | kUnitPage256Start;
 
 // The unit bit of a variant (0 for a variant without a unit).
@@ -38,6 +44,12 @@ struct DevsimOptionSpec {
 };
 
 const std::vector<DevsimOptionSpec>& DevsimOptionSpecs();
+
+// A decimal number from 0 to `max`; none for anything else.
+std::optional<uint64_t> ParseUnsigned(const std::string& text, uint64_t max);
+
+// The radio variants' options (DevsimRadioOptions.cpp).
+std::vector<DevsimOptionSpec> RadioSpecs();
 
 // The boot loader options are set on the page boot loader's faults while
 // parsing; this gives the row boot loader the same.

@@ -15,8 +15,13 @@ struct VariantNaming {
 };
 
 constexpr VariantNaming kVariants[] = {
-    {10, "page"}, {1, "row-wake"}, {2, "row-app"}, {4, "page256-wake"}, {5, "page256-start"},
+    {10, "page"},          {1, "row-wake"},  {2, "row-app"},    {4, "page256-wake"},
+    {5, "page256-start"},  {3, "radio-row"}, {6, "radio-page"},
 };
+
+// Setup is pressed this long after the gateway starts listening, unless
+// --setup-after says otherwise: time for a technician to read the prompt.
+constexpr uint64_t kDefaultSetupAfterMs = 1500;
 
 DevsimCommandLine Fail(std::string message)
 {
@@ -122,6 +127,8 @@ DevsimCommandLine ParseDevsimCommandLine(const std::vector<std::string>& args)
     // unit to be in its boot loader already; the application is there only
     // for someone trying its commands by hand.
     o.faults.application.startsInBootLoader = o.variant == 2 && !o.inApplication;
+    if ((UnitOf(o.variant) & kUnitsRadio) && !o.faults.radio.setupAfterListenMs)
+        o.faults.radio.setupAfterListenMs = kDefaultSetupAfterMs;
     result.outcome = DevsimCommandLine::Outcome::Run;
     return result;
 }

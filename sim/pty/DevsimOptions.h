@@ -24,7 +24,7 @@ struct DevsimOptions {
     bool fast = false;
     bool quiet = false;
     std::string flashOut{};
-    // The update variant whose unit is simulated: 10, 1, 2, 4 or 5.
+    // The update variant whose unit is simulated: 10, 1, 2, 3, 4, 5 or 6.
     int variant = 10;
     // Variant 2: power up with the application running instead of in the
     // boot loader.

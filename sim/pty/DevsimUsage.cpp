@@ -34,13 +34,19 @@ the program meets):
                         with 256-byte pages; 9600 baud
   page256-start, 5      the same, but it listens for polls only after the
                         start command "<#:Z"
+  radio-row, 3          a radio gateway (38400 baud) reaching over its radio
+                        a remote unit whose front answers the probe 0x80 with
+                        0x90 until its row boot loader has been sent anything
+  radio-page, 6         the same with the probe 0xC0 / 0xD0 and the page boot
+                        loader with 256-byte pages
 
 General:
   --com N               appear as COMN, N from 1 to 22 (required)
   --variant NAME        the unit, see above
   --updates K           end after K completed updates (end marker or
-                        end-of-file record received, then the port closed);
-                        default: run until stopped
+                        end-of-file record received, then the port closed;
+                        for the radio units, closed with the gateway back in
+                        command mode); default: run until stopped
   --fast                no line pacing: bytes reach the device as soon as they
                         are read and answers go out as soon as they are due
                         (by default both directions take as long as on a real
@@ -52,7 +58,7 @@ General:
                         after the first (everything else is still shown)
   --noise-at MS:HEX     put the bytes HEX (e.g. 0D0A) on the line MS
                         milliseconds after start, whatever the device does
-                        (repeatable)
+                        (repeatable; for the radio units, the gateway's line)
   --help                this text
 
 Boot loader faults (every unit; all off by default: a healthy unit):
@@ -69,7 +75,7 @@ Boot loader faults (every unit; all off by default: a healthy unit):
                         record (default 21, '!'; rows: 40, '@')
   --silent-after-end    send nothing after the end marker or end-of-file record
 
-Page faults (page, page256-wake, page256-start):
+Page faults (page, page256-wake, page256-start, radio-page):
   --ready-after-wrong   follow the wrong ready byte with '!'
   --resend PAGE:COUNT   answer page PAGE with '@' COUNT times before taking it
                         (repeatable)
@@ -82,7 +88,7 @@ Page faults (page, page256-wake, page256-start):
                         (0 the version, 1 the ready byte, 2 the first page's
                         answer, ...) (repeatable)
 
-Row faults (row-wake, row-app). Rows count from 1, as the program's progress
+Row faults (row-wake, row-app, radio-row). Rows count from 1, as the program's progress
 line does; ROW's XON is the one asking for it, its XOFF and '~' answer it:
   --xon-delay MS        pause before every XON
   --row-write MS        pause between a row's XOFF and its '~'
@@ -121,11 +127,43 @@ program cannot see here):
   --handover-delay MS   time from "<W" to DSR dropping (default 50)
   --dsr-never-drops     ignore "<W"
 
+Radio units (radio-row, radio-page). The gateway has its own supply: its
+state survives the port being closed, but nothing it sends while the port is
+closed arrives. The remote unit's Setup button sends its parameter line
+$ROVER,<id>,<SH>,<SL>,<PAN>,<CH>*<XX> + CR, heard only while the gateway
+listens ("<RS"); send the process SIGUSR1 to press it, e.g.
+kill -USR1 <pid>:
+  --gateway-baud N      the one speed the gateway talks (default 38400)
+  --no-gateway          nothing on the line answers anything
+  --link-configured     both ends already hold each other's serial number:
+                        the first probe is answered and no dialog is needed
+  --module-id C         the remote unit's module ID, a letter or digit
+                        (default 7)
+  --setup-after MS      press Setup MS milliseconds after the gateway starts
+                        listening (default 1500)
+  --answer-fault PARAM=KIND
+                        bend the answer frame for PARAM (the gateway's CH, ID,
+                        SH, SL, DH, DL; the remote unit's rDH, rDL); KIND is
+                        missing, short (its last byte left off), wrong-type,
+                        bad-status or wrong-letters (repeatable)
+  --module-id-answer TEXT
+                        answer "I" with TEXT + CR instead of the module ID
+  --link-never-up       the remote unit never takes its new settings, so the
+                        probe after the configuration goes unanswered
+  --probes-answered N   the remote unit's front answers only N probes
+  --setup-line TEXT     send TEXT instead of the parameter line when Setup is
+                        pressed; \r, \n, \t, \\ and \xHH are understood,
+                        no CR is added
+  --relay-delay MS      each way over the radio in transparent mode
+
 An option that does not apply to the chosen unit is refused. Options taking a
 value accept --name VALUE and --name=VALUE. HEX is bytes in hex digits, two
 per byte, with or without 0x (one byte where the text says byte; "D" is 0D).
 
 Trace: one line per event on standard output, with the seconds since start.
+
+Signals: SIGINT, SIGTERM and SIGHUP end it; SIGUSR1 presses the radio units'
+Setup button.
 
 Exit status: 0 after a signal (SIGINT, SIGTERM) or the last of --updates;
 2 on a usage error or when COMN is taken; 1 on a runtime error.

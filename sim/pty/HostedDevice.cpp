@@ -22,15 +22,36 @@ uint64_t PiecesMs(const std::vector<AnswerPiece>& pieces)
 VariantDeviceFaults WithNoise(const DevsimOptions& options, uint64_t startNs, std::vector<uint64_t>& noiseMs)
 {
     VariantDeviceFaults faults = options.faults;
+    const bool radio = options.variant == 3 || options.variant == 6;
     for (const NoiseAfterStart& noise : options.noise) {
         const TimedNoise timed{startNs / kNsPerMs + noise.afterStartMs, noise.bytes};
-        // Whichever boot loader the unit has puts it on the line.
-        faults.pages.noiseAt.push_back(timed);
-        faults.rows.noiseAt.push_back(timed);
+        // Whichever boot loader the unit has puts it on the line; the
+        // radio units' line ends at the gateway.
+        if (radio) {
+            faults.radio.noiseAt.push_back(timed);
+        } else {
+            faults.pages.noiseAt.push_back(timed);
+            faults.rows.noiseAt.push_back(timed);
+        }
         noiseMs.push_back(timed.atMs);
     }
     std::sort(noiseMs.begin(), noiseMs.end());
     return faults;
+}
+
+std::string RadioText(const VariantDevice& device)
+{
+    const RadioOptions& radio = device.gateway->Options();
+    const std::string probe = device.variant == 3 ? "0x80 with 0x90" : "0xC0 with 0xD0";
+    std::string text = radio.gatewayAbsent ? "no gateway on the line (--no-gateway)"
+                                           : "a radio gateway at " + std::to_string(radio.gatewayBaud) + " baud";
+    text += "; over its radio, remote unit " + std::string(1, radio.moduleId) + ", whose front answers probe "
+            + probe + ", then the " + (device.variant == 3 ? "row boot loader" : "page boot loader with 256-byte pages");
+    text += radio.linkConfigured ? "; the link is configured already" : "; the link needs configuring";
+    if (radio.setupAfterListenMs)
+        text += "; Setup is pressed " + std::to_string(*radio.setupAfterListenMs)
+                + " ms after the gateway starts listening (and on SIGUSR1)";
+    return text;
 }
 
 std::string WakeUpText(const WakeUpOptions& wakeUp)
@@ -60,6 +81,8 @@ uint64_t LongestReactionMs(const VariantDevice& device)
         total += device.wakeUp->Options().wakeDelayMs;
     if (device.application)
         total += uint64_t{device.application->Options().answerDelayMs} + device.application->Options().handOverDelayMs;
+    if (device.gateway)
+        total += uint64_t{kRemoteReplyMs} + 2 * uint64_t{device.gateway->Options().relayDelayMs};
     return total;
 }
 
@@ -88,6 +111,9 @@ std::string HostedDevice::Description() const
     case 4:
         return name + WakeUpText(m_device.wakeUp->Options())
                + ", then the page boot loader with 256-byte pages; all at 9600 baud";
+    case 3:
+    case 6:
+        return name + RadioText(m_device);
     case 5:
         return name + "after the start command \"<#:Z\" " + WakeUpText(m_device.wakeUp->Options())
                + ", then the page boot loader with 256-byte pages; all at 9600 baud";
@@ -140,11 +166,22 @@ uint64_t HostedDevice::ReleasedNs(uint64_t nowNs) const
     return std::min(nowNs, std::max(thisMs, m_lastTakenNs));
 }
 
+void HostedDevice::PressSetupButton(uint64_t nowNs)
+{
+    m_device.PressSetupButton(nowNs / kNsPerMs);
+    Touched(nowNs / kNsPerMs);
+}
+
 std::optional<uint64_t> HostedDevice::NextLookNs(uint64_t nowNs) const
 {
     std::optional<uint64_t> next;
     if (m_busyUntilMs && nowNs / kNsPerMs <= *m_busyUntilMs)
         next = nowNs + kNsPerMs;
+    // The gateway's own timed work (a guard time, a Setup press) is looked
+    // at when due, and for as long as what it sets off takes.
+    if (m_device.gateway)
+        if (const auto due = m_device.gateway->NextEventMs())
+            next = std::min(next.value_or(*due * kNsPerMs), std::max(*due * kNsPerMs, nowNs));
     const auto noise = std::upper_bound(m_noiseMs.begin(), m_noiseMs.end(), m_lastCollectMs);
     if (noise != m_noiseMs.end())
         next = std::min(next.value_or(*noise * kNsPerMs), *noise * kNsPerMs);

@@ -43,6 +43,15 @@ public:
     // thus does not stretch the line by its lateness.
     uint64_t ReleasedNs(uint64_t nowNs) const;
     void Tick(uint64_t nowNs) { m_watch->Tick(nowNs); }
+    // The radio units' Setup button; nothing on the others.
+    void PressSetupButton(uint64_t nowNs);
+    bool HasSetupButton() const { return m_device.rover != nullptr; }
+    // The program is not done with the unit yet though it closed the port:
+    // a radio gateway left outside command mode is reopened and sent "<W".
+    bool MidConversation() const
+    {
+        return m_device.gateway && m_device.gateway->CurrentMode() != RadioGateway::Mode::Command;
+    }
 
     // The speed of whichever part has the line now.
     uint32_t TalkingBaud() const { return m_device.TalkingBaud(); }

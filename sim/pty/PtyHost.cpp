@@ -74,8 +74,10 @@ int PtyHost::Start(const std::string& portDirectory, std::string& error)
     return kDevsimOk;
 }
 
-int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error)
+int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error,
+                 const volatile std::sig_atomic_t* setupPresses)
 {
+    std::sig_atomic_t pressesSeen = setupPresses ? *setupPresses : 0;
     // At 115200 baud the line's bytes are 87 us apart; the default slack of
     // a timed rest (50 us) would make every one of them late.
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
@@ -100,6 +102,9 @@ int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error)
         if (!fromProgram.empty())
             m_pacer.FromProgram(fromProgram.data(), fromProgram.size(), now, m_lineSpeed);
         DeliverToDevice(now);
+        // After what the program sent before it.
+        for (; setupPresses && pressesSeen != *setupPresses; ++pressesSeen)
+            PressSetupButton(now);
 
         if (m_powered && look.hungUp) {
             PowerOff(now);
@@ -107,12 +112,16 @@ int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error)
                 status = kDevsimRuntimeError;
                 break;
             }
-            if (m_options.updates && m_updates >= m_options.updates) {
+            if (m_options.updates && m_updates >= m_options.updates && !m_device.MidConversation()) {
                 m_trace.Line(now, std::to_string(m_updates) + " update(s) done, as many as asked for");
                 break;
             }
         } else if (m_powered) {
             m_device.Tick(now);
+            // Behind a radio link the last step may reach the unit some
+            // time after the program sent it.
+            if (m_device.UpdateCompleted() && !m_updateThisSession)
+                OnUpdateCompleted(now);
             SendToProgram(now);
         }
     }
@@ -219,6 +228,16 @@ void PtyHost::FollowLineSpeed(uint64_t nowNs)
                             + (speed == talks ? ""
                                               : " (the device talks " + std::to_string(talks)
                                                     + " baud: garbage both ways)"));
+}
+
+void PtyHost::PressSetupButton(uint64_t nowNs)
+{
+    if (!m_device.HasSetupButton()) {
+        m_trace.Line(nowNs, "SIGUSR1: this unit has no Setup button");
+        return;
+    }
+    m_trace.Line(nowNs, "Setup button pressed (SIGUSR1)");
+    m_device.PressSetupButton(nowNs);
 }
 
 void PtyHost::PowerOn(uint64_t nowNs)

@@ -34,8 +34,10 @@ public:
     int Start(const std::string& portDirectory, std::string& error);
     // Serves the program until `stop` is set or the last of the wanted
     // updates is over; returns the exit status. The port entry is gone when
-    // it returns.
-    int Run(const volatile std::sig_atomic_t& stop, std::string& error);
+    // it returns. Each time `setupPresses` (if given) goes up, the unit's
+    // Setup button is pressed.
+    int Run(const volatile std::sig_atomic_t& stop, std::string& error,
+            const volatile std::sig_atomic_t* setupPresses = nullptr);
 
     const HostedDevice& Device() const { return m_device; }
     unsigned UpdatesCompleted() const { return m_updates; }
@@ -51,6 +53,7 @@ private:
     bool Wait(uint64_t restNs, Look& look, std::string& error);
     bool ReadProgram(std::vector<uint8_t>& bytes, std::string& error);
     void FollowLineSpeed(uint64_t nowNs);
+    void PressSetupButton(uint64_t nowNs);
     void PowerOn(uint64_t nowNs);
     void PowerOff(uint64_t nowNs);
     void DeliverToDevice(uint64_t nowNs);

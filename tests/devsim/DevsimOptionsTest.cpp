@@ -111,6 +111,32 @@ TEST(DevsimOptions, WakeUpAndApplicationOptions)
     EXPECT_TRUE(a.dsrNeverDrops && a.ignoreVersionRequest);
 }
 
+TEST(DevsimOptions, RadioOptionsReachTheGatewayAndTheRemoteUnit)
+{
+    const DevsimOptions o = Parsed(
+        {"--com", "4", "--variant", "radio-page", "--gateway-baud", "9600", "--no-gateway", "--link-configured",
+         "--module-id", "B", "--setup-after", "250", "--answer-fault", "ID=short", "--answer-fault=rDL=wrong-letters",
+         "--module-id-answer", "B ", "--link-never-up", "--probes-answered", "0", "--setup-line",
+         "$ROVER,\\x41\\\\\\r", "--relay-delay", "4", "--resend", "2:1", "--noise-at", "10:0D"});
+    EXPECT_EQ(o.variant, 6);
+    const RadioOptions& r = o.faults.radio;
+    EXPECT_EQ(r.gatewayBaud, 9600u);
+    EXPECT_TRUE(r.gatewayAbsent && r.linkConfigured && r.linkNeverUp);
+    EXPECT_EQ(r.moduleId, 'B');
+    EXPECT_EQ(r.setupAfterListenMs, uint64_t{250});
+    EXPECT_EQ(r.answerFaults, (std::map<std::string, AnswerFault>{{"ID", AnswerFault::Short},
+                                                                 {"rDL", AnswerFault::WrongLetters}}));
+    EXPECT_EQ(r.moduleIdAnswer, "B ");
+    EXPECT_EQ(r.probesAnswered, 0);
+    EXPECT_EQ(r.setupLine, std::string("$ROVER,A\\\r"));
+    EXPECT_EQ(r.relayDelayMs, 4u);
+    EXPECT_EQ(o.faults.pages.resendsForPage.at(2), 1u) << "the boot loader behind the radio";
+
+    // Setup presses itself unless told otherwise; the others have no button.
+    EXPECT_EQ(Parsed({"--com", "4", "--variant", "3"}).faults.radio.setupAfterListenMs, uint64_t{1500});
+    EXPECT_FALSE(Parsed({"--com", "4"}).faults.radio.setupAfterListenMs);
+}
+
 TEST(DevsimOptions, RefusesWhatCannotBeMeant)
 {
     const struct {
@@ -125,7 +151,7 @@ TEST(DevsimOptions, RefusesWhatCannotBeMeant)
         {{"--com", "3", "--fast=1"}, "takes no value"},
         {{"--com", "3", "--updates", "0"}, "--updates"},
         {{"--com", "3", "--variant", "row"}, "unknown variant 'row': choose 10 (page), 1 (row-wake), 2 (row-app)"},
-        {{"--com", "3", "--variant", "3"}, "unknown variant '3'"},
+        {{"--com", "3", "--variant", "7"}, "unknown variant '7'"},
         {{"--com", "3", "--ready-byte", "100"}, "--ready-byte"},
         {{"--com", "3", "--ready-byte", "zz"}, "--ready-byte"},
         {{"--com", "3", "--ready-after-wrong"}, "needs --ready-byte"},
@@ -157,6 +183,24 @@ TEST(DevsimOptions, RefusesWhatCannotBeMeant)
         {{"--com", "3", "--variant", "2", "--dsr-never-drops"},
          "--dsr-never-drops does not apply to variant 2 (row-app): it needs --variant 2 with --in-application"},
         {{"--com", "3", "--app-answer", "X"}, "--app-answer does not apply to variant 10 (page)"},
+        // The radio units: their own options only for them, and no wake-up.
+        {{"--com", "3", "--link-configured"},
+         "--link-configured does not apply to variant 10 (page): only to variant 3 (radio-row), 6 (radio-page)"},
+        {{"--com", "3", "--variant", "4", "--setup-after", "10"}, "--setup-after does not apply to variant 4"},
+        {{"--com", "3", "--variant", "radio-row", "--never-wake"}, "--never-wake does not apply to variant 3"},
+        {{"--com", "3", "--variant", "radio-row", "--resend", "1:1"}, "--resend does not apply to variant 3"},
+        {{"--com", "3", "--variant", "radio-page", "--no-xon", "1"}, "--no-xon does not apply to variant 6"},
+        {{"--com", "3", "--variant", "6", "--answer-fault", "ID"}, "--answer-fault"},
+        {{"--com", "3", "--variant", "6", "--answer-fault", "XX=short"}, "--answer-fault"},
+        {{"--com", "3", "--variant", "6", "--answer-fault", "rID=short"}, "--answer-fault"},
+        {{"--com", "3", "--variant", "6", "--answer-fault", "ID=late"}, "--answer-fault"},
+        {{"--com", "3", "--variant", "6", "--module-id", "77"}, "--module-id"},
+        {{"--com", "3", "--variant", "6", "--module-id", "-"}, "--module-id"},
+        {{"--com", "3", "--variant", "6", "--module-id-answer", ""}, "--module-id-answer"},
+        {{"--com", "3", "--variant", "6", "--setup-line", "\\q"}, "--setup-line"},
+        {{"--com", "3", "--variant", "6", "--setup-line", "\\x4"}, "--setup-line"},
+        {{"--com", "3", "--variant", "6", "--gateway-baud", "10"}, "--gateway-baud"},
+        {{"--com", "3", "--variant", "6", "--probes-answered", "-1"}, "--probes-answered"},
     };
     for (const auto& c : cases) {
         std::string joined;
@@ -176,7 +220,7 @@ TEST(DevsimOptions, EveryOptionAndUnitIsExplainedInTheHelp)
     for (const DevsimOptionSpec& spec : DevsimOptionSpecs())
         EXPECT_NE(usage.find(std::string("\n  ") + spec.name + (spec.takesValue ? " " : "")), std::string::npos)
             << spec.name;
-    for (int variant : {10, 1, 2, 4, 5})
+    for (int variant : {10, 1, 2, 3, 4, 5, 6})
         EXPECT_NE(usage.find("  " + VariantName(variant) + ", " + std::to_string(variant)), std::string::npos)
             << variant;
 }
