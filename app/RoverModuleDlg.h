@@ -29,7 +29,7 @@ struct RoverParameters {
 
 struct RoverLineReading {
     std::optional<RoverParameters> parameters;   // set when the line is good
-    std::string problem;                         // why not, for the dialog
+    std::string problem;                         // why not, for the dialog; empty when good
 };
 
 // Reads one line as the remote unit sends it, without its carriage return.
@@ -69,8 +69,10 @@ public:
 private:
     // A carriage return ended the line in m_rxLine[0, m_rxCount).
     void LineReceived();
-    // The line did not fill m_rxLine before its carriage return.
+    // m_rxLine filled up before a carriage return came.
     void LineOverflowed();
+    // Start Update disabled, the four parameters and their fields emptied.
+    void ClearParameters();
 
     TickClock& m_clock;
 };

@@ -1,6 +1,9 @@
 #include "serial/CRS232.h"
 
+#include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <vector>
 
 namespace tvqx {
 
@@ -319,12 +322,63 @@ void CRS232::SendLinkBuffer(const uint8_t* data, int count)
     }
 }
 
-void CRS232::SendLinkFrame1(const uint8_t*, int)
+namespace {
+
+// The frames begin "<$:P" and three digits counting the bytes after them.
+// The count is printed width 3 with its leading blanks turned into zeros.
+void PutFrameHeader(std::vector<uint8_t>& frame, int followingBytes)
 {
+    char header[16] = {};
+    std::snprintf(header, sizeof header, "<$:P%3d", followingBytes);
+    for (int i = 4; i < 6; ++i)
+        if (header[i] == ' ')
+            header[i] = '0';
+    frame.insert(frame.end(), header, header + std::strlen(header));
 }
 
-void CRS232::SendLinkFrame2(const uint8_t*, int)
+bool IsLinkChunk(const uint8_t* data, int count)
 {
+    return count >= 0 && count <= kLinkChunk && (data != nullptr || count == 0);
+}
+
+} // namespace
+
+void CRS232::SendLinkFrame1(const uint8_t* data, int count)
+{
+    if (!IsLinkChunk(data, count))
+        return;
+    static constexpr uint8_t kFixed[] = {0x41, 0x8C, 0x11, 0xEE, 0xEE, 0xFF, 0xFF, 0x00, 0x00, 0x22, 0x00, 0x46};
+    std::vector<uint8_t> frame;
+    frame.reserve(static_cast<size_t>(count) + 22);
+    PutFrameHeader(frame, count + 15);
+    frame.insert(frame.end(), std::begin(kFixed), std::end(kFixed));
+    frame.push_back(static_cast<uint8_t>(count));
+    frame.insert(frame.end(), data, data + count);
+    frame.insert(frame.end(), {0x00, 0x00});   // this form carries no checksum
+    WriteBuffer(frame.data(), static_cast<int>(frame.size()));
+}
+
+void CRS232::SendLinkFrame2(const uint8_t* data, int count)
+{
+    if (!IsLinkChunk(data, count))
+        return;
+    std::vector<uint8_t> frame;
+    frame.reserve(static_cast<size_t>(count) + 20);
+    PutFrameHeader(frame, count + 13);
+    frame.insert(frame.end(), {0x61, 0x88, m_frameSeq1, 0xAA, 0xAA, 0x00, 0x00, 0x00, 0x00, m_frameSeq2, 0x00});
+    frame.insert(frame.end(), data, data + count);
+    frame.insert(frame.end(), {0x00, 0x00});
+    WriteBuffer(frame.data(), static_cast<int>(frame.size()));
+
+    // The receiver tells frames apart by these counters; 0 to 10 are kept
+    // out of them.
+    const auto advance = [](uint8_t& seq) {
+        seq = static_cast<uint8_t>(seq + 1);
+        if (seq < 11)
+            seq = 11;
+    };
+    advance(m_frameSeq1);
+    advance(m_frameSeq2);
 }
 
 } // namespace tvqx

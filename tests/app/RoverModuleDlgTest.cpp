@@ -1,0 +1,309 @@
+// The rover module dialog on the headless backend and virtual time, reading
+// from a scripted remote unit behind a simulated COM port.
+
+#include "app/ProductInfo.h"
+#include "app/Resource.h"
+#include "app/RoverModuleDlg.h"
+#include "serial/SimulatedPortLayer.h"
+#include "ui/headless/HeadlessBackend.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tvqx {
+namespace {
+
+constexpr const char* kPressAgain = "Press the Setup button again.";
+
+// Sends what a test scheduled, each piece at its time; keeps what it got.
+class ScriptedRemote final : public sim::SimDevice {
+public:
+    void Send(uint64_t atMs, const std::string& bytes) { m_script.insert({atMs, bytes}); }
+    const std::string& Received() const { return m_received; }
+
+    void SetPower(bool, bool, uint64_t) override {}
+    void SetLineSpeed(uint32_t, uint64_t) override {}
+    void Receive(const uint8_t* data, size_t count, uint64_t) override { m_received.append(data, data + count); }
+    void Collect(uint64_t nowMs, std::vector<uint8_t>& out) override
+    {
+        while (!m_script.empty() && m_script.begin()->first <= nowMs) {
+            const std::string& bytes = m_script.begin()->second;
+            out.insert(out.end(), bytes.begin(), bytes.end());
+            m_script.erase(m_script.begin());
+        }
+    }
+
+private:
+    std::multimap<uint64_t, std::string> m_script;
+    std::string m_received;
+};
+
+// "$" + body + "*" + its checksum.
+std::string Line(const std::string& body)
+{
+    uint8_t sum = 0;
+    for (char c : body)
+        sum ^= static_cast<uint8_t>(c);
+    char tail[4];
+    std::snprintf(tail, sizeof tail, "*%02X", sum);
+    return "$" + body + tail;
+}
+
+const std::string kGoodLine = "$ROVER,7,00A4B512,7C3E9D01,3332,0C*4A";
+
+RoverLineReading Parse(const std::string& line)
+{
+    return ParseRoverLine(reinterpret_cast<const uint8_t*>(line.data()), static_cast<int>(line.size()));
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+class RoverModuleDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        layer.Attach(3, remote);
+        ASSERT_EQ(port.Open(3, 38400, 'N', 8, 1), 1);
+        dlg->m_pPort = &port;
+        ui.onControlChanged = [this](CDialog& d, int index) {
+            if (d.Template().controls[static_cast<size_t>(index)].id == IDC_SETUP_PROMPT)
+                prompt.push_back({clock.Now(), d.GetDlgItemText(IDC_SETUP_PROMPT)});
+        };
+    }
+    void TearDown() override
+    {
+        if (dlg->IsCreated())
+            ui.Destroy(*dlg);
+    }
+    // Handles the dialog's timer ticks up to and including the one at `t`.
+    void RunUntil(uint64_t t)
+    {
+        while (clock.Now() < t)
+            ASSERT_TRUE(ui.PumpMessage());
+    }
+    void ExpectNoParameters()
+    {
+        EXPECT_FALSE(dlg->IsDlgItemEnabled(IDC_START_UPDATE));
+        for (int id : {IDC_ROVER_MODULE_ID, IDC_NETWORK_SN, IDC_PAN_ID, IDC_RF_CHANNEL})
+            EXPECT_EQ(dlg->GetDlgItemText(id), "") << id;
+        EXPECT_EQ(dlg->m_moduleId, 0);
+        EXPECT_STREQ(dlg->m_serialHigh, "");
+        EXPECT_STREQ(dlg->m_serialLow, "");
+        EXPECT_STREQ(dlg->m_panId, "");
+        EXPECT_STREQ(dlg->m_rfChannel, "");
+    }
+    std::string Status() const { return dlg->GetDlgItemText(IDC_PARAM_STATUS); }
+
+    VirtualTickClock clock{0};
+    HeadlessBackend ui{clock};
+    SimulatedPortLayer layer{clock};
+    ScriptedRemote remote;
+    CRS232 port{layer, clock};
+    std::unique_ptr<CRover_Module_ID_Dlg> dlg = std::make_unique<CRover_Module_ID_Dlg>(ui, clock);
+    std::vector<std::pair<uint64_t, std::string>> prompt;   // time, text
+};
+
+TEST_F(RoverModuleDlgTest, OpensPlacedWithItsTextsAndAsksTheGatewayForTheLine)
+{
+    ui.Create(*dlg);
+    EXPECT_EQ(remote.Received(), "<RS");
+    EXPECT_EQ(dlg->GetWindowText(), "Tollvane Rover Module Update");
+    std::string instructions;
+    for (const char* part : product::kRoverInstructions)
+        instructions += part;
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_PARAM_INSTRUCTIONS), instructions);
+    EXPECT_FALSE(dlg->IsDlgItemEnabled(IDC_START_UPDATE));
+    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDCANCEL));
+
+    const ControlLook look = dlg->GetControlLook(IDC_SETUP_PROMPT);
+    EXPECT_EQ(look, (ControlLook{true, FontSpec{"Microsoft Sans Serif", 90, 700}, RGB(192, 0, 0), true}));
+    EXPECT_FALSE(dlg->GetControlLook(IDC_PARAM_STATUS).custom);
+    ui.Destroy(*dlg);
+
+    // Centred, a quarter of the free height above; on a screen smaller than
+    // the window the halves and quarters round toward zero.
+    const Size window = ui.GetWindowSize(*dlg);
+    ASSERT_EQ(window.cx % 2, 1);
+    struct Row { Size screen; int x, y; };
+    for (const Row& r : {Row{{1024, 768}, (1024 - window.cx) / 2, (768 - window.cy) / 4},
+                         Row{{window.cx - 111, window.cy - 79}, -55, -19}}) {
+        ui.SetScreenSize(r.screen);
+        ui.Create(*dlg);
+        EXPECT_EQ(dlg->GetWindowRect(), (Rect{r.x, r.y, r.x + window.cx, r.y + window.cy}));
+        ui.Destroy(*dlg);
+    }
+}
+
+TEST_F(RoverModuleDlgTest, PromptIsShownAtTheFirstTickThenBlinks)
+{
+    const std::string p = product::kRoverSetupPrompt;
+    // The tick counter's start makes no difference to the first tick.
+    for (uint64_t start : {0ull, 100'000ull, 0xFFFF'FF00ull}) {
+        SCOPED_TRACE(start);
+        clock.Advance(start - clock.Now());
+        prompt.clear();
+        auto blinking = std::make_unique<CRover_Module_ID_Dlg>(ui, clock);
+        ui.Create(*blinking);
+        while (clock.Now() < start + 4000)
+            ASSERT_TRUE(ui.PumpMessage());
+        // Shown from the first tick, hidden once more than 1500 ms have
+        // passed, shown again once more than 250 ms have passed.
+        using P = std::vector<std::pair<uint64_t, std::string>>;
+        EXPECT_EQ(prompt, (P{{start + 100, p}, {start + 1700, ""}, {start + 2000, p}, {start + 3600, ""},
+                             {start + 3900, p}}));
+        ui.Destroy(*blinking);
+    }
+}
+
+TEST_F(RoverModuleDlgTest, GoodLineFillsTheFieldsAndStartUpdateHandsOverTheValues)
+{
+    struct Row { std::string line; char id; const char* sn; const char* pan; const char* ch;
+                 uint32_t high, low; uint16_t panValue; uint8_t chValue; };
+    const Row rows[] = {
+        {kGoodLine, '7', "00A4B512 7C3E9D01", "3332", "0C", 0x00A4B512, 0x7C3E9D01, 0x3332, 0x0C},
+        {Line("ROVER,k,ffffffff,00000000,abcd,fe"), 'k', "ffffffff 00000000", "abcd", "fe", 0xFFFFFFFF, 0, 0xABCD,
+         0xFE},
+        {"$ROVER,Q,0013B0C4,1F2A6E90,0000,1B*2b", 'Q', "0013B0C4 1F2A6E90", "0000", "1B", 0x0013B0C4,
+         0x1F2A6E90, 0, 0x1B},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.line);
+        auto d = std::make_unique<CRover_Module_ID_Dlg>(ui, clock);
+        d->m_pPort = &port;
+        const uint64_t t0 = clock.Now();
+        remote.Send(t0 + 250, r.line + "\r");
+        clock.At(t0 + 350, [&] {
+            if (!d->IsDlgItemEnabled(IDC_START_UPDATE)) {
+                ADD_FAILURE() << "Start Update stayed disabled";
+                ui.PostClick(*d, IDCANCEL);
+                return;
+            }
+            EXPECT_EQ(d->GetDlgItemText(IDC_ROVER_MODULE_ID), std::string(1, r.id));
+            EXPECT_EQ(d->GetDlgItemText(IDC_NETWORK_SN), r.sn);
+            EXPECT_EQ(d->GetDlgItemText(IDC_PAN_ID), r.pan);
+            EXPECT_EQ(d->GetDlgItemText(IDC_RF_CHANNEL), r.ch);
+            EXPECT_EQ(d->GetDlgItemText(IDC_PARAM_STATUS),
+                      std::string("Parameters received from Rover Module ") + r.id + ".");
+            EXPECT_EQ(d->GetDlgItemText(IDC_SETUP_PROMPT), "");   // the line end empties the prompt
+            ui.PostClick(*d, IDC_START_UPDATE);
+        });
+        EXPECT_EQ(d->DoModal(), IDOK);
+        EXPECT_EQ(d->m_moduleId, r.id);
+        EXPECT_EQ(d->m_serialHighValue, r.high);
+        EXPECT_EQ(d->m_serialLowValue, r.low);
+        EXPECT_EQ(d->m_panIdValue, r.panValue);
+        EXPECT_EQ(d->m_rfChannelValue, r.chValue);
+    }
+}
+
+TEST_F(RoverModuleDlgTest, LinesThatDoNotParseSayWhyAndTakeBackStartUpdate)
+{
+    struct Row { std::string line; const char* why; };
+    const Row rows[] = {
+        {"$ROVER,7,00A4B512,7C3E9D01,3332,0C*4B", "checksum"},
+        {"$ROVER,7,00A4B512,7C3E9D01,3332,0C*4A ", "checksum"},   // a trailing blank
+        {"$ROVER,7,00A4B512,7C3E9D01,3332,0C", "2 hexadecimal"},
+        {Line("ROVER,7,0A4B512,7C3E9D01,3332,0C"), "(high half)"},
+        {Line("ROVER,7,000A4B512,7C3E9D01,3332,0C"), "(high half)"},
+        {Line("ROVER,7,00A4B512,7C3E9G01,3332,0C"), "(low half)"},
+        {Line("ROVER,7,00A4B512,7C3E9D01, 3332,0C"), "PAN ID"},
+        {Line("ROVER,7,00A4B512,7C3E9D01,3332,C"), "RF channel"},
+        {Line("ROVER,7,00A4B512,7C3E9D01"), "(low half)"},
+        {Line("ROVER,-,00A4B512,7C3E9D01,3332,0C"), "letter or digit"},
+        {Line("ROVER,77,00A4B512,7C3E9D01,3332,0C"), "letter or digit"},
+        {Line("rover,7,00A4B512,7C3E9D01,3332,0C"), "not a Rover Module"},
+        {"\n" + kGoodLine, "not a Rover Module"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.line);
+        const RoverLineReading reading = Parse(r.line);
+        EXPECT_FALSE(reading.parameters);
+        EXPECT_NE(reading.problem.find(r.why), std::string::npos) << reading.problem;
+        EXPECT_TRUE(EndsWith(reading.problem, kPressAgain)) << reading.problem;
+    }
+
+    // In the dialog: each bad line after a good one disables Start Update
+    // again and empties the fields; the next good line brings them back.
+    ui.Create(*dlg);
+    uint64_t t = 200;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.line);
+        remote.Send(t, kGoodLine + "\r");
+        RunUntil(t);
+        ASSERT_TRUE(dlg->IsDlgItemEnabled(IDC_START_UPDATE));
+        remote.Send(t + 100, r.line + "\r");
+        RunUntil(t + 100);
+        ExpectNoParameters();
+        EXPECT_EQ(Status(), Parse(r.line).problem);
+        t += 200;
+    }
+}
+
+TEST_F(RoverModuleDlgTest, HundredBytesWithoutALineEndAreDroppedAndReadingResumesNextTick)
+{
+    ui.Create(*dlg);
+    remote.Send(200, kGoodLine + "\r");
+    RunUntil(200);
+    ASSERT_TRUE(dlg->IsDlgItemEnabled(IDC_START_UPDATE));
+
+    // Arriving together: the 100 bytes fill the line; what follows waits for
+    // the next tick and starts a line of its own.
+    remote.Send(350, std::string(100, 'A') + kGoodLine + "\r");
+    RunUntil(400);
+    ExpectNoParameters();
+    EXPECT_TRUE(EndsWith(Status(), kPressAgain)) << Status();
+    EXPECT_NE(Status().find("dropped"), std::string::npos) << Status();
+    EXPECT_EQ(port.BytesWaiting(), kGoodLine.size() + 1);
+    RunUntil(500);
+    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_START_UPDATE));
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_PAN_ID), "3332");
+}
+
+TEST_F(RoverModuleDlgTest, LineSplitAcrossTicksAndTwoLinesInOneTick)
+{
+    ui.Create(*dlg);
+    remote.Send(150, kGoodLine.substr(0, 20));
+    remote.Send(350, kGoodLine.substr(20));
+    RunUntil(400);
+    EXPECT_FALSE(dlg->IsDlgItemEnabled(IDC_START_UPDATE));
+    remote.Send(450, "\r");
+    RunUntil(500);
+    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_START_UPDATE));
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_NETWORK_SN), "00A4B512 7C3E9D01");
+
+    // Of two lines in one tick, the last decides.
+    remote.Send(550, kGoodLine + "\rgarbage\r");
+    RunUntil(600);
+    ExpectNoParameters();
+}
+
+TEST_F(RoverModuleDlgTest, EnterDoesNothingAndCancelUpdateCancels)
+{
+    // Enter reaches the dialog as IDOK, before and after the parameters came.
+    const auto enter = [&] {
+        dlg->SendMessage(WM_COMMAND, IDOK, 0);
+        EXPECT_FALSE(dlg->HasEnded());
+    };
+    clock.At(50, enter);
+    remote.Send(150, kGoodLine + "\r");
+    clock.At(300, [&] {
+        ASSERT_TRUE(dlg->IsDlgItemEnabled(IDC_START_UPDATE));
+        enter();
+        ui.PostClick(*dlg, IDCANCEL);
+    });
+    EXPECT_EQ(dlg->DoModal(), IDCANCEL);
+    EXPECT_EQ(clock.Now(), 300u);
+    EXPECT_FALSE(ui.PumpMessage());   // its timer went with it
+}
+
+} // namespace
+} // namespace tvqx
