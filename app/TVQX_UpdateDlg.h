@@ -23,6 +23,8 @@ constexpr WPARAM PORT_HANDOVER_RETURN = 1002;
 constexpr UINT_PTR kMainTimerId = 10;
 constexpr UINT kMainTimerPeriodMs = 500;
 
+struct RadioLinkVariant;
+
 class CTVQX_UpdateDlg : public CDialog {
 public:
     explicit CTVQX_UpdateDlg(ProgramServices& services);
@@ -123,6 +125,16 @@ private:
     // Their endings.
     void FailTransfer(const std::string& message);
     void SucceedTransfer();
+    // The radio variants, 3 and 6: the gateway search, the link set-up and
+    // the transfer through it.
+    void RunRadioLinkUpdate(const RadioLinkVariant& variant);
+    // Opens COMn at each of the gateway's speeds in turn until the gateway
+    // answers; that speed, with the port left open there, or 0 when the
+    // search has ended (and said why).
+    int FindGateway(const RadioLinkVariant& variant, int portNumber);
+    // A run after the gateway was found ends here when it fails; the port
+    // is closed already.
+    void ReportRadioFailure(const std::string& resultText, const std::string& boxText);
 
     ProgramServices& m_services;
     bool m_updateRunning = false;

@@ -1,0 +1,150 @@
+// The radio variants: the unit to update is a remote unit, reached through
+// the radio gateway on the COM port. Find the gateway, set its radio up, and
+// ask the remote unit's boot loader whether it hears us; if not, get the
+// remote unit's parameters from the user (the rover module dialog) and
+// configure both ends of the link. Then the firmware goes over the link as
+// the wired variants send it, and the gateway is left as it was found.
+
+#include "app/RoverModuleDlg.h"
+#include "app/TVQX_UpdateDlg.h"
+#include "update/PageUpdateTexts.h"
+#include "update/RadioLink.h"
+#include "update/RadioLinkTexts.h"
+
+#include <optional>
+
+namespace tvqx {
+
+namespace {
+
+constexpr uint32_t kBeforeConfigurationMs = 500;
+constexpr uint32_t kBeforeProbeMs = 500;
+constexpr uint32_t kProbeTimeoutMs = 500;
+constexpr uint32_t kLeavePauseMs = 500;
+
+// True when the remote unit's boot loader answers the probe over the link.
+bool RemoteBootLoaderAnswers(CRS232& port, const RadioLinkVariant& variant)
+{
+    port.WriteByte(variant.probe);
+    uint8_t answer = 0;
+    return port.ReadCount(&answer, 1, kProbeTimeoutMs) == 1 && answer == variant.probeAnswer;
+}
+
+// The remote unit's parameters from the user; nothing when the dialog was
+// cancelled. The dialog reads the remote unit's line from our open port.
+std::optional<RemoteUnit> AskForRemoteUnit(UiBackend& ui, TickClock& clock, CRS232& port)
+{
+    CRover_Module_ID_Dlg dialog(ui, clock);
+    dialog.m_pPort = &port;
+    if (dialog.DoModal() != IDOK)
+        return std::nullopt;
+    return RemoteUnit{dialog.m_moduleId, dialog.m_serialHighValue, dialog.m_serialLowValue, dialog.m_panIdValue,
+                      dialog.m_rfChannelValue};
+}
+
+enum class Farewell {
+    Leave,                // "<W"
+    EscapeAndLeave,       // six ESC, "<W"
+    StopListeningAndLeave // six ESC, "<RN", "<W"
+};
+
+// Leaves the gateway as the next run (or the serial test program) expects
+// to find it, and closes the port.
+void LeaveGateway(CRS232& port, TickClock& clock, Farewell farewell)
+{
+    if (farewell != Farewell::Leave) {
+        SpinFor(clock, kLeavePauseMs);
+        SendSixEscapes(port);
+    }
+    if (farewell == Farewell::StopListeningAndLeave)
+        port.WriteString("<RN");
+    port.WriteString("<W");
+    SpinFor(clock, kLeavePauseMs);
+    port.Close();
+}
+
+} // namespace
+
+void CTVQX_UpdateDlg::BeginUpdateVariant3()
+{
+    RunRadioLinkUpdate(RadioLinkVariant3());
+}
+
+void CTVQX_UpdateDlg::BeginUpdateVariant6()
+{
+    RunRadioLinkUpdate(RadioLinkVariant6());
+}
+
+void CTVQX_UpdateDlg::RunRadioLinkUpdate(const RadioLinkVariant& variant)
+{
+    CWaitCursor wait(m_ui);
+    TickClock& clock = m_services.clock;
+    // Over the radio the pace is set by the link, not by pauses of ours.
+    m_rowPauseMs = 0;
+    if (!CheckHexFile())
+        return;
+    if (variant.sendsPages && !ConvertHexToImage())
+        return;
+    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
+    SetDlgItemText(IDC_PROGRESS, "");
+    SetDlgItemText(IDC_RESULT, "");
+
+    const int portNumber = GetCheckedRadioButton(IDC_COM1, IDC_COM22) - 2000;
+    const int baud = FindGateway(variant, portNumber);
+    if (baud == 0)
+        return;
+    for (int i = 0; i < 22; ++i)
+        if (i + 1 != portNumber)
+            EnableDlgItem(IDC_COM1 + i, false);
+
+    SetUpGatewayRadio(m_port, clock, variant);
+    if (!RemoteBootLoaderAnswers(m_port, variant)) {
+        // The link is not set up for this remote unit (yet).
+        PrepareGatewayForSetup(m_port, clock, variant);
+        const std::optional<RemoteUnit> remote = AskForRemoteUnit(m_ui, clock, m_port);
+        if (!remote) {
+            LeaveGateway(m_port, clock, Farewell::StopListeningAndLeave);
+            ReturnPortToTestProgram();
+            EnablePortButtons();
+            return;
+        }
+        WaitMs(kBeforeConfigurationMs);
+        m_port.PurgeInput();
+        if (!ConfigureLinkEnds(m_port, clock, variant, *remote)) {
+            LeaveGateway(m_port, clock, Farewell::Leave);
+            const std::string text = texts::LinkConfigurationFailedText(remote->moduleId);
+            ReportRadioFailure(text, text);
+            return;
+        }
+    }
+
+    WaitMs(kBeforeProbeMs);
+    if (!RemoteBootLoaderAnswers(m_port, variant)) {
+        LeaveGateway(m_port, clock, Farewell::EscapeAndLeave);
+        const std::string text = texts::NoRemoteBootLoaderText();
+        ReportRadioFailure(text, text + texts::kFifteenBlanks);
+        return;
+    }
+
+    // The transfers close the port when they end, whichever way; the
+    // gateway still relays to the remote unit and has to be told to stop.
+    if (variant.sendsPages)
+        SendPageImageVariant5();
+    else
+        OnBootLoaderReady(0, 0);
+    BorrowPortFromTestProgram(portNumber);
+    m_port.Open(portNumber, baud, 'N', 8, 1);
+    LeaveGateway(m_port, clock, Farewell::EscapeAndLeave);
+    EnablePortButtons();
+    ReturnPortToTestProgram();
+}
+
+void CTVQX_UpdateDlg::ReportRadioFailure(const std::string& resultText, const std::string& boxText)
+{
+    SetDlgItemText(IDC_RESULT, resultText);
+    MessageBox(boxText, texts::kUpdateErrorCaption, MB_ICONEXCLAMATION);
+    ReturnPortToTestProgram();
+    EnablePortButtons();
+}
+
+} // namespace tvqx
