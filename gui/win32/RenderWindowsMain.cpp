@@ -1,14 +1,17 @@
-// Shows the main window and the About box on the Win32 backend as a user
-// sees them after a successful update, one after the other, for a picture of
+// Shows the main window, the rover module dialog and the About box on the
+// Win32 backend as a user sees them, one after the other, for a picture of
 // each: the sample firmware files, COM1 and COM3 present, COM3 chosen, the
-// update run against the built-in device simulator on simulated time.
+// update run against the built-in device simulator on simulated time; then
+// a radio variant's update, whose dialog has just received the remote
+// unit's parameters.
 //
 //   tvqx-render-windows HANDSHAKE_DIR [FIRMWARE_DIR]
 //
 // For each window it writes HANDSHAKE_DIR\<name>.rect ("x y width height",
 // screen pixels) once the window is painted, and keeps it on screen until
 // HANDSHAKE_DIR\<name>.done appears (render-windows.sh takes the picture in
-// between). Names: windows-main-window, windows-about-box.
+// between). Names, in this order: windows-main-window,
+// windows-rover-module-dialog, windows-about-box.
 
 #include "app/AboutDlg.h"
 #include "app/ProductInfo.h"
@@ -23,6 +26,7 @@
 #include "platform/WindowDirectory.h"
 #include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
+#include "tools/render-dialogs/RoverDialogScene.h"
 #include "ui/win32/Win32Backend.h"
 
 #include <cstdio>
@@ -108,13 +112,30 @@ int main(int argc, char** argv)
         return true;
     };
     bool ok = true;
+    bool roverShown = false;
     ui.onModalStart = [&](CDialog& dialog) {
         if (auto* main = dynamic_cast<CTVQX_UpdateDlg*>(&dialog)) {
             // As the user does it: the button, then the system menu's item.
             SendMessageA(ui.ControlOf(*main, IDC_BEGIN_UPDATE), BM_CLICK, 0, 0);
             ok = HoldForPicture(ui, *main, dir, "windows-main-window") && ok;
+            // A radio variant asking for the remote unit's parameters; the
+            // dialog is pictured when it comes up, then cancelled.
+            sim::VariantDevice gateway = render::MakeRadioDevice();
+            ports.Attach(kChosenPort, gateway.Line());
+            services.updateVariant = render::kRadioVariant;
+            SendMessageA(ui.ControlOf(*main, IDC_BEGIN_UPDATE), BM_CLICK, 0, 0);
+            if (!roverShown)
+                std::fprintf(stderr, "the rover module dialog did not come up\n");
+            ok = roverShown && ok;
+            ports.Attach(kChosenPort, device);
+            services.updateVariant = 10;
             SendMessageA(ui.WindowOf(*main), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
             SendMessageA(ui.ControlOf(*main, IDCANCEL), BM_CLICK, 0, 0);
+        } else if (auto* rover = dynamic_cast<CRover_Module_ID_Dlg*>(&dialog)) {
+            roverShown = true;
+            render::ReceiveParameters(*rover, clock);
+            ok = HoldForPicture(ui, *rover, dir, "windows-rover-module-dialog") && ok;
+            SendMessageA(ui.ControlOf(*rover, IDCANCEL), BM_CLICK, 0, 0);
         } else {
             ok = HoldForPicture(ui, dialog, dir, "windows-about-box") && ok;
             SendMessageA(ui.ControlOf(dialog, IDOK), BM_CLICK, 0, 0);

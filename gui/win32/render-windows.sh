@@ -1,7 +1,7 @@
 #!/bin/bash
-# Pictures of the Windows program's main window (after a simulated update)
-# and its About box, as Wine shows them on a virtual desktop of its own under
-# a private X server, saved as PNG files.
+# Pictures of the Windows program's main window (after a simulated update),
+# its rover module dialog and its About box, as Wine shows them on a virtual
+# desktop of its own under a private X server, saved as PNG files.
 #
 #   gui/win32/render-windows.sh TOOL.exe OUTPUT_DIR
 #
@@ -47,7 +47,7 @@ wine explorer /desktop=shot,${width}x${height} "$tool" "Z:${work//\//\\}" >"$wor
 tool_pid=$!
 
 status=0
-for name in windows-main-window windows-about-box; do
+for name in windows-main-window windows-rover-module-dialog windows-about-box; do
     for _ in $(seq 600); do
         [ -s "$work/$name.rect" ] && break
         sleep 0.1

@@ -3,7 +3,8 @@
 # device: tvqx-devsim of a Linux build serves a pseudo-terminal, and a link in
 # the Wine prefix's dosdevices makes that terminal Wine's COMn. The program
 # learns the port from TVQX_TEST_COM and where the device leaves its flash
-# after an update from TVQX_TEST_FLASH (a Windows path).
+# after an update from TVQX_TEST_FLASH (a Windows path). The device is the
+# page unit unless TVQX_DEVSIM_VARIANT names another of tvqx-devsim's units.
 #
 #   run-over-pty.sh DEVSIM WINE_RUN PREFIX COM PROGRAM.exe [arguments...]
 set -u
@@ -32,7 +33,7 @@ trap cleanup EXIT
 # The device's own port directory, not the user's: nothing of a real set-up
 # is touched. --fast: Wine gives the line no timing of its own, so pacing
 # bytes on the device's side would only make the run longer.
-XDG_CONFIG_HOME="$scratch/config" "$devsim" --com "$com" --variant page --fast --quiet \
+XDG_CONFIG_HOME="$scratch/config" "$devsim" --com "$com" --variant "${TVQX_DEVSIM_VARIANT:-page}" --fast --quiet \
     --flash-out "$scratch/flash.bin" >"$scratch/trace" 2>&1 &
 devsim_pid=$!
 

@@ -3,42 +3,10 @@
 
 #include "Win32Fixture.h"
 
-#include "app/DialogTemplates.h"
-#include "ui/win32/Win32DialogTemplate.h"
-
 #include "ui/win32/Win32Api.h"
 
 namespace tvqx {
 namespace {
-
-// Where the dialog manager puts a control: position and size each converted
-// from dialog units on their own.
-RECT DialogUnits(HWND dialog, int x, int y, int cx, int cy)
-{
-    RECT r{x, y, cx, cy};
-    MapDialogRect(dialog, &r);
-    return {r.left, r.top, r.left + r.right, r.top + r.bottom};
-}
-
-RECT ClientRectInParent(HWND control)
-{
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-bool SameRect(const RECT& a, const RECT& b)
-{
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-LOGFONTA FontOf(HGDIOBJ font)
-{
-    LOGFONTA lf{};
-    GetObjectA(font, sizeof lf, &lf);
-    return lf;
-}
 
 TEST_F(Win32MainWindowTest, EveryControlIsMadeFromTheTemplateAtItsDialogUnitRectangle)
 {
@@ -55,21 +23,7 @@ TEST_F(Win32MainWindowTest, EveryControlIsMadeFromTheTemplateAtItsDialogUnitRect
     EXPECT_TRUE(GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
     const LOGFONTA dialogFont = FontOf(reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)));
     EXPECT_STREQ(dialogFont.lfFaceName, "MS Shell Dlg");
-
-    const auto& controls = MainWindowTemplate().controls;
-    for (size_t i = 0; i < controls.size(); ++i) {
-        const ControlTemplate& c = controls[i];
-        const HWND control = ui.DialogWindowOf(*dlg)->ControlAt(static_cast<int>(i));
-        ASSERT_NE(control, nullptr) << i;
-        char className[64] = {};
-        GetClassNameA(control, className, sizeof className);
-        EXPECT_EQ(lstrcmpiA(className, ControlClassName(c.kind)), 0) << i << " " << className;
-        EXPECT_EQ(GetDlgCtrlID(control), c.id) << i;
-        // The kind of control and the styles the dialog never changes.
-        const DWORD fixed = ControlWindowStyle(c) & ~(WS_VISIBLE | WS_DISABLED | WS_TABSTOP);
-        EXPECT_EQ(static_cast<DWORD>(StyleOf(control)) & fixed, fixed) << i;
-        EXPECT_TRUE(SameRect(ClientRectInParent(control), DialogUnits(hwnd, c.x, c.y, c.cx, c.cy))) << i;
-    }
+    ExpectControlsMadeFromTemplate(ui, *dlg);
 }
 
 TEST_F(Win32MainWindowTest, ControlsShowTheDialogsStateAndFollowItsChanges)

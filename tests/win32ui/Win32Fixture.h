@@ -14,6 +14,7 @@
 #include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
 #include "ui/win32/Win32Backend.h"
+#include "ui/win32/Win32DialogTemplate.h"
 #include "ui/win32/Win32DialogWindow.h"
 
 #include "tests/common/ScratchDir.h"
@@ -75,6 +76,58 @@ inline void PumpPending(Win32Backend& ui)
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
         ui.PumpMessage();
+}
+
+// Where the dialog manager puts a control: position and size each converted
+// from dialog units on their own.
+inline RECT DialogUnits(HWND dialog, int x, int y, int cx, int cy)
+{
+    RECT r{x, y, cx, cy};
+    MapDialogRect(dialog, &r);
+    return {r.left, r.top, r.left + r.right, r.top + r.bottom};
+}
+
+inline RECT ClientRectInParent(HWND control)
+{
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+inline bool SameRect(const RECT& a, const RECT& b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+inline LOGFONTA FontOf(HGDIOBJ font)
+{
+    LOGFONTA lf{};
+    GetObjectA(font, sizeof lf, &lf);
+    return lf;
+}
+
+// Every control of a live dialog as the dialog manager made it from the
+// template: its window class, id, the styles the dialog never changes, and
+// its rectangle.
+inline void ExpectControlsMadeFromTemplate(Win32Backend& ui, const CDialog& dialog)
+{
+    const HWND hwnd = ui.WindowOf(dialog);
+    const auto& controls = dialog.Template().controls;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const ControlTemplate& c = controls[i];
+        const HWND control = ui.DialogWindowOf(dialog)->ControlAt(static_cast<int>(i));
+        ASSERT_NE(control, nullptr) << i;
+        char className[64] = {};
+        GetClassNameA(control, className, sizeof className);
+        EXPECT_EQ(lstrcmpiA(className, ControlClassName(c.kind)), 0) << i << " " << className;
+        EXPECT_EQ(GetDlgCtrlID(control), c.id) << i;
+        const DWORD fixed = ControlWindowStyle(c) & ~(WS_VISIBLE | WS_DISABLED | WS_TABSTOP);
+        EXPECT_EQ(static_cast<DWORD>(StyleOf(control)) & fixed, fixed) << i;
+        const DWORD extended = ControlExtendedStyle(c);
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(control, GWL_EXSTYLE)) & extended, extended) << i;
+        EXPECT_TRUE(SameRect(ClientRectInParent(control), DialogUnits(hwnd, c.x, c.y, c.cx, c.cy))) << i;
+    }
 }
 
 class Win32MainWindowTest : public ::testing::Test {

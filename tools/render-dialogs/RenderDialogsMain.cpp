@@ -1,13 +1,15 @@
-// Renders the main window and the About box to PNG files, as a user sees
-// them after a successful update: the sample firmware files, COM1 and COM3
-// present, COM3 chosen, the update run against the built-in device simulator
-// on simulated time (so it takes no real time and needs no hardware).
+// Renders the main window, the About box and the rover module dialog to PNG
+// files, as a user sees them after a successful update: the sample firmware
+// files, COM1 and COM3 present, COM3 chosen, the update run against the
+// built-in device simulator on simulated time (so it takes no real time and
+// needs no hardware).
 //
 //   QT_QPA_PLATFORM=offscreen tvqx-render-dialogs OUTPUT_DIR [FIRMWARE_DIR]
 //
 // writes OUTPUT_DIR/main-window.png, OUTPUT_DIR/main-window-waiting.png (a
-// waiting variant's window while it waits for the boot loader) and
-// OUTPUT_DIR/about-box.png.
+// waiting variant's window while it waits for the boot loader),
+// OUTPUT_DIR/about-box.png and OUTPUT_DIR/rover-module-dialog.png (a radio
+// variant's parameter dialog once the remote unit has sent its line).
 
 #include "app/AboutDlg.h"
 #include "app/ProductInfo.h"
@@ -24,6 +26,7 @@
 #include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
 #include "sim/VariantDevices.h"
+#include "tools/render-dialogs/RoverDialogScene.h"
 #include "ui/qt/DialogWindow.h"
 #include "ui/qt/QtBackend.h"
 
@@ -87,6 +90,7 @@ int main(int argc, char** argv)
         return true;
     };
     bool ok = true;
+    bool roverShown = false;
     ui.onModalStart = [&](CDialog& dialog) {
         if (auto* main = dynamic_cast<CTVQX_UpdateDlg*>(&dialog)) {
             ui.UserClicked(*main, IDC_BEGIN_UPDATE);
@@ -101,10 +105,24 @@ int main(int argc, char** argv)
             ui.UserClicked(*main, IDC_BEGIN_UPDATE);
             ok = Save(ui, *main, outDir + QStringLiteral("/main-window-waiting.png")) && ok;
             ui.UserClicked(*main, IDC_BEGIN_UPDATE);
+            // A radio variant asking for the remote unit's parameters; the
+            // dialog's picture is taken when it comes up, then it is cancelled.
+            sim::VariantDevice gateway = render::MakeRadioDevice();
+            ports.Attach(kChosenPort, gateway.Line());
+            services.updateVariant = render::kRadioVariant;
+            ui.UserClicked(*main, IDC_BEGIN_UPDATE);
+            if (!roverShown)
+                std::fprintf(stderr, "the rover module dialog did not come up\n");
+            ok = roverShown && ok;
             ports.Attach(kChosenPort, device);
             services.updateVariant = 10;
             ui.UserSystemCommand(*main, IDM_ABOUTBOX);
             ui.UserClicked(*main, IDCANCEL);
+        } else if (auto* rover = dynamic_cast<CRover_Module_ID_Dlg*>(&dialog)) {
+            roverShown = true;
+            render::ReceiveParameters(*rover, clock);
+            ok = Save(ui, *rover, outDir + QStringLiteral("/rover-module-dialog.png")) && ok;
+            ui.UserClicked(*rover, IDCANCEL);
         } else {
             ok = Save(ui, dialog, outDir + QStringLiteral("/about-box.png")) && ok;
             ui.UserClicked(dialog, IDOK);

@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTextCursor>
@@ -39,6 +40,22 @@ UINT MouseMessage(const QEvent& event)
     default:
         return 0;
     }
+}
+
+QLineEdit* CreateLineEdit(const ControlTemplate& control, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setFrame((control.style & CS_BORDER) != 0);
+    edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    if (control.style & CS_READONLY) {
+        edit->setReadOnly(true);
+        // A read-only edit sits on the dialog's face, not on the white of
+        // one the user types into; its text can still be selected and copied.
+        QPalette p = edit->palette();
+        p.setColor(QPalette::Base, p.color(QPalette::Window));
+        edit->setPalette(p);
+    }
+    return edit;
 }
 
 } // namespace
@@ -185,6 +202,9 @@ QWidget* CreateControlWidget(const ControlTemplate& control, const QRect& pixels
     case ControlKind::RichEdit:
         widget = new LinkTextEdit(parent);
         break;
+    case ControlKind::Edit:
+        widget = CreateLineEdit(control, parent);
+        break;
     }
     widget->setGeometry(pixels);
     if (control.kind == ControlKind::Icon)
@@ -237,6 +257,15 @@ void SyncControlWidget(QWidget* widget, const ControlTemplate& control, const Co
     case ControlKind::RichEdit:
         static_cast<LinkTextEdit*>(widget)->SetContent(state.text, state.links);
         break;
+    case ControlKind::Edit: {
+        auto* edit = static_cast<QLineEdit*>(widget);
+        const QString text = QString::fromStdString(state.text);
+        if (edit->text() != text) {
+            edit->setText(text);
+            edit->setCursorPosition(0);   // the start of a long text, as a fresh edit shows it
+        }
+        break;
+    }
     }
     if (widget->isEnabled() != state.enabled)
         widget->setEnabled(state.enabled);

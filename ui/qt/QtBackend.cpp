@@ -94,13 +94,14 @@ QWidget* QtBackend::InnermostWindow() const
     for (auto it = m_loops.rbegin(); it != m_loops.rend(); ++it)
         if (DialogWindow* w = WindowOf(*it->dialog))
             return w;
-    return nullptr;
+    return m_opened.empty() ? nullptr : WindowOf(*m_opened.back());
 }
 
 DialogWindow* QtBackend::Create(CDialog& dialog)
 {
     auto* window = new DialogWindow(*this, dialog, InnermostWindow());
     m_windows[&dialog] = window;
+    m_opened.push_back(&dialog);
     dialog.CreateFromTemplate();
     window->SyncAll();
     window->SyncWindow();
@@ -152,6 +153,7 @@ void QtBackend::Forget(CDialog& dialog)
     std::erase_if(m_queue, [&](const Posted& p) { return p.target == &dialog; });
     std::erase_if(m_timers, [&](const Timer& t) { return t.target == &dialog; });
     m_windows.erase(&dialog);
+    std::erase(m_opened, &dialog);
 }
 
 BOOL QtBackend::PostMessage(CDialog& target, UINT message, WPARAM wParam, LPARAM lParam)

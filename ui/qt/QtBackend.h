@@ -114,6 +114,8 @@ private:
     // there was nothing.
     bool DispatchOne();
     void Forget(CDialog& dialog);
+    // The window new dialogs and message boxes belong to: the innermost
+    // dialog in a modal loop, else the dialog shown last; null when none.
     QWidget* InnermostWindow() const;
     bool IsLive(const CDialog& dialog) const;
 
@@ -121,6 +123,7 @@ private:
     std::deque<Posted> m_queue;
     std::vector<Timer> m_timers;
     std::map<const CDialog*, DialogWindow*> m_windows;
+    std::vector<const CDialog*> m_opened;   // live dialogs, the last shown last
     std::vector<ModalLoop> m_loops;
     std::map<int, QIcon> m_icons;
     QIcon m_applicationIcon;

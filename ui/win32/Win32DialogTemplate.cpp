@@ -70,6 +70,8 @@ const char* ControlClassName(ControlKind kind)
         return "Static";
     case ControlKind::RichEdit:
         return "RichEdit20A";   // rich edit 2.0, single-byte text
+    case ControlKind::Edit:
+        return "Edit";
     }
     return "Static";
 }
@@ -86,7 +88,9 @@ uint32_t ControlWindowStyle(const ControlTemplate& c)
         style |= WS_TABSTOP;
     if (Has(s, CS_GROUP))
         style |= WS_GROUP;
-    if (Has(s, CS_BORDER))
+    // An edit's border is the sunken client edge (ControlExtendedStyle), as
+    // the dialog manager makes of a bordered edit in a dialog of our times.
+    if (Has(s, CS_BORDER) && c.kind != ControlKind::Edit)
         style |= WS_BORDER;
     if (Has(s, CS_VSCROLL))
         style |= WS_VSCROLL;
@@ -112,8 +116,17 @@ uint32_t ControlWindowStyle(const ControlTemplate& c)
     case ControlKind::RichEdit:
         style |= ES_LEFT | (Has(s, CS_MULTILINE) ? ES_MULTILINE : 0) | (Has(s, CS_READONLY) ? ES_READONLY : 0);
         break;
+    case ControlKind::Edit:
+        // One line whose text scrolls sideways when it is longer than the box.
+        style |= ES_LEFT | ES_AUTOHSCROLL | (Has(s, CS_READONLY) ? ES_READONLY : 0);
+        break;
     }
     return style;
+}
+
+uint32_t ControlExtendedStyle(const ControlTemplate& c)
+{
+    return c.kind == ControlKind::Edit && Has(c.style, CS_BORDER) ? WS_EX_CLIENTEDGE : 0;
 }
 
 uint32_t DialogWindowStyle(const DialogTemplate& t)
@@ -182,7 +195,7 @@ std::vector<uint32_t> BuildDialogTemplate(const DialogTemplate& t)
     for (const ControlTemplate& c : t.controls) {
         w.AlignToDword();
         w.Dword(0);   // help id
-        w.Dword(0);   // extended style
+        w.Dword(ControlExtendedStyle(c));
         w.Dword(ControlWindowStyle(c));
         w.Short(c.x);
         w.Short(c.y);

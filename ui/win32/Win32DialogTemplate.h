@@ -13,8 +13,10 @@ namespace tvqx {
 // The window class a control of this kind is made of.
 const char* ControlClassName(ControlKind kind);
 
-// Window styles (WS_, BS_, SS_, ES_ bits) of a control and of the dialog.
+// Window styles (WS_, BS_, SS_, ES_ bits) and extended styles (WS_EX_) of a
+// control, and of the dialog.
 uint32_t ControlWindowStyle(const ControlTemplate& control);
+uint32_t ControlExtendedStyle(const ControlTemplate& control);
 uint32_t DialogWindowStyle(const DialogTemplate& dialogTemplate);
 uint32_t DialogExtendedStyle(const DialogTemplate& dialogTemplate);
 

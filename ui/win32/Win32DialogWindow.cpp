@@ -69,7 +69,6 @@ bool Win32DialogWindow::Create(HWND owner)
     m_caption = t.caption;
     for (const ControlTemplate& c : t.controls)
         m_texts.push_back(InitialWindowText(c));
-    m_fonts.assign(t.controls.size(), nullptr);
     const HWND hwnd = CreateDialogIndirectParamA(m_backend.Instance(),
                                                  reinterpret_cast<LPCDLGTEMPLATEA>(m_template.data()), owner,
                                                  DialogProcedure, reinterpret_cast<LPARAM>(this));
@@ -80,6 +79,10 @@ void Win32DialogWindow::Initialise(HWND hwnd)
 {
     m_hwnd = hwnd;
     m_dialogFont = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+    // The dialog manager gives every control the dialog's font. A control
+    // must not be handed a font it already has while it paints: an edit
+    // control starts over on WM_SETFONT and loses the text it was drawing.
+    m_fonts.assign(m_dialog.Template().controls.size(), m_dialogFont);
     FindControls();
     PrepareControls();
     m_dialog.CreateFromTemplate();

@@ -1,0 +1,48 @@
+#include "gui/win32/WindowProgram.h"
+
+#include "app/ProductInfo.h"
+#include "app/ProgramServices.h"
+#include "app/Resource.h"
+#include "app/TVQX_UpdateApp.h"
+#include "platform/Directories.h"
+#include "platform/TickClock.h"
+#include "platform/Win32PortInventory.h"
+#include "platform/Win32Profile.h"
+#include "platform/Win32ShellOpen.h"
+#include "platform/Win32WindowDirectory.h"
+#include "serial/Win32PortLayer.h"
+#include "ui/win32/Win32Backend.h"
+
+#include "ui/win32/Win32Api.h"
+
+namespace tvqx {
+
+int WindowProgramMain(HINSTANCE instance, int updateVariant, int linkFrameType)
+{
+    // The common controls first; the backend then loads the rich edit
+    // control that the About box's contact lines are shown in.
+    InitCommonControls();
+    Win32Backend ui(instance);
+    ui.SetApplicationIcon(IDR_MAINFRAME);
+
+    RealTickClock clock;
+    Win32PortLayer ports;
+    RegistryPortInventory inventory;
+    // Constructed without a name of its own, the application is named after
+    // its program file, and so are its settings and its message boxes.
+    const std::string applicationName = ProgramFileTitle();
+    RegistryProfile profile(product::kSettingsKey, applicationName);
+    Win32WindowDirectory windows;
+    Win32ShellOpen shell;
+
+    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
+    services.updateVariant = updateVariant;
+    services.linkFrameType = linkFrameType;
+    services.applicationName = applicationName;
+
+    CTVQX_UpdateApp app(services, ExecutableDirectory(), UserTempDirectory());
+    app.InitInstance();
+    return 0;
+}
+
+} // namespace tvqx

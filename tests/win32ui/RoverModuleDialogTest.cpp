@@ -1,0 +1,179 @@
+// The rover module dialog as the Windows dialog manager makes it: its
+// parameter fields are read-only edit controls with a sunken edge that show
+// what the remote unit sent, its prompt is drawn bold and dark red, Enter
+// never ends it, and its timer runs while it is modal over the main window.
+// The remote unit is the simulated one behind the simulated gateway.
+
+#include "Win32Fixture.h"
+
+#include "app/ProductInfo.h"
+#include "app/RoverModuleDlg.h"
+#include "serial/CRS232.h"
+#include "sim/VariantDevices.h"
+
+#include "ui/win32/Win32Api.h"
+
+namespace tvqx {
+namespace {
+
+constexpr int kGatewayPort = 5;
+constexpr uint64_t kSetupAfterListenMs = 500;
+
+class Win32RoverDialogTest : public Win32MainWindowTest {
+protected:
+    Win32RoverDialogTest()
+    {
+        sim::VariantDeviceFaults faults;
+        faults.radio.setupAfterListenMs = kSetupAfterListenMs;
+        unit = sim::MakeDeviceForVariant(6, faults);
+        ports.Attach(kGatewayPort, unit.Line());
+        port.Open(kGatewayPort, 38400, 'N', 8, 1);
+        rover.m_pPort = &port;
+    }
+    ~Win32RoverDialogTest() override
+    {
+        if (ui.WindowOf(rover))
+            ui.Destroy(rover);
+    }
+
+    HWND Field(int id) const { return ui.ControlOf(rover, id); }
+    void Tick() { rover.SendMessage(WM_TIMER, kRoverSetupTimerId); }
+    void ReceiveParameters()
+    {
+        clock.Advance(kSetupAfterListenMs + 50);
+        Tick();
+    }
+    void Key(int id, WPARAM key)
+    {
+        PostMessageA(Field(id), WM_KEYDOWN, key, 0);
+        PumpPending(ui);
+    }
+
+    sim::VariantDevice unit;
+    CRS232 port{ports, clock};
+    CRover_Module_ID_Dlg rover{ui, clock};
+};
+
+// Counts the fonts a control is handed, passing every message on.
+struct FontWatch {
+    static inline WNDPROC original = nullptr;
+    static inline int fontsHanded = 0;
+    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_SETFONT)
+            ++fontsHanded;
+        return CallWindowProcA(original, hwnd, message, wParam, lParam);
+    }
+};
+
+struct FieldCase {
+    int id;
+    const char* text;
+};
+constexpr FieldCase kFields[] = {
+    {IDC_ROVER_MODULE_ID, "7"}, {IDC_NETWORK_SN, "00A4B512 7C3E9D01"}, {IDC_PAN_ID, "3332"}, {IDC_RF_CHANNEL, "0C"}};
+
+TEST_F(Win32RoverDialogTest, FieldsAreReadOnlySunkenEditsShowingTheReceivedLine)
+{
+    ASSERT_TRUE(ui.Create(rover));
+    ExpectControlsMadeFromTemplate(ui, rover);
+    EXPECT_EQ(WindowText(ui.WindowOf(rover)), "Tollvane Rover Module Update");
+    EXPECT_FALSE(IsWindowEnabled(Field(IDC_START_UPDATE)));
+    const LRESULT face = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE));
+    for (const FieldCase& f : kFields) {
+        const HWND edit = Field(f.id);
+        const auto style = static_cast<DWORD>(StyleOf(edit));
+        EXPECT_EQ(style & (ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP), DWORD(ES_READONLY | ES_AUTOHSCROLL | WS_TABSTOP))
+            << f.id;
+        EXPECT_FALSE(style & (ES_MULTILINE | WS_BORDER)) << f.id;   // the sunken edge is the only frame
+        EXPECT_TRUE(GetWindowLongPtrA(edit, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) << f.id;
+        EXPECT_EQ(WindowText(edit), "") << f.id;
+        // A read-only edit asks for a static's colours while it paints: the
+        // dialog's face, and no font handed to it then (an edit starts over
+        // on one, and the text it was drawing is lost).
+        FontWatch::original = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FontWatch::Procedure)));
+        FontWatch::fontsHanded = 0;
+        const HDC dc = CreateCompatibleDC(nullptr);
+        EXPECT_EQ(SendMessageA(ui.WindowOf(rover), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                               reinterpret_cast<LPARAM>(edit)),
+                  face)
+            << f.id;
+        DeleteDC(dc);
+        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FontWatch::original));
+        EXPECT_EQ(FontWatch::fontsHanded, 0) << f.id;
+    }
+
+    ReceiveParameters();
+    EXPECT_TRUE(IsWindowEnabled(Field(IDC_START_UPDATE)));
+    EXPECT_EQ(WindowText(Field(IDC_PARAM_STATUS)), rover.GetDlgItemText(IDC_PARAM_STATUS));
+    for (const FieldCase& f : kFields) {
+        EXPECT_EQ(WindowText(Field(f.id)), f.text) << f.id;
+        // Typed characters are refused by the control itself.
+        SendMessageA(Field(f.id), WM_CHAR, 'x', 0);
+        SendMessageA(Field(f.id), WM_CHAR, VK_BACK, 0);
+        EXPECT_EQ(WindowText(Field(f.id)), f.text) << f.id;
+    }
+}
+
+TEST_F(Win32RoverDialogTest, PromptIsCentredBoldDarkRedOnTheDefaultBrush)
+{
+    ASSERT_TRUE(ui.Create(rover));
+    Tick();   // the first tick shows it
+    const HWND prompt = Field(IDC_SETUP_PROMPT);
+    EXPECT_EQ(WindowText(prompt), product::kRoverSetupPrompt);
+    EXPECT_TRUE(StyleOf(prompt) & SS_NOPREFIX);   // the '&' is shown, not taken as a mnemonic
+    EXPECT_EQ(StyleOf(prompt) & SS_TYPEMASK, SS_CENTER);
+
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const LRESULT brush = SendMessageA(ui.WindowOf(rover), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                       reinterpret_cast<LPARAM>(prompt));
+    EXPECT_EQ(brush, reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE)));
+    EXPECT_EQ(GetTextColor(dc), RGB(192, 0, 0));
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+    const LOGFONTA lf = FontOf(GetCurrentObject(dc, OBJ_FONT));
+    EXPECT_STREQ(lf.lfFaceName, "Microsoft Sans Serif");
+    EXPECT_EQ(lf.lfWeight, FW_BOLD);
+    EXPECT_EQ(lf.lfHeight, -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72));
+    DeleteDC(dc);
+}
+
+TEST_F(Win32RoverDialogTest, EnterNeverEndsTheDialogEscapeCancelsIt)
+{
+    ASSERT_TRUE(ui.Create(rover));
+    ReceiveParameters();   // Start Update enabled: Enter still must not take the parameters
+    EXPECT_EQ(GetFocus(), Field(IDC_ROVER_MODULE_ID));   // the first tab stop
+    for (int id : {IDC_ROVER_MODULE_ID, IDC_NETWORK_SN, IDC_RF_CHANNEL}) {
+        SetFocus(Field(id));
+        Key(id, VK_RETURN);
+        EXPECT_FALSE(rover.HasEnded()) << id;
+    }
+    Key(IDC_NETWORK_SN, VK_ESCAPE);
+    EXPECT_TRUE(rover.HasEnded());
+    EXPECT_EQ(rover.Result(), IDCANCEL);
+}
+
+TEST_F(Win32RoverDialogTest, ModalOverTheMainWindowItsTimerRunsAndCancelUpdateEndsIt)
+{
+    Open();
+    HWND owner = nullptr;
+    bool ownerTookInput = true;
+    ui.onModalStart = [&](CDialog&) {
+        const HWND hwnd = ui.WindowOf(rover);
+        owner = GetWindow(hwnd, GW_OWNER);
+        ownerTookInput = IsWindowEnabled(Window()) != FALSE;
+        // Only the dialog's own 100 ms timer shows the prompt and reads the line.
+        EXPECT_TRUE(PumpUntil(ui, [&] { return !WindowText(Field(IDC_SETUP_PROMPT)).empty(); }));
+        clock.Advance(kSetupAfterListenMs + 50);
+        EXPECT_TRUE(PumpUntil(ui, [&] { return IsWindowEnabled(Field(IDC_START_UPDATE)) != FALSE; }));
+        SendMessageA(Field(IDCANCEL), BM_CLICK, 0, 0);
+    };
+    EXPECT_EQ(rover.DoModal(), IDCANCEL);
+    EXPECT_EQ(owner, Window());
+    EXPECT_FALSE(ownerTookInput);
+    EXPECT_TRUE(IsWindowEnabled(Window()));
+    EXPECT_EQ(ui.WindowOf(rover), nullptr);
+}
+
+} // namespace
+} // namespace tvqx
