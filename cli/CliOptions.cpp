@@ -64,9 +64,9 @@ VariantTraits TraitsOfVariant(int updateVariant)
     case 1:
     case 4:
     case 5: return {true, true};
-    case 2:
     case 3:
-    case 6:
+    case 6: return {true, false, true};
+    case 2:
     case 10: return {true, false};
     default: return {false, false};
     }
@@ -82,28 +82,31 @@ constexpr const char* kWaitExplained =
 constexpr const char* kRadioExplained =
     "  the port leads to a radio gateway: it finds the gateway, sets up the\n"
     "  radio link to the remote unit and updates that unit through it. When\n"
-    "  the remote unit's boot loader does not answer, the window asks for the\n"
-    "  unit's parameters; this program cannot give them and cancels the\n"
-    "  question, which ends the update with status 1.\n";
+    "  the remote unit's boot loader does not answer, the link has to be set\n"
+    "  up for that unit first: the program prints how to get the unit's\n"
+    "  parameters and waits, without a time limit, until the unit sends them\n"
+    "  (press its Setup button). It prints what became of each line the unit\n"
+    "  sent, and the parameters once they came, and goes on with them.\n";
 
 std::string VariantParagraph(int updateVariant)
 {
     const std::string heading = "This program was built for update procedure " + std::to_string(updateVariant);
     const std::string waits = heading + " (it waits for the device):\n";
     const std::string atOnce = heading + " (it runs at once):\n";
+    const std::string radio = heading + " (it may wait for a Setup press):\n";
     switch (updateVariant) {
     case 1: return waits + kWaitExplained + "  Then it sends the HEX file row by row, each row paced by the device.\n";
     case 2:
         return atOnce + "  it asks the unit's running application to hand over to its boot loader\n"
                         "  (or finds the boot loader running already) and sends the HEX file\n"
                         "  row by row, each row paced by the device.\n";
-    case 3: return atOnce + kRadioExplained + "  The HEX file is sent row by row.\n";
+    case 3: return radio + kRadioExplained + "  The HEX file is sent row by row.\n";
     case 4: return waits + kWaitExplained + "  Then it sends the firmware in pages of 256 bytes.\n";
     case 5:
         return waits + kWaitExplained +
                "  (Right after opening the port it sends a start command on the line.)\n"
                "  Then it sends the firmware in pages of 256 bytes.\n";
-    case 6: return atOnce + kRadioExplained + "  The firmware is sent in pages of 256 bytes.\n";
+    case 6: return radio + kRadioExplained + "  The firmware is sent in pages of 256 bytes.\n";
     case 10:
         return atOnce + "  it wakes the boot loader with its entry command and sends the firmware\n"
                         "  in pages of 128 bytes.\n";
@@ -114,35 +117,52 @@ std::string VariantParagraph(int updateVariant)
     }
 }
 
-std::string OutputParagraph(bool waits)
+std::string OutputParagraph(const VariantTraits& traits)
 {
-    return std::string("Output:\n"
+    std::string text = "Output:\n"
                        "  Every message box the window would show, as its caption in square\n"
                        "  brackets, then its text exactly (blanks and line breaks kept), then an\n"
                        "  empty line. While pages or rows are sent, a progress bar on a terminal,\n"
-                       "  or a line now and then otherwise. ") +
-           (waits ? "While the program waits for the device,\n"
-                    "  the window's prompt, once, and \"Press Ctrl-C to cancel.\". At the end\n"
-                    "  the five status lines of the window: firmware file, firmware version,\n"
-                    "  boot loader version, progress, result.\n"
-                  : "At the end the five status lines of\n"
-                    "  the window: firmware file, firmware version, boot loader version,\n"
-                    "  progress, result.\n");
+                       "  or a line now and then otherwise. ";
+    if (traits.waits)
+        text += "While the program waits for the device,\n"
+                "  the window's prompt, once, and \"Press Ctrl-C to cancel.\". At the end\n";
+    else if (traits.asksForRemoteUnit)
+        text += "While the program waits for the remote\n"
+                "  unit's parameters, the instructions and the prompt of the window that\n"
+                "  asks for them, once, and \"Press Ctrl-C to cancel.\". At the end\n";
+    else
+        return text + "At the end the five status lines of\n"
+                      "  the window: firmware file, firmware version, boot loader version,\n"
+                      "  progress, result.\n";
+    return text + "  the five status lines of the window: firmware file, firmware version,\n"
+                  "  boot loader version, progress, result.\n";
 }
 
-std::string ExitStatusParagraph(bool waits)
+std::string ExitStatusParagraph(const VariantTraits& traits)
 {
-    return std::string("Exit status:\n"
-                       "  0    the firmware was updated (\"Firmware Update Complete\")\n"
-                       "  1    the update was started and failed\n"
-                       "  2    no update could start: unusable firmware files, no such port, no port\n"
-                       "       at all, or a wrong command line\n"
-                       "  130  cancelled with Ctrl-C while waiting for the device") +
-           (waits ? "\n" : " (never in this\n       program: it does not wait)\n");
+    const std::string text = "Exit status:\n"
+                             "  0    the firmware was updated (\"Firmware Update Complete\")\n"
+                             "  1    the update was started and failed\n"
+                             "  2    no update could start: unusable firmware files, no such port, no port\n"
+                             "       at all, or a wrong command line\n"
+                             "  130  cancelled with Ctrl-C while waiting for the device";
+    if (traits.waits)
+        return text + "\n";
+    if (traits.asksForRemoteUnit)
+        return text + " (here: for the\n       remote unit's parameters)\n";
+    return text + " (never in this\n       program: it does not wait)\n";
 }
 
 std::string CtrlCParagraph(int updateVariant)
 {
+    if (TraitsOfVariant(updateVariant).asksForRemoteUnit)
+        return "Ctrl-C:\n"
+               "  While the program waits for the remote unit's parameters,\n"
+               "  Ctrl-C is \"Cancel Update\": the gateway is put back as it was, the port\n"
+               "  is closed, the status lines are printed and the exit status is 130. At\n"
+               "  any other time Ctrl-C ends the program at once: closing the port ends\n"
+               "  the update, which is simply started again.\n";
     if (!TraitsOfVariant(updateVariant).waits)
         return "Ctrl-C:\n"
                "  Ctrl-C ends the program at once: closing the port powers the device\n"
@@ -201,7 +221,7 @@ std::string PortsAndSettingsParagraph(HelpSystem system)
 
 std::string UsageText(int updateVariant, HelpSystem system)
 {
-    const bool waits = TraitsOfVariant(updateVariant).waits;
+    const VariantTraits traits = TraitsOfVariant(updateVariant);
     return R"(usage: tvqx-update-cli [--port COMn] [--list-ports] [--help]
 
 Updates the firmware of a Tollvane QX-R on a serial port, without a window.
@@ -220,8 +240,8 @@ boot loader and sends it the firmware.
                  from, one per line, and exit.
   --help         print this text and exit.
 
-)" + OutputParagraph(waits) +
-           "\n" + ExitStatusParagraph(waits) + "\n" + CtrlCParagraph(updateVariant) +
+)" + OutputParagraph(traits) +
+           "\n" + ExitStatusParagraph(traits) + "\n" + CtrlCParagraph(updateVariant) +
            PortsAndSettingsParagraph(system);
 }
 

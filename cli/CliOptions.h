@@ -21,6 +21,8 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args);
 struct VariantTraits {
     bool runs = false;    // "Begin Update" does something at all
     bool waits = false;   // it waits for the device, and Ctrl-C cancels the wait
+    // It may wait for the remote unit's parameters, and Ctrl-C cancels that.
+    bool asksForRemoteUnit = false;
 };
 VariantTraits TraitsOfVariant(int updateVariant);
 

@@ -5,6 +5,7 @@
 #include "app/TVQX_UpdateDlg.h"
 #include "cli/ConsoleReport.h"
 #include "cli/ProgressBar.h"
+#include "cli/RoverDialogConsole.h"
 #include "update/PageUpdateTexts.h"
 #include "update/RowUpdateTexts.h"
 
@@ -92,6 +93,10 @@ private:
 
     void OnControlChanged(CDialog& dialog, int index)
     {
+        if (dynamic_cast<CRover_Module_ID_Dlg*>(&dialog)) {
+            FollowRoverDialog(dialog, index, m_console.out);
+            return;
+        }
         auto* dlg = dynamic_cast<CTVQX_UpdateDlg*>(&dialog);
         if (!dlg)
             return;
@@ -129,6 +134,17 @@ private:
 
     void OnModalStart(CDialog& dialog)
     {
+        if (auto* rover = dynamic_cast<CRover_Module_ID_Dlg*>(&dialog)) {
+            // The procedure waits in the dialog for the remote unit's
+            // parameters: as long as it is open, Ctrl-C is its Cancel Update.
+            m_progress.EndLine();
+            SetCancellable(true);
+            const RoverDialogEnd end = OperateRoverDialog(m_setup.ui, *rover, m_console.out, m_setup.cancelRequested);
+            SetCancellable(false);
+            if (end == RoverDialogEnd::Cancelled)
+                m_roverCancelled = true;
+            return;
+        }
         auto* dlg = dynamic_cast<CTVQX_UpdateDlg*>(&dialog);
         if (!dlg) {
             // Nobody is there to answer another box: close it as it came.
@@ -192,7 +208,7 @@ private:
                 break;
         }
         SetCancellable(false);
-        if (cancelled)
+        if (cancelled || m_roverCancelled)
             return kExitCancelled;
         return m_succeeded ? kExitUpdated : kExitFailed;
     }
@@ -206,6 +222,7 @@ private:
     bool m_succeeded = false;
     bool m_waiting = false;       // the window's wait flag as last seen
     bool m_cancellable = false;   // as last told to setup.waitingChanged
+    bool m_roverCancelled = false;   // Ctrl-C closed the rover module dialog
 };
 
 } // namespace

@@ -16,7 +16,8 @@ namespace tvqx::cli {
 inline constexpr int kExitUpdated = 0;
 inline constexpr int kExitFailed = 1;      // the update ran and did not succeed
 inline constexpr int kExitNotStarted = 2;  // no update could start
-inline constexpr int kExitCancelled = 130; // the wait for the device was cancelled (Ctrl-C)
+inline constexpr int kExitCancelled = 130; // the wait for the device, or for the remote unit's
+                                           // parameters, was cancelled (Ctrl-C)
 
 struct Console {
     std::ostream& out;
@@ -32,11 +33,13 @@ struct UpdateRunSetup {
     // A hint line for a port whose device this user may not open, or "".
     std::function<std::string(const std::string& devicePath)> accessHint;
     // Polled while a waiting update procedure waits for the device between
-    // messages: true once for each time the user asked to stop (Ctrl-C),
-    // which presses "Cancel Update" as the user of the window would.
+    // messages, and while the rover module dialog waits for the remote
+    // unit's parameters: true once for each time the user asked to stop
+    // (Ctrl-C), which presses "Cancel Update" as the user of the window would.
     std::function<bool()> cancelRequested;
-    // The window began (true) or stopped (false) waiting for the device in
-    // a way "Cancel Update" can end: the time when a stop request is taken.
+    // The window began (true) or stopped (false) waiting for the device, or
+    // for the remote unit's parameters, in a way "Cancel Update" can end:
+    // the time when a stop request is taken.
     std::function<void(bool waiting)> waitingChanged;
 };
 

@@ -119,6 +119,9 @@ TEST_P(VariantHelp, DescribesTheBuildsProcedure)
 const std::string kWaits = "(it waits for the device)";
 const std::string kAtOnce = "(it runs at once)";
 const std::string kCancels = "Ctrl-C is \"Cancel Update\"";
+const std::string kRadio = "(it may wait for a Setup press)";
+const std::string kRemoteCancel = "130  cancelled with Ctrl-C while waiting for the device (here: for the\n"
+                                  "       remote unit's parameters)";
 const std::string kNeverWaits = "never in this\n       program: it does not wait";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -127,10 +130,11 @@ INSTANTIATE_TEST_SUITE_P(
         VariantHelpCase{1, true, true, {"procedure 1 " + kWaits, "row by row", kCancels, "Press Ctrl-C to cancel."},
                         {kNeverWaits, "page image is deleted"}},
         VariantHelpCase{2, true, false, {"procedure 2 " + kAtOnce, "row by row", kNeverWaits}, {kCancels}},
-        VariantHelpCase{3, true, false, {kAtOnce, "radio gateway", "row by row"}, {kCancels}},
+        VariantHelpCase{3, true, false, {kRadio, "radio gateway", "row by row", kCancels, kRemoteCancel}, {kNeverWaits}},
         VariantHelpCase{4, true, true, {kWaits, "pages of 256 bytes", kCancels, "page image is deleted"}, {kNeverWaits}},
         VariantHelpCase{5, true, true, {kWaits, "start command", "pages of 256 bytes", kCancels}, {kNeverWaits}},
-        VariantHelpCase{6, true, false, {kAtOnce, "radio gateway", "pages of 256 bytes"}, {kCancels}},
+        VariantHelpCase{6, true, false, {kRadio, "radio gateway", "pages of 256 bytes", kCancels, kRemoteCancel},
+                        {kNeverWaits, kAtOnce}},
         VariantHelpCase{10, true, false, {kAtOnce, "pages of 128 bytes", kNeverWaits, "Ctrl-C ends the program at once"}, {kCancels}},
         VariantHelpCase{7, false, false, {"procedure 7, which has none", "status 2"}, {kWaits, kAtOnce}},
         VariantHelpCase{0, false, false, {"procedure 0, which has none"}, {kCancels}}),
