@@ -126,12 +126,11 @@ void CTVQX_UpdateDlg::RunRadioLinkUpdate(const RadioLinkVariant& variant)
         return;
     }
 
-    // The transfers close the port when they end, whichever way; the
-    // gateway still relays to the remote unit and has to be told to stop.
-    if (variant.sendsPages)
-        SendPageImageVariant5();
-    else
-        OnBootLoaderReady(0, 0);
+    // The transfer, with the window's buttons locked while it dispatches
+    // messages between pages or rows (Done there would pull the port from
+    // under it). It closes the port when it ends, whichever way; the gateway
+    // still relays to the remote unit and has to be told to stop.
+    OnBootLoaderReady(0, 0);
     BorrowPortFromTestProgram(portNumber);
     m_port.Open(portNumber, baud, 'N', 8, 1);
     LeaveGateway(m_port, clock, Farewell::EscapeAndLeave);

@@ -91,6 +91,8 @@ LRESULT CTVQX_UpdateDlg::OnBootLoaderReady(WPARAM, LPARAM)
     switch (m_services.updateVariant) {
     case 4: ContinueUpdateVariant4(); break;
     case 5: ContinueUpdateVariant5(); break;
+    // Over the radio link: the remote unit's boot loader has answered.
+    case 6: SendPageImageVariant5(); break;
     default: SendHexRows(); break;
     }
     SetDlgItemText(IDC_BEGIN_UPDATE, texts::kBeginUpdateCaption);

@@ -33,6 +33,14 @@ TEST_P(RadioLinkUpdate, FindsTheGatewaySetsUpTheLinkAndUpdatesTheRemoteUnit)
     radio.roverChannel = 0x15;
     Prepare(v, radio);
     dlg->m_rowPauseMs = 40;   // over the radio the rows are not paced
+    // The window dispatches messages during the transfer: "Done" there
+    // would pull the port from under it.
+    bool doneEnabledWhileSending = false;
+    ui.onControlChanged = [&, follow = ui.onControlChanged](CDialog& d, int index) {
+        follow(d, index);
+        if (!Status(IDC_PROGRESS).empty() && !unit.UpdateComplete() && dlg->IsDlgItemEnabled(IDCANCEL))
+            doneEnabledWhileSending = true;
+    };
     Press();
     RunWindow();
 
@@ -90,6 +98,7 @@ TEST_P(RadioLinkUpdate, FindsTheGatewaySetsUpTheLinkAndUpdatesTheRemoteUnit)
     EXPECT_EQ(leave - (power[power.size() - 2].timeMs - clickMs), 500u);
     EXPECT_EQ(power.back().timeMs - clickMs - leave, 500u);
 
+    EXPECT_FALSE(doneEnabledWhileSending);
     EXPECT_EQ(dialogsShown, configured ? 0 : 1);
     EXPECT_EQ(dlg->m_rowPauseMs, 0u);
     EXPECT_EQ(std::vector<uint8_t>(unit.Flash().begin(), unit.Flash().begin() + 64), firmware);
