@@ -247,7 +247,14 @@ void CRover_Module_ID_Dlg::OnTimer(UINT_PTR id)
 
 void CRover_Module_ID_Dlg::LineReceived()
 {
-    const RoverLineReading reading = ParseRoverLine(m_rxLine, m_rxCount);
+    // A unit that ends its lines with CR LF starts the next one with the LF;
+    // an empty line says nothing, and must not take back good parameters.
+    int start = 0;
+    while (start < m_rxCount && m_rxLine[start] == '\n')
+        ++start;
+    if (start == m_rxCount)
+        return;
+    const RoverLineReading reading = ParseRoverLine(m_rxLine + start, m_rxCount - start);
     if (!reading.parameters) {
         SetDlgItemText(IDC_PARAM_STATUS, reading.problem);
         ClearParameters();

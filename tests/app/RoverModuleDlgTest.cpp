@@ -221,7 +221,6 @@ TEST_F(RoverModuleDlgTest, LinesThatDoNotParseSayWhyAndTakeBackStartUpdate)
         {Line("ROVER,-,00A4B512,7C3E9D01,3332,0C"), "letter or digit"},
         {Line("ROVER,77,00A4B512,7C3E9D01,3332,0C"), "letter or digit"},
         {Line("rover,7,00A4B512,7C3E9D01,3332,0C"), "not a Rover Module"},
-        {"\n" + kGoodLine, "not a Rover Module"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.line);
@@ -280,9 +279,15 @@ TEST_F(RoverModuleDlgTest, LineSplitAcrossTicksAndTwoLinesInOneTick)
     EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_START_UPDATE));
     EXPECT_EQ(dlg->GetDlgItemText(IDC_NETWORK_SN), "00A4B512 7C3E9D01");
 
-    // Of two lines in one tick, the last decides.
-    remote.Send(550, kGoodLine + "\rgarbage\r");
+    // Lines ended by CR LF, and empty lines, change nothing.
+    remote.Send(550, kGoodLine + "\r\n" + kGoodLine + "\r\n\r\r");
     RunUntil(600);
+    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_START_UPDATE));
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_NETWORK_SN), "00A4B512 7C3E9D01");
+
+    // Of two lines in one tick, the last decides.
+    remote.Send(650, kGoodLine + "\rgarbage\r");
+    RunUntil(700);
     ExpectNoParameters();
 }
 
