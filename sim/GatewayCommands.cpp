@@ -103,7 +103,9 @@ void RadioGateway::RunCommand(uint64_t nowMs)
                 return;   // not complete yet
         const bool restart = c.size() > 1 && c.back() == '<';
         Reject(nowMs, "unknown command " + ShowCommand(c));
-        m_command = restart ? "<" : "";
+        m_command.clear();
+        if (restart)
+            m_command.push_back('<');
         return;
     }
     m_command.clear();

@@ -178,7 +178,9 @@ std::string HexList(const std::vector<uint8_t>& bytes)
     char hex[4];
     for (uint8_t b : bytes) {
         std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(b));
-        text += (text.empty() ? "" : " ") + std::string(hex);
+        if (!text.empty())
+            text += ' ';
+        text += hex;
     }
     return text;
 }
