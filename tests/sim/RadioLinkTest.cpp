@@ -15,10 +15,12 @@ namespace {
 constexpr uint32_t kGatewayBaud = 38400;
 const std::vector<uint8_t> kSixEsc(6, kRadioEscape);
 
-std::vector<uint8_t> Concat(std::string_view text, const std::vector<uint8_t>& raw = {})
+std::vector<uint8_t> Concat(std::string_view text, const std::vector<uint8_t>& raw = {},
+                            const std::vector<uint8_t>& more = {})
 {
     std::vector<uint8_t> bytes(text.begin(), text.end());
     bytes.insert(bytes.end(), raw.begin(), raw.end());
+    bytes.insert(bytes.end(), more.begin(), more.end());
     return bytes;
 }
 
@@ -73,6 +75,13 @@ struct Bench {
             Send(kChannelFrame);
         Send(kApiModeFrame);
         Purge(500);
+    }
+    // Identified and the radio set up, as the program does first.
+    Bench& Ready()
+    {
+        Identify();
+        SetUpRadio();
+        return *this;
     }
     int ProbeOnce()
     {
@@ -159,6 +168,7 @@ TEST(RadioLink, ScriptedConversationEndsLinkedWithTheBootLoaderAnswering)
                 welcome.push_back(kRowXon);
             EXPECT_EQ(bench.Read(welcome.size(), 500), welcome);
             EXPECT_EQ(bench.device.StageName(), variant == 3 ? "receiving rows" : "receiving pages");
+            EXPECT_NE(bench.ProbeOnce(), bench.ProbeAnswer()) << "the probe is data for the boot loader now";
 
             bench.line.Wait(500);
             bench.Send(kSixEsc);
@@ -174,15 +184,9 @@ TEST(RadioLink, ScriptedConversationEndsLinkedWithTheBootLoaderAnswering)
 
 TEST(RadioLink, GatewayAnswersOnlyAtItsOwnSpeed)
 {
-    const struct {
-        uint32_t gatewayBaud;
-        uint32_t lineBaud;
-        bool answered;
-    } cases[] = {
-        {38400, 38400, true}, {38400, 9600, false},  {38400, 57600, false},
-        {38400, 115200, false}, {9600, 9600, true}, {9600, 38400, false},
-    };
-    for (const auto& c : cases) {
+    struct Case { uint32_t gatewayBaud, lineBaud; bool answered; };
+    for (const Case& c : {Case{38400, 38400, true}, Case{38400, 9600, false}, Case{38400, 115200, false},
+                          Case{9600, 9600, true}, Case{9600, 38400, false}}) {
         Bench bench(6, {.gatewayBaud = c.gatewayBaud}, c.lineBaud);
         const std::vector<uint8_t> got = bench.Identify();
         EXPECT_EQ(got == Concat("TVRG-400 V2.03\r"), c.answered) << c.gatewayBaud << " at " << c.lineBaud;
@@ -196,15 +200,10 @@ TEST(RadioLink, GatewayAnswersOnlyAtItsOwnSpeed)
 
 TEST(RadioLink, EachAnswerFaultBendsOnlyItsFrame)
 {
-    const struct {
-        AnswerFault fault;
-        size_t size;
-        size_t changedAt;   // the one byte that differs, the checksum aside
-    } cases[] = {
-        {AnswerFault::Missing, 0, 0},    {AnswerFault::Short, 8, 0},      {AnswerFault::WrongType, 9, 3},
-        {AnswerFault::BadStatus, 9, 7}, {AnswerFault::WrongLetters, 9, 5},
-    };
-    for (const auto& c : cases) {
+    struct Case { AnswerFault fault; size_t size, changedAt; };   // changedAt: the byte that differs
+    for (const Case& c : {Case{AnswerFault::Missing, 0, 0}, Case{AnswerFault::Short, 8, 0},
+                          Case{AnswerFault::WrongType, 9, 3}, Case{AnswerFault::BadStatus, 9, 7},
+                          Case{AnswerFault::WrongLetters, 9, 5}}) {
         // The gateway's own answer, and the remote unit's.
         for (const std::string key : {"ID", "rDH"}) {
             SCOPED_TRACE(key + " fault " + std::to_string(int(c.fault)));
@@ -252,30 +251,10 @@ TEST(RadioLink, PayloadsReachTheRemoteUnitOnlyOnItsPanIdAndChannel)
     EXPECT_EQ(other.Ask(Concat("<@:P01I"), 3), Concat("7 \r"));
 }
 
-TEST(RadioLink, SixEscNeedSilenceBeforeThem)
+TEST(RadioLink, PlusesAndSixEscLeaveTransparentModeOnlyAfterSilence)
 {
     Bench bench(6, {.linkConfigured = true});
-    bench.Identify();
-    bench.SetUpRadio();
-    // ESC bytes straight after data are data: they reach the boot loader.
-    bench.Send(Concat("A", kSixEsc));
-    EXPECT_EQ(bench.Gateway().CurrentMode(), RadioGateway::Mode::Transparent);
-    bench.line.Wait(249);
-    bench.Send(kSixEsc);
-    EXPECT_EQ(bench.Gateway().CurrentMode(), RadioGateway::Mode::Transparent);
-    EXPECT_EQ(bench.Rover().Received().size(), 13u);
-    bench.line.Wait(250);
-    bench.Send(kSixEsc);
-    EXPECT_EQ(bench.Gateway().CurrentMode(), RadioGateway::Mode::Command);
-    EXPECT_EQ(bench.Rover().Received().size(), 13u) << "the escape itself stays in the gateway";
-}
-
-TEST(RadioLink, PlusesReachTheRadioOnlyBetweenGuardTimes)
-{
-    Bench bench(6, {.linkConfigured = true});
-    bench.Identify();
-    bench.SetUpRadio();
-    bench.line.Wait(500);
+    bench.Ready().line.Wait(500);
     bench.Send("x+++");
     bench.line.Wait(1500);
     EXPECT_EQ(bench.Gateway().CurrentMode(), RadioGateway::Mode::Transparent);
@@ -285,6 +264,19 @@ TEST(RadioLink, PlusesReachTheRadioOnlyBetweenGuardTimes)
     EXPECT_EQ(bench.Read(3, 1), Concat("OK\r"));
     EXPECT_EQ(bench.Gateway().CurrentMode(), RadioGateway::Mode::RadioCommand);
     EXPECT_EQ(bench.Rover().Received().size(), 4u) << "only the pluses after data went over the radio";
+
+    bench.Send("ATCN\r");
+    // ESC bytes straight after data are data: they reach the boot loader.
+    bench.Send(Concat("A", kSixEsc));
+    EXPECT_EQ(bench.Gateway().CurrentMode(), RadioGateway::Mode::Transparent);
+    bench.line.Wait(249);
+    bench.Send(kSixEsc);
+    EXPECT_EQ(bench.Gateway().CurrentMode(), RadioGateway::Mode::Transparent);
+    EXPECT_EQ(bench.Rover().Received().size(), 4u + 13u);
+    bench.line.Wait(250);
+    bench.Send(kSixEsc);
+    EXPECT_EQ(bench.Gateway().CurrentMode(), RadioGateway::Mode::Command);
+    EXPECT_EQ(bench.Rover().Received().size(), 4u + 13u) << "the escape itself stays in the gateway";
 }
 
 TEST(RadioLink, ParameterLineIsHeardOnlyWhileListening)
@@ -308,29 +300,14 @@ TEST(RadioLink, ParameterLineIsHeardOnlyWhileListening)
     EXPECT_EQ(scripted.Rover().SetupPresses(), 1u);
 }
 
-TEST(RadioLink, ProbeFrontAnswersUntilTheBootLoaderIsSpokenTo)
+TEST(RadioLink, ProbesGoUnansweredOnceUsedUpOrWhenTheLinkNeverComesUp)
 {
     Bench limited(3, {.linkConfigured = true, .probesAnswered = 1});
-    limited.Identify();
-    limited.SetUpRadio();
-    EXPECT_EQ(limited.ProbeOnce(), kRowProbeAnswer);
+    EXPECT_EQ(limited.Ready().ProbeOnce(), kRowProbeAnswer);
     EXPECT_EQ(limited.ProbeOnce(), -1);
 
-    Bench bench(6, {.linkConfigured = true});
-    bench.Identify();
-    bench.SetUpRadio();
-    EXPECT_EQ(bench.ProbeOnce(), kPageProbeAnswer);
-    EXPECT_EQ(bench.ProbeOnce(), kPageProbeAnswer);
-    bench.Send("x");
-    EXPECT_EQ(bench.ProbeOnce(), -1) << "0xC0 is data for the boot loader now";
-}
-
-TEST(RadioLink, LinkNeverUpLeavesTheSecondProbeUnanswered)
-{
     Bench bench(6, {.linkNeverUp = true});
-    bench.Identify();
-    bench.SetUpRadio();
-    EXPECT_EQ(bench.ProbeOnce(), -1);
+    EXPECT_EQ(bench.Ready().ProbeOnce(), -1);
     bench.Configure();
     bench.line.Wait(500);
     EXPECT_EQ(bench.ProbeOnce(), -1);
@@ -340,31 +317,22 @@ TEST(RadioLink, LinkNeverUpLeavesTheSecondProbeUnanswered)
 
 TEST(RadioLink, WrongBytesAreRecorded)
 {
-    const struct {
-        int variant;
-        std::vector<uint8_t> sent;
-        const char* mentions;
-    } cases[] = {
+    struct Case { int variant; std::vector<uint8_t> sent; const char* mentions; };
+    const Case cases[] = {
         {3, Concat("<X"), "unknown command \"<X\""},
         {3, Concat("<RP", kChannelFrame), "not expected here"},
         {6, Concat("<RP", {0x7E, 0x00, 0x06, 0x08, 0x52, 0x49, 0x44, 0xD1, 0xD3, 0x75}), "bad checksum"},
         {6, Concat("<RP", {0x7E, 0x00, 0x40}), "bad length"},
-        {6, Concat("<RP", kPanIdFrame), ""},
+        {6, Concat("<RP", kPanIdFrame, kApiModeFrame), "without the CH frame"},
         {6, Concat("<@:S03ID", {0x33}), "cannot set ID"},
         {6, Concat("<@:SX1"), "bad length"},
     };
     for (const auto& c : cases) {
         Bench bench(c.variant);
         bench.Send(c.sent);
-        std::string mentions = c.mentions;
-        if (mentions.empty()) {
-            // The API mode frame without the channel frame before it.
-            bench.Send(kApiModeFrame);
-            mentions = "without the CH frame";
-        }
         const std::vector<std::string> errors = bench.Gateway().Errors();
-        ASSERT_EQ(errors.size(), 1u) << mentions;
-        EXPECT_NE(errors[0].find(mentions), std::string::npos) << errors[0];
+        ASSERT_EQ(errors.size(), 1u) << c.mentions;
+        EXPECT_NE(errors[0].find(c.mentions), std::string::npos) << errors[0];
     }
 }
 
