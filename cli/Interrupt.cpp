@@ -3,17 +3,43 @@
 #include <csignal>
 
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace tvqx::cli {
 
 namespace {
 
+constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 volatile std::sig_atomic_t g_cancels = 0;
 volatile std::sig_atomic_t g_requested = 0;
+// One past the highest descriptor the program may hold, fixed when the
+// handler is installed (sysconf is no call for a signal handler).
+int g_descriptorLimit = 1024;
 
-// Only async-signal-safe calls from here on: sigaction and raise.
+// Only async-signal-safe calls from here on: tcgetattr, ioctl, sigaction
+// and raise.
+
+// Dying by a signal skips the port's own close, which gives up the claim to
+// sole use that the port puts on its terminal. The kernel closes the port as
+// the process ends, but the claim lives on the terminal: left there, it would
+// shut out every later opener of a terminal that outlives us (a
+// pseudo-terminal, or a serial port another program keeps open). Standard
+// input, output and error are the user's and keep whatever they have.
+void GiveUpClaimsOnTerminals()
+{
+    for (int fd = 3; fd < g_descriptorLimit; ++fd) {
+        termios settings {};
+        if (::tcgetattr(fd, &settings) == 0)
+            ::ioctl(fd, TIOCNXCL);
+    }
+}
+
 void EndAtOnce(int signal)
 {
+    GiveUpClaimsOnTerminals();
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
@@ -23,7 +49,7 @@ void EndAtOnce(int signal)
 
 extern "C" void OnInterrupt(int signal)
 {
-    if (g_cancels) {
+    if (signal == SIGINT && g_cancels) {
         g_requested = 1;
         return;
     }
@@ -36,12 +62,20 @@ extern "C" void OnInterrupt(int signal)
 
 void InstallInterruptHandler()
 {
+    const long limit = ::sysconf(_SC_OPEN_MAX);
+    g_descriptorLimit = limit > 0 && limit < 4096 ? static_cast<int>(limit) : 4096;
+
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
+    // While one of them is handled the others wait, so that two never give
+    // up the claims at once.
+    for (int signal : kHandledSignals)
+        sigaddset(&action.sa_mask, signal);
     // Output interrupted by the signal carries on.
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
+    for (int signal : kHandledSignals)
+        sigaction(signal, &action, nullptr);
 }
 
 void SetInterruptCancels(bool cancels)

@@ -1,11 +1,13 @@
 #include "cli/UpdateRun.h"
 
+#include "app/FirmwareTexts.h"
 #include "app/Resource.h"
 #include "app/TVQX_UpdateApp.h"
 #include "app/TVQX_UpdateDlg.h"
 #include "cli/ConsoleReport.h"
 #include "cli/ProgressBar.h"
 #include "cli/RoverDialogConsole.h"
+#include "platform/File.h"
 #include "update/PageUpdateTexts.h"
 #include "update/RowUpdateTexts.h"
 
@@ -83,11 +85,33 @@ private:
             m_progress.EndLine();
         }
         m_console.out << FormatMessageBox(box.caption, box.text) << std::flush;
+        NoteFileHeldElsewhere(box.text);
         if (m_updatePort != 0 && IsCannotOpenText(box.text, m_updatePort) && m_setup.accessHint) {
             const std::string hint =
                 m_setup.accessHint(m_setup.services.inventory.DevicePath(m_updatePort));
             if (!hint.empty())
                 m_console.err << hint << "\n" << std::flush;
+        }
+    }
+
+    // These boxes follow the refused open directly, so its reason is still
+    // the one on record.
+    void NoteFileHeldElsewhere(const std::string& text)
+    {
+        if (!File::LastOpenFoundItHeld())
+            return;
+        if (text == texts::kCannotCreateImage || text == texts::kCannotOpenImage) {
+            m_console.err << kImageHeldNote << m_setup.tempDir << texts::kImageFileName << "\n" << std::flush;
+            return;
+        }
+        const std::string rowsText = texts::kCannotOpenHexRows;
+        const std::string rowsPrefix = rowsText.substr(0, rowsText.find('%'));
+        for (const std::string& prefix : {std::string(texts::kCannotOpenFirmware), std::string(texts::kCannotOpenHexFile),
+                                          std::string(texts::kCannotOpenDescription), rowsPrefix}) {
+            if (text.rfind(prefix, 0) == 0) {
+                m_console.err << kFirmwareFileHeldNote << "\n" << std::flush;
+                return;
+            }
         }
     }
 

@@ -48,6 +48,20 @@ inline constexpr const char* kCancelHint = "Press Ctrl-C to cancel.";
 // Printed in place of the prompt when the window has none to show.
 inline constexpr const char* kWaitingWithoutPrompt = "Waiting for the boot loader of the device.";
 
+// Printed on the error stream after the window's message that a file could
+// not be opened or created, when the reason was that another program held
+// it: the window's text would leave the user looking for a missing file or a
+// disk problem. Two copies of the program never share a file: the page image
+// is held by the copy that sends it until its transfer ends; the firmware
+// files only for a moment while a copy reads them. The first note is
+// followed by the page image's path.
+inline constexpr const char* kImageHeldNote =
+    "Another copy of the update program is updating a device with the page image, and holds it until it has "
+    "finished; try again then. The page image: ";
+inline constexpr const char* kFirmwareFileHeldNote =
+    "Another program, most likely another copy of the update program, was reading this firmware file at that "
+    "moment; try again.";
+
 // `port` is the COM number to update on, or 0 for the window's preselection;
 // the update procedure is `setup.services.updateVariant`. Returns the exit
 // status.

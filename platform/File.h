@@ -1,8 +1,9 @@
 #pragma once
 // A plain file, opened the way the firmware files need: always with sharing
-// denied, never through a symbolic link, and only when the name is a regular
-// file. Line reads work in text mode (a CR directly before an LF belongs to
-// the line end).
+// denied, and only when the name is a regular file. An open that may write
+// never goes through a symbolic link; a read-only open follows links. Line
+// reads work in text mode (a CR directly before an LF belongs to the line
+// end).
 
 #include <cstddef>
 #include <cstdint>
@@ -23,16 +24,23 @@ struct LocalTime {
 
 class File {
 public:
-    // Reading only. Fails when the file is missing, is not a regular file,
-    // is a symbolic link, or is held open with sharing denied elsewhere (this
-    // process included).
+    // Reading only, through symbolic links. Fails when the file is missing,
+    // is not a regular file, or is held open with sharing denied elsewhere
+    // (this process included).
     static std::optional<File> OpenRead(const std::string& path);
-    // Reading and writing; the file must exist. Same refusals as OpenRead.
+    // Reading and writing; the file must exist. Same refusals as OpenRead,
+    // and the name must not be a symbolic link.
     static std::optional<File> OpenReadWrite(const std::string& path);
-    // Reading and writing, created when missing, emptied when present. The
-    // content is only cut once the file is ours, so a file held elsewhere
-    // keeps its content.
+    // Reading and writing, created when missing, emptied when present; the
+    // name must not be a symbolic link, dangling or not. The content is only
+    // cut once the file is ours, so a file held elsewhere keeps its content.
     static std::optional<File> Create(const std::string& path);
+    // True when the last of the opens above on this thread was refused
+    // because the file was held open by somebody else (another program, or
+    // another File of this one), false after any other outcome. Asked right
+    // after a failed open, it tells a busy file from a missing or broken one,
+    // which a later look could not: the holder may have let go by then.
+    static bool LastOpenFoundItHeld();
 
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
@@ -72,6 +80,9 @@ private:
     enum class From { Start, Current, End };
 
     explicit File(NativeFile native);
+    // What each system's open gives: the file, or kNoFile and whether that
+    // was because somebody else held it.
+    static std::optional<File> Opened(NativeFile native, bool heldElsewhere);
 
     // What each system provides; the buffered reading is shared.
     // Bytes read, 0 at the end of the file, -1 on error.

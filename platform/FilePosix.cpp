@@ -27,12 +27,19 @@ int Descriptor(std::intptr_t native)
 }
 
 // The descriptor, or -1 when the name is missing, is not a regular file, is
-// a symbolic link, or is locked by somebody else.
-int OpenWith(const std::string& path, int flags, bool truncate)
+// a symbolic link where one is refused, or is locked by somebody else (then
+// `held` is set).
+int OpenWith(const std::string& path, int flags, bool truncate, bool& held)
 {
+    held = false;
+    // A file we may write is never reached through a link: a link planted in
+    // a shared temporary directory must not make us empty or fill whatever it
+    // points at. Reading follows links, as the firmware files beside the
+    // program may well be links into a shared installation.
+    const int linkRule = (flags & O_ACCMODE) == O_RDONLY ? 0 : O_NOFOLLOW;
     // O_NONBLOCK only for the open itself: a FIFO or a terminal planted under
     // the name must not hang us before we get to refuse it.
-    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    const int fd = ::open(path.c_str(), flags | linkRule | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0)
         return -1;
 
@@ -41,11 +48,15 @@ int OpenWith(const std::string& path, int flags, bool truncate)
         RetryClose(fd);
         return -1;
     }
+    // Every open of ours locks, readers as well as writers, so that no two
+    // opens (in this process or another) ever share a file; a held file is
+    // refused at once rather than waited for.
     int lockRc;
     do {
         lockRc = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (lockRc != 0 && errno == EINTR);
     if (lockRc != 0) {
+        held = errno == EWOULDBLOCK;
         RetryClose(fd);
         return -1;
     }
@@ -62,21 +73,24 @@ int OpenWith(const std::string& path, int flags, bool truncate)
 
 std::optional<File> File::OpenRead(const std::string& path)
 {
-    const int fd = OpenWith(path, O_RDONLY, false);
-    return fd < 0 ? std::nullopt : std::optional<File>(File(fd));
+    bool held = false;
+    const int fd = OpenWith(path, O_RDONLY, false, held);
+    return Opened(fd, held);
 }
 
 std::optional<File> File::OpenReadWrite(const std::string& path)
 {
-    const int fd = OpenWith(path, O_RDWR, false);
-    return fd < 0 ? std::nullopt : std::optional<File>(File(fd));
+    bool held = false;
+    const int fd = OpenWith(path, O_RDWR, false, held);
+    return Opened(fd, held);
 }
 
 std::optional<File> File::Create(const std::string& path)
 {
     // No O_TRUNC: the content may only go once the lock is ours.
-    const int fd = OpenWith(path, O_RDWR | O_CREAT, true);
-    return fd < 0 ? std::nullopt : std::optional<File>(File(fd));
+    bool held = false;
+    const int fd = OpenWith(path, O_RDWR | O_CREAT, true, held);
+    return Opened(fd, held);
 }
 
 std::ptrdiff_t File::ReadNative(void* buffer, std::size_t count)
@@ -129,7 +143,9 @@ bool File::GetModificationTime(LocalTime& time) const
         return false;
     const time_t mtime = st.st_mtime;
     struct tm local {};
-    if (::localtime_r(&mtime, &local) == nullptr)
+    // A time stamp can be set to any 64-bit value; years past what an int
+    // holds have no date we could show.
+    if (::localtime_r(&mtime, &local) == nullptr || local.tm_year > INT32_MAX - 1900)
         return false;
     time.year = local.tm_year + 1900;
     time.month = local.tm_mon + 1;

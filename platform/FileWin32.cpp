@@ -14,30 +14,37 @@ HANDLE Handle(std::intptr_t native)
 }
 
 // Only a plain file on a disk is ours to use: not a directory, not a device
-// (COM1, NUL, a pipe), and not a symbolic link or junction, which the open
-// below does not follow but opens as itself.
-bool IsPlainFile(HANDLE h)
+// (COM1, NUL, a pipe), and, where links are refused, not a symbolic link or
+// junction, which the open then does not follow but opens as itself.
+bool IsPlainFile(HANDLE h, bool linksRefused)
 {
     BY_HANDLE_FILE_INFORMATION info {};
     if (::GetFileType(h) != FILE_TYPE_DISK || !::GetFileInformationByHandle(h, &info))
         return false;
-    return (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+    const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | (linksRefused ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+    return (info.dwFileAttributes & refused) == 0;
 }
 
 // The handle as File keeps it, or -1 when the name cannot be used: missing,
 // not a plain file, or open elsewhere (sharing is denied both ways, so this
 // process counts as elsewhere too).
-std::intptr_t OpenWith(const std::string& path, DWORD access, DWORD disposition, bool truncate)
+std::intptr_t OpenWith(const std::string& path, DWORD access, DWORD disposition, bool truncate, bool& held)
 {
-    // FILE_FLAG_OPEN_REPARSE_POINT: a link or junction planted under the name
-    // is opened itself and then refused, never followed to its target, and a
-    // dangling one is not created through.
-    const HANDLE h = ::CreateFileA(path.c_str(), access, 0, nullptr, disposition,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    held = false;
+    // A file we may write is never reached through a link: a link or junction
+    // planted under the name is opened itself (FILE_FLAG_OPEN_REPARSE_POINT)
+    // and then refused, and a dangling one is not created through. Reading
+    // follows links, as the firmware files beside the program may be links
+    // into a shared installation.
+    const bool linksRefused = (access & GENERIC_WRITE) != 0;
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | (linksRefused ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    const HANDLE h = ::CreateFileA(path.c_str(), access, 0, nullptr, disposition, flags, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        held = ::GetLastError() == ERROR_SHARING_VIOLATION;
         return -1;
+    }
     // The content goes only once the file is known to be ours and plain.
-    if (!IsPlainFile(h) || (truncate && !::SetEndOfFile(h))) {
+    if (!IsPlainFile(h, linksRefused) || (truncate && !::SetEndOfFile(h))) {
         ::CloseHandle(h);
         return -1;
     }
@@ -48,21 +55,24 @@ std::intptr_t OpenWith(const std::string& path, DWORD access, DWORD disposition,
 
 std::optional<File> File::OpenRead(const std::string& path)
 {
-    const std::intptr_t h = OpenWith(path, GENERIC_READ, OPEN_EXISTING, false);
-    return h == kNoFile ? std::nullopt : std::optional<File>(File(h));
+    bool held = false;
+    const std::intptr_t h = OpenWith(path, GENERIC_READ, OPEN_EXISTING, false, held);
+    return Opened(h, held);
 }
 
 std::optional<File> File::OpenReadWrite(const std::string& path)
 {
-    const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, false);
-    return h == kNoFile ? std::nullopt : std::optional<File>(File(h));
+    bool held = false;
+    const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, false, held);
+    return Opened(h, held);
 }
 
 std::optional<File> File::Create(const std::string& path)
 {
     // OPEN_ALWAYS, not CREATE_ALWAYS: emptying waits for the checks above.
-    const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, true);
-    return h == kNoFile ? std::nullopt : std::optional<File>(File(h));
+    bool held = false;
+    const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, true, held);
+    return Opened(h, held);
 }
 
 std::ptrdiff_t File::ReadNative(void* buffer, std::size_t count)

@@ -8,6 +8,7 @@
 #include "update/DeviceWaits.h"
 #include "update/PageUpdateTexts.h"
 
+#include <utility>
 
 namespace tvqx {
 
@@ -18,7 +19,7 @@ constexpr size_t kLargestImage = 65536;
 
 } // namespace
 
-std::optional<std::vector<uint8_t>> LoadPageImage(const std::string& path, size_t pageSize)
+std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize)
 {
     std::optional<File> file = File::OpenReadWrite(path);
     if (!file)
@@ -30,7 +31,7 @@ std::optional<std::vector<uint8_t>> LoadPageImage(const std::string& path, size_
     std::vector<uint8_t> image(static_cast<size_t>(length));
     if (file->Read(image.data(), image.size()) != static_cast<std::ptrdiff_t>(image.size()))
         return std::nullopt;
-    return image;
+    return PageImage(std::move(*file), std::move(image));
 }
 
 PagesOutcome CTVQX_UpdateDlg::SendPages(const std::vector<uint8_t>& image, const PageTransferSettings& settings)

@@ -4,10 +4,13 @@
 // 16-bit number, its data and an additive checksum, and the boot loader
 // answers '!' (next page) or '@' (send it again).
 
+#include "platform/File.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tvqx {
@@ -35,10 +38,27 @@ inline constexpr uint8_t kPageResend = '@';
 inline constexpr int kMaxSendsPerPage = 5;
 inline constexpr uint8_t kEndMarkerByte = 0xFF;
 
+// The page image as a transfer sends it. Its bytes are read once, as the
+// transfer opens the file, and the file stays open with sharing denied until
+// Close, so that another copy of the program can neither rewrite nor
+// recreate it while the pages go out: every page sent comes from one image.
+class PageImage {
+public:
+    PageImage(File file, std::vector<uint8_t> bytes) : m_file(std::move(file)), m_bytes(std::move(bytes)) {}
+
+    const std::vector<uint8_t>& Bytes() const { return m_bytes; }
+    // Lets go of the file; the bytes stay.
+    void Close() { m_file.Close(); }
+
+private:
+    File m_file;
+    std::vector<uint8_t> m_bytes;
+};
+
 // The page image for sending: nothing when it cannot be opened or read, when
 // it is too large for the boot loader's 16-bit addresses, or when it holds
 // not even one whole page, so that an image is never sent in part and an
 // empty one never passes for an update.
-std::optional<std::vector<uint8_t>> LoadPageImage(const std::string& path, size_t pageSize);
+std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize);
 
 } // namespace tvqx

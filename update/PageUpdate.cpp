@@ -109,8 +109,8 @@ void CTVQX_UpdateDlg::SendPageImage()
     }
 
     const PageTransferSettings settings;   // 128-byte pages with their pauses
-    const std::optional<std::vector<uint8_t>> image =
-        LoadPageImage(m_tempDir + texts::kImageFileName, settings.pageSize);
+    // Held from here to the end of the transfer; let go of before any message.
+    std::optional<PageImage> image = LoadPageImage(m_tempDir + texts::kImageFileName, settings.pageSize);
     if (!image) {
         m_port.Close();
         FinishTransfer();
@@ -118,16 +118,18 @@ void CTVQX_UpdateDlg::SendPageImage()
         return;
     }
 
-    switch (SendPages(*image, settings)) {
+    switch (SendPages(image->Bytes(), settings)) {
     case PagesOutcome::AllAccepted:
         break;
     case PagesOutcome::NoAnswer:
         m_port.Close();
+        image->Close();
         FinishTransfer();
         SetDlgItemText(IDC_RESULT, failed);
         MessageBox(texts::kNoPageResponse + failureText, caption, MB_ICONEXCLAMATION);
         return;
     case PagesOutcome::InvalidAnswer:
+        image->Close();
         FinishTransfer();
         SetDlgItemText(IDC_RESULT, failed);
         MessageBox(texts::kInvalidPageResponse + failureText, caption, MB_ICONEXCLAMATION);
@@ -137,6 +139,7 @@ void CTVQX_UpdateDlg::SendPageImage()
     m_port.WriteByte(kEndMarkerByte);
     m_port.WriteByte(kEndMarkerByte);
     WaitMs(kAfterEndMarkerMs);
+    image->Close();
     m_services.profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, m_port.GetPortNumber());
 
     // The boot loader may say goodbye; its byte is not looked at.

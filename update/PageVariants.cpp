@@ -59,14 +59,17 @@ void CTVQX_UpdateDlg::SendPageImageInTwoPhases(int variant)
     if (!GreetBootLoader(settings.beforeEntryMs, settings.afterEntryMs, kReady))
         return;
 
-    const std::optional<std::vector<uint8_t>> image =
-        LoadPageImage(m_tempDir + texts::kImageFileName, settings.pages.pageSize);
+    // Held from here to the end of the transfer; let go of before any message.
+    std::optional<PageImage> image = LoadPageImage(m_tempDir + texts::kImageFileName, settings.pages.pageSize);
     if (!image) {
         FinishTransfer();
         MessageBox(texts::kCannotOpenImage, texts::kUpdateErrorCaption, MB_OK);
         return;
     }
-    switch (SendPages(*image, settings.pages)) {
+    const PagesOutcome outcome = SendPages(image->Bytes(), settings.pages);
+    if (outcome != PagesOutcome::AllAccepted)
+        image->Close();
+    switch (outcome) {
     case PagesOutcome::AllAccepted:
         break;
     case PagesOutcome::NoAnswer:
@@ -80,6 +83,7 @@ void CTVQX_UpdateDlg::SendPageImageInTwoPhases(int variant)
     m_port.WriteByte(kEndMarkerByte);
     m_port.WriteByte(kEndMarkerByte);
     WaitMs(settings.afterEndMarkerMs);
+    image->Close();
     SucceedTransfer();
 }
 

@@ -16,7 +16,10 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -29,6 +32,8 @@ namespace tvqx::e2e {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using tvqx::test::ReadAll;
+
+inline constexpr const char* kDescriptionFile = "Tollvane-QX-R_with_Rd_Sw_Conn.txt";
 
 // A child process with standard output and error in `output`, the test's
 // environment plus `env`, and no standard input. Killed and reaped when
@@ -110,6 +115,26 @@ inline bool WaitForText(const fs::path& file, const std::string& text, std::chro
     }
 }
 
+// Intel HEX for `data` from address 0, 16 bytes a record, then the end record.
+inline std::string MakeHex(const std::vector<uint8_t>& data)
+{
+    std::string hex;
+    char line[64];
+    for (size_t a = 0; a < data.size(); a += 16) {
+        unsigned sum = 16 + ((a >> 8) & 0xFF) + (a & 0xFF);
+        std::snprintf(line, sizeof line, ":10%04X00", static_cast<unsigned>(a));
+        hex += line;
+        for (size_t i = 0; i < 16; ++i) {
+            sum += data[a + i];
+            std::snprintf(line, sizeof line, "%02X", data[a + i]);
+            hex += line;
+        }
+        std::snprintf(line, sizeof line, "%02X\n", (256 - (sum & 0xFF)) & 0xFF);
+        hex += line;
+    }
+    return hex + ":00000001FF\n";
+}
+
 class EndToEndFixture : public ::testing::Test {
 protected:
     // The device's port entry, the settings file and the page image's
@@ -127,35 +152,58 @@ protected:
     // The updater runs from the bundle, where it looks for its firmware.
     void InstallUpdater(const fs::path& program) { fs::copy_file(program, bundle / "tvqx-update-cli"); }
 
-    std::unique_ptr<Process> StartDevice(const std::vector<std::string>& options)
+    // A description file and a HEX file of `size` bytes (a multiple of 16)
+    // for the page boot loader, in `dir`; the bytes are kept in `image`.
+    void WriteFirmware(size_t size, const fs::path& dir)
     {
-        std::vector<std::string> args = {TVQX_DEVSIM_PATH, "--com", "7"};
+        image.resize(size);
+        for (size_t i = 0; i < size; ++i)
+            image[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
+        std::ofstream(dir / kDescriptionFile) << "e2e\nfw.hex\n";
+        std::ofstream(dir / "fw.hex") << MakeHex(image);
+    }
+    void WriteFirmware(size_t size) { WriteFirmware(size, bundle); }
+
+    // A device on COMn, its trace in DeviceLog(n).
+    std::unique_ptr<Process> StartDevice(const std::vector<std::string>& options, int com = 7)
+    {
+        std::vector<std::string> args = {TVQX_DEVSIM_PATH, "--com", std::to_string(com)};
         args.insert(args.end(), options.begin(), options.end());
-        auto p = std::make_unique<Process>(args, env, DeviceLog());
-        for (int i = 0; i < 2000 && !fs::exists(fs::symlink_status(portEntry)); ++i)
+        auto p = std::make_unique<Process>(args, env, DeviceLog(com));
+        const fs::path entry = PortEntry(com);
+        for (int i = 0; i < 2000 && !fs::exists(fs::symlink_status(entry)); ++i)
             std::this_thread::sleep_for(5ms);
-        EXPECT_TRUE(fs::exists(fs::symlink_status(portEntry))) << DeviceTrace();
+        EXPECT_TRUE(fs::exists(fs::symlink_status(entry))) << DeviceTrace(com);
         return p;
     }
 
-    std::unique_ptr<Process> StartUpdate()
+    // The updater on COMn, all it prints in UpdateLog(n).
+    std::unique_ptr<Process> StartUpdate(int com = 7)
     {
         return std::make_unique<Process>(
-            std::vector<std::string>{(bundle / "tvqx-update-cli").string(), "--port", "COM7"}, env,
-            root / "cli.log");
+            std::vector<std::string>{(bundle / "tvqx-update-cli").string(), "--port", "COM" + std::to_string(com)},
+            env, UpdateLog(com));
     }
 
-    fs::path DeviceLog() const { return root / "devsim.log"; }
-    std::string DeviceTrace() const { return ReadAll(DeviceLog()); }
-    std::string CliOutput() const { return ReadAll(root / "cli.log"); }
+    fs::path PortEntry(int com) const { return portEntry.parent_path() / ("COM" + std::to_string(com)); }
+    fs::path DeviceLog(int com = 7) const { return root / LogName("devsim", com); }
+    std::string DeviceTrace(int com = 7) const { return ReadAll(DeviceLog(com)); }
+    fs::path UpdateLog(int com = 7) const { return root / LogName("cli", com); }
+    std::string CliOutput(int com = 7) const { return ReadAll(UpdateLog(com)); }
     std::string Settings() const { return ReadAll(root / "config" / "Ostrale Systems" / "tvqx-update.conf"); }
     fs::path PageImage() const { return root / "run" / "Hex.tmp"; }
     bool PortEntryExists() const { return fs::exists(fs::symlink_status(portEntry)); }
+
+    static std::string LogName(const std::string& who, int com)
+    {
+        return who + (com == 7 ? "" : std::to_string(com)) + ".log";
+    }
 
     tvqx::test::ScratchDir scratch{"tvqx-e2e"};
     fs::path root = scratch.Root();
     fs::path bundle, portEntry;
     std::vector<std::string> env;
+    std::vector<uint8_t> image;
 };
 
 } // namespace tvqx::e2e

@@ -15,39 +15,9 @@
 namespace tvqx::e2e {
 namespace {
 
-std::string MakeHex(const std::vector<uint8_t>& data)
-{
-    std::string hex;
-    char line[64];
-    for (size_t a = 0; a < data.size(); a += 16) {
-        unsigned sum = 16 + ((a >> 8) & 0xFF) + (a & 0xFF);
-        std::snprintf(line, sizeof line, ":10%04X00", static_cast<unsigned>(a));
-        hex += line;
-        for (size_t i = 0; i < 16; ++i) {
-            sum += data[a + i];
-            std::snprintf(line, sizeof line, "%02X", data[a + i]);
-            hex += line;
-        }
-        std::snprintf(line, sizeof line, "%02X\n", (256 - (sum & 0xFF)) & 0xFF);
-        hex += line;
-    }
-    return hex + ":00000001FF\n";
-}
-
 class EndToEnd : public EndToEndFixture {
 protected:
     EndToEnd() { InstallUpdater(TVQX_CLI_PATH); }
-
-    void WriteFirmware(size_t size)
-    {
-        image.resize(size);
-        for (size_t i = 0; i < size; ++i)
-            image[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
-        std::ofstream(bundle / "Tollvane-QX-R_with_Rd_Sw_Conn.txt") << "e2e\nfw.hex\n";
-        std::ofstream(bundle / "fw.hex") << MakeHex(image);
-    }
-
-    std::vector<uint8_t> image;
 };
 
 TEST_F(EndToEnd, WholeUpdateReachesTheDevicesFlash)

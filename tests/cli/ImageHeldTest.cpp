@@ -1,0 +1,110 @@
+// The page image while another copy of the program holds it, and while this
+// one does: a transfer keeps it from the moment it opens it to its end, a
+// copy that finds it held sends nothing, and the console says why where the
+// window's own text would send the user looking for a disk problem.
+
+#include "platform/File.h"
+#include "sim/PageBootLoader.h"
+#include "tests/cli/UpdateRunFixture.h"
+
+#include <filesystem>
+#include <optional>
+
+namespace tvqx::cli::test {
+namespace {
+
+constexpr const char* kCannotCreate =
+    "[Firmware Update Error]\nUnable to create the temporary firmware file.               \n\n";
+constexpr const char* kCannotOpen = "[Firmware Update Error]\nUnable to open the temporary firmware file.               \n\n";
+
+class ImageHeld : public UpdateRunFixture {
+protected:
+    sim::PageBootLoader& device = Attach(3, std::make_unique<sim::PageBootLoader>(sim::PageBootLoaderFaults{}));
+    const uint64_t start = clock.Now();
+};
+
+enum class Note { None, Image, FirmwareFile };
+
+struct HeldCase {
+    const char* name;
+    const char* heldFile;   // in the temporary directory, or the program's
+    // Virtual milliseconds after the start at which the other copy takes
+    // it, or nothing: it never does.
+    std::optional<uint64_t> takenAtMs;
+    bool imageIsADirectory;   // cannot be created, and nobody holds it
+    const char* box;
+    int exitStatus;
+    Note note;
+};
+
+class ImageHeldCases : public ImageHeld, public ::testing::WithParamInterface<HeldCase> {};
+
+TEST_P(ImageHeldCases, NothingIsSentAndTheConsoleSaysWhy)
+{
+    const HeldCase& c = GetParam();
+    const std::string held = c.heldFile == std::string("Hex.tmp") ? ImagePath() : programDir + c.heldFile;
+    std::optional<File> other;
+    if (c.takenAtMs == 0u) {
+        other = File::Create(held);
+        ASSERT_TRUE(other);
+    } else if (c.takenAtMs) {
+        // After this copy wrote the image and before it opens it to send
+        // (the boot loader's power-up pause lasts 500 ms).
+        clock.At(start + *c.takenAtMs, [&] { other = File::OpenReadWrite(held); });
+    }
+    if (c.imageIsADirectory)
+        std::filesystem::create_directories(ImagePath());
+    profile.WriteProfileInt("Settings", "ComPort", 5);
+
+    EXPECT_EQ(Run(3), c.exitStatus);
+    if (c.takenAtMs) {
+        ASSERT_TRUE(other) << "the other copy never got the file";
+    }
+    EXPECT_NE(out.str().find(std::string(c.box)), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find("successfully"), std::string::npos) << out.str();
+    EXPECT_TRUE(device.PagesWritten().empty());
+    EXPECT_FALSE(device.EndMarkerReceived());
+    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 5);
+    const std::string notes[] = {"", std::string(kImageHeldNote) + ImagePath() + "\n",
+                                 std::string(kFirmwareFileHeldNote) + "\n"};
+    EXPECT_EQ(err.str(), notes[static_cast<int>(c.note)]);
+}
+
+constexpr const char* kHexFile = "TVQX-R_4_12.hex";
+
+INSTANTIATE_TEST_SUITE_P(
+    Console, ImageHeldCases,
+    ::testing::Values(
+        HeldCase{"ImageHeldBeforeTheStart", "Hex.tmp", 0, false, kCannotCreate, kExitFailed, Note::Image},
+        HeldCase{"ImageTakenBetweenWritingAndSending", "Hex.tmp", 200, false, kCannotOpen, kExitFailed, Note::Image},
+        HeldCase{"ImageNameTakenByADirectory", "Hex.tmp", std::nullopt, true, kCannotCreate, kExitFailed, Note::None},
+        HeldCase{"HexFileHeldAtTheStart", kHexFile, 0, false, "Unable to open the firmware hex file:     \n",
+                 kExitNotStarted, Note::FirmwareFile}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ImageHeld, TransferHoldsTheImageFromOpeningItToItsEnd)
+{
+    // Looked at from outside while pages go out: held, and nobody can write
+    // a new image over it.
+    int looks = 0;
+    std::function<void()> look = [&] {
+        if (device.PagesWritten().size() >= 2 && !device.EndMarkerReceived()) {
+            ++looks;
+            EXPECT_FALSE(File::Create(ImagePath()));
+            EXPECT_TRUE(File::LastOpenFoundItHeld());
+        }
+        if (!device.EndMarkerReceived())
+            clock.At(clock.Now() + 97, look);
+    };
+    clock.At(start + 1, look);
+
+    EXPECT_EQ(Run(3), kExitUpdated);
+    EXPECT_GT(looks, 0);
+    // Let go of once the run is over; the live procedure leaves it behind.
+    EXPECT_TRUE(std::filesystem::exists(ImagePath()));
+    EXPECT_TRUE(File::OpenReadWrite(ImagePath()));
+    EXPECT_EQ(err.str(), "");
+}
+
+} // namespace
+} // namespace tvqx::cli::test

@@ -1,0 +1,90 @@
+// Files reached through symbolic links, and telling whether a file is held
+// by somebody else.
+
+#include "platform/File.h"
+#include "tests/common/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+namespace tvqx {
+namespace {
+
+using test::ReadAll;
+
+class FileThroughLink : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        scratch.MakeDir("shared");
+        target = scratch.Write("shared/firmware.hex", "original");
+        if (!test::PlantSymlink(target, scratch.Path("link")))
+            GTEST_SKIP() << test::kNoSymlinksHere;
+    }
+
+    test::ScratchDir scratch{"tvqx-file-link"};
+    std::string target;
+};
+
+TEST_F(FileThroughLink, ReadingFollowsItAndHoldsTheFileItself)
+{
+    auto viaLink = File::OpenRead(scratch.Path("link"));
+    ASSERT_TRUE(viaLink);
+    std::string line;
+    ASSERT_TRUE(viaLink->ReadString(line));
+    EXPECT_EQ(line, "original");
+    // The hold is on the file, whatever name it was reached by.
+    EXPECT_FALSE(File::OpenRead(target));
+    EXPECT_TRUE(File::LastOpenFoundItHeld());
+    viaLink->Close();
+    EXPECT_TRUE(File::OpenRead(target));
+}
+
+TEST_F(FileThroughLink, WritingRefusesItAndLeavesTheTargetAlone)
+{
+    EXPECT_FALSE(File::OpenReadWrite(scratch.Path("link")));
+    EXPECT_FALSE(File::Create(scratch.Path("link")));
+    EXPECT_EQ(ReadAll(target), "original");
+
+    // A dangling link is not created through either.
+    ASSERT_TRUE(test::PlantSymlink(scratch.Path("nowhere"), scratch.Path("dangling")));
+    EXPECT_FALSE(File::Create(scratch.Path("dangling")));
+    EXPECT_FALSE(std::filesystem::exists(scratch.Path("nowhere")));
+}
+
+// Why the last open failed, as the console tells a busy page image from a
+// broken one.
+TEST(FileLastOpen, TellsAHeldFileFromAMissingOne)
+{
+    test::ScratchDir scratch{"tvqx-file-held"};
+    const std::string path = scratch.Write("Hex.tmp", "image");
+    std::optional<File> holder = File::Create(path);
+    ASSERT_TRUE(holder);
+    EXPECT_FALSE(File::LastOpenFoundItHeld());
+
+    struct Attempt {
+        const char* what;
+        std::optional<File> (*open)(const std::string&);
+        std::string path;
+        bool held;
+    };
+    const Attempt attempts[] = {
+        {"create while held", &File::Create, path, true},
+        {"missing", &File::OpenRead, scratch.Path("missing"), false},
+        {"read while held", &File::OpenRead, path, true},
+        {"a directory", &File::OpenReadWrite, scratch.Root(), false},
+        {"read-write while held", &File::OpenReadWrite, path, true},
+    };
+    for (const Attempt& a : attempts) {
+        EXPECT_FALSE(a.open(a.path)) << a.what;
+        EXPECT_EQ(File::LastOpenFoundItHeld(), a.held) << a.what;
+    }
+    holder.reset();
+    EXPECT_TRUE(File::OpenRead(path));
+    EXPECT_FALSE(File::LastOpenFoundItHeld());
+}
+
+} // namespace
+} // namespace tvqx
