@@ -67,7 +67,7 @@ DialogTemplate BuildAboutBox()
     c.push_back({IDC_ABOUT_RELEASED, K::Static, "", 130, 28, 220, 8, CS_CENTER});
     c.push_back({IDC_STATIC, K::Static, "Contact information:", 141, 120, 84, 8, 0});
     c.push_back({IDC_ABOUT_LABELS, K::Static, "Phone:\nFAX:\nEmail:\nWeb:\nHours:\nAddress:", 150, 128, 38,
-                 58, 0});
+                 58, CS_NOWORDWRAP});
     c.push_back({IDC_ABOUT_CONTACT, K::RichEdit, "", 188, 128, 184, 68, CS_MULTILINE | CS_READONLY});
     c.push_back({IDC_ABOUT_NOTE, K::Static, "", 74, 44, 332, 28, CS_CENTER});
     return t;

@@ -44,8 +44,8 @@ inline constexpr const char* kRoverLineStart = "$ROVER,";
 
 // The rover module dialog's instructions, shown joined in this order.
 inline constexpr const char* kRoverInstructions[15] = {
-    "The Tollvane QX-R to be updated is reached by radio, through the Tollvane RG-400 Radio Gateway "
-    "connected to this computer. ",
+    ("The Tollvane QX-R to be updated is reached by radio, through the Tollvane RG-400 Radio Gateway "
+     "connected to this computer. "),
     "Before the update can start, the gateway needs the control parameters of the Rover Module.\n\n",
     "1. Make sure the Rover Module is switched on and within radio range of the gateway.\n",
     "2. On the Rover Module, press and release the Setup button once.\n",

@@ -136,13 +136,53 @@ void CDialog::OnNotify(int id, UINT notifyCode, std::function<void(NMHDR*, LRESU
                      }});
 }
 
+bool CDialog::CanTakeFocus(size_t index) const
+{
+    return index < m_controls.size() && m_controls[index].enabled && m_controls[index].visible;
+}
+
+CDialog::IndexSpan CDialog::RadioGroupOf(size_t index) const
+{
+    const auto& controls = m_template.controls;
+    auto isRadio = [&](size_t i) { return i < controls.size() && controls[i].kind == ControlKind::AutoRadioButton; };
+    IndexSpan span{index, index};
+    while (span.first > 0 && !(controls[span.first].style & CS_GROUP) && isRadio(span.first - 1))
+        --span.first;
+    while (isRadio(span.last + 1) && !(controls[span.last + 1].style & CS_GROUP))
+        ++span.last;
+    return span;
+}
+
+bool CDialog::IsTabStop(int index) const
+{
+    const auto& controls = m_template.controls;
+    if (index < 0 || static_cast<size_t>(index) >= controls.size())
+        return false;
+    const auto i = static_cast<size_t>(index);
+    if (controls[i].kind != ControlKind::AutoRadioButton)
+        return (controls[i].style & CS_TABSTOP) != 0;
+    const IndexSpan group = RadioGroupOf(i);
+    bool groupHasStop = false;
+    for (size_t j = group.first; j <= group.last; ++j)
+        groupHasStop = groupHasStop || (controls[j].style & CS_TABSTOP) != 0;
+    if (!groupHasStop)
+        return false;
+    for (size_t j = group.first; j <= group.last; ++j)
+        if (CanTakeFocus(j) && m_controls[j].checked)
+            return j == i;
+    for (size_t j = group.first; j <= group.last; ++j)
+        if (CanTakeFocus(j))
+            return j == i;
+    return false;
+}
+
 void CDialog::MoveFocusToTabStop(bool previous)
 {
     // The tab stops that can take the focus, in template order.
     std::vector<int> stops;
     for (size_t i = 0; i < m_template.controls.size() && i < m_controls.size(); ++i) {
         const auto& c = m_template.controls[i];
-        if ((c.style & CS_TABSTOP) && c.id != IDC_STATIC && m_controls[i].enabled && m_controls[i].visible)
+        if (c.id != IDC_STATIC && CanTakeFocus(i) && IsTabStop(static_cast<int>(i)))
             stops.push_back(c.id);
     }
     if (stops.empty())
@@ -311,25 +351,37 @@ bool CDialog::UserClick(int controlId)
 {
     if (!HasControl(controlId) || !IsDlgItemEnabled(controlId) || !IsDlgItemVisible(controlId))
         return false;
-    const auto& controls = m_template.controls;
-    for (size_t i = 0; i < controls.size(); ++i) {
-        if (controls[i].id != controlId || controls[i].kind != ControlKind::AutoRadioButton)
-            continue;
-        // The group runs from the control that starts it to the next one
-        // that starts a group.
-        size_t first = i;
-        while (first > 0 && !(controls[first].style & CS_GROUP) &&
-               controls[first - 1].kind == ControlKind::AutoRadioButton)
-            --first;
-        for (size_t j = first; j < controls.size() && controls[j].kind == ControlKind::AutoRadioButton; ++j) {
-            if (j > first && (controls[j].style & CS_GROUP))
-                break;
-            CheckDlgButton(controls[j].id, j == i);
-        }
-        break;
+    const int index = IndexOf(controlId);
+    if (m_template.controls[static_cast<size_t>(index)].kind == ControlKind::AutoRadioButton) {
+        const IndexSpan group = RadioGroupOf(static_cast<size_t>(index));
+        for (size_t j = group.first; j <= group.last; ++j)
+            CheckDlgButton(m_template.controls[j].id, j == static_cast<size_t>(index));
     }
     SendMessage(WM_COMMAND, static_cast<WPARAM>(static_cast<uint16_t>(controlId)), 0);
     return true;
+}
+
+bool CDialog::UserArrowKey(bool previous)
+{
+    const int at = IndexOf(m_focusId);
+    if (at < 0 || m_template.controls[static_cast<size_t>(at)].kind != ControlKind::AutoRadioButton)
+        return false;
+    const IndexSpan group = RadioGroupOf(static_cast<size_t>(at));
+    const size_t count = group.last - group.first + 1;
+    const size_t from = static_cast<size_t>(at) - group.first;
+    // Buttons that cannot be chosen are passed over.
+    for (size_t k = 1; k < count; ++k) {
+        const size_t j = group.first + (from + (previous ? count - k : k)) % count;
+        if (!CanTakeFocus(j))
+            continue;
+        const int id = m_template.controls[j].id;
+        m_focusId = id;
+        m_ui.FocusChanged(*this);
+        if (!m_controls[j].checked)
+            UserClick(id);
+        return true;
+    }
+    return false;
 }
 
 bool CDialog::UserSystemCommand(UINT command)

@@ -74,6 +74,17 @@ public:
     // nothing. Both return false when the input was ignored.
     bool UserClick(int controlId);
     bool UserSystemCommand(UINT command);
+    // An arrow key on the focused automatic radio button: the focus moves to
+    // the next (or previous) button of its group that can take it, wrapping
+    // round, and that button is clicked unless it is checked already. False
+    // when the focus is on no radio button or no other button can take it.
+    bool UserArrowKey(bool previous);
+    // Whether Tab stops at the control (template index). Its template says
+    // so, except in a group of automatic radio buttons that has a tab stop:
+    // there the group's one stop is its checked button, or while none that
+    // can take the focus is checked, the first button that can. So the group
+    // stays in the Tab order when a button the template marked is disabled.
+    bool IsTabStop(int index) const;
 
     // The window.
     void SetWindowText(const std::string& caption);
@@ -129,6 +140,16 @@ private:
     void Changed(int index);
 
     void MoveFocusToTabStop(bool previous);
+    // Enabled and visible: a control the user can reach.
+    bool CanTakeFocus(size_t index) const;
+    // The automatic radio buttons of the group the button at `index` is in:
+    // from the one that starts the group (CS_GROUP) to the last before the
+    // next start, by template index.
+    struct IndexSpan {
+        size_t first;
+        size_t last;
+    };
+    IndexSpan RadioGroupOf(size_t index) const;
 
     struct MapEntry {
         UINT message;

@@ -32,6 +32,7 @@ enum ControlStyle : uint32_t {
     CS_READONLY = 1u << 7,   // ES_READONLY
     CS_VSCROLL = 1u << 8,    // WS_VSCROLL
     CS_BORDER = 1u << 9,     // WS_BORDER
+    CS_NOWORDWRAP = 1u << 10, // SS_LEFTNOWORDWRAP: left-aligned, lines never wrapped
 };
 
 // Window styles of the dialog itself.

@@ -1,6 +1,7 @@
 // The dialog layer on its headless backend: message order, timers on virtual
 // time, radio groups, modal loops.
 
+#include "app/WindowPlacement.h"
 #include "ui/headless/HeadlessBackend.h"
 
 #include <gtest/gtest.h>
@@ -115,6 +116,42 @@ TEST(HeadlessBackend, CloseCommandIsRefusedWhileCancelIsDisabled)
     EXPECT_TRUE(dlg.HasEnded());
     ui.Destroy(dlg);
 }
+
+struct PlacementCase {
+    Size screen;
+    int x, y;
+};
+
+class Placement : public ::testing::TestWithParam<PlacementCase> {};
+
+TEST_P(Placement, CentredWithAQuarterOfTheFreeHeightAboveTruncatingTowardZero)
+{
+    const PlacementCase& c = GetParam();
+    VirtualTickClock clock(0);
+    HeadlessBackend ui(clock);
+    ui.SetScreenSize(c.screen);
+    DialogTemplate t;
+    t.cx = 649;   // 980 x 700 pixels on the headless screen
+    t.cy = 413;
+    CDialog dialog(t, ui);
+    ui.Create(dialog);
+    PlaceInUpperQuarter(dialog);
+    const Rect r = dialog.GetWindowRect();
+    ASSERT_EQ(r.Width(), 980);
+    ASSERT_EQ(r.Height(), 700);
+    EXPECT_EQ(r.left, c.x);
+    EXPECT_EQ(r.top, c.y);
+    ui.Destroy(dialog);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, Placement,
+                         ::testing::Values(PlacementCase{{1024, 768}, 22, 17}, PlacementCase{{980, 700}, 0, 0},
+                                           // A window larger than the screen sticks out on every side.
+                                           PlacementCase{{801, 601}, -89, -24}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.screen.cx) + "x" +
+                                    std::to_string(info.param.screen.cy);
+                         });
 
 } // namespace
 } // namespace tvqx

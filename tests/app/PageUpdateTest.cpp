@@ -133,6 +133,28 @@ TEST_F(PageUpdate, ResendsAPageUntilAccepted)
     EXPECT_EQ(FlashPrefix(512), expected);
 }
 
+TEST_F(PageUpdate, ProgressTextsInOrderWithAResentPage)
+{
+    sim::PageBootLoaderFaults faults;
+    faults.resendsForPage = {{1, 2}};
+    UseDevice(faults);
+    WriteFirmware(FirmwareBytes(512));
+    Open();
+    ui.Click(*dlg, IDC_COM3);
+    std::vector<std::string> progress;
+    ui.onControlChanged = [&](CDialog& dialog, int index) {
+        if (dialog.Template().controls[static_cast<size_t>(index)].id == IDC_PROGRESS)
+            progress.push_back(dialog.Controls()[static_cast<size_t>(index)].text);
+    };
+    RunUpdate();
+    // Cleared by the press; every pass, a resend too, writes its text.
+    EXPECT_EQ(progress, (std::vector<std::string>{"", "Sending hex file page  1  of  4",
+                                                  "Sending hex file page  2  of  4", "Sending hex file page  2  of  4",
+                                                  "Sending hex file page  2  of  4", "Sending hex file page  3  of  4",
+                                                  "Sending hex file page  4  of  4"}));
+    EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
+}
+
 TEST_F(PageUpdate, SlowDeviceWithinTheTimeOutsStillSucceeds)
 {
     sim::PageBootLoaderFaults faults;

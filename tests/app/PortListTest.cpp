@@ -56,6 +56,55 @@ TEST_P(PortList, EnablesPresentPortsAndPreselects)
 INSTANTIATE_TEST_SUITE_P(Ports, PortList, ::testing::ValuesIn(kPortLists),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A press of "Refresh Serial Ports" after the system's port list changed: it
+// may enable "Begin Update", but only for usable firmware files, and it never
+// disables it.
+struct RefreshCase {
+    const char* name;
+    bool firmwareUsable;
+    std::vector<const char*> atStart;
+    std::vector<const char*> atRefresh;
+    int expectedChecked;   // 0: none
+    bool beginEnabled;
+};
+
+void PrintTo(const RefreshCase& c, std::ostream* os) { *os << c.name; }
+
+const RefreshCase kRefreshes[] = {
+    {"UnusableFilesPortsChanged", false, {"COM1", "COM3"}, {"COM5"}, 5, false},
+    {"UnusableFilesFirstPortAppears", false, {}, {"COM2"}, 2, false},
+    {"UsableFilesFirstPortAppears", true, {}, {"COM2"}, 2, true},
+    {"UsableFilesLastPortGone", true, {"COM1"}, {}, 0, true},
+};
+
+class PortListRefresh : public UpdateFixture, public ::testing::WithParamInterface<RefreshCase> {};
+
+TEST_P(PortListRefresh, EnablesBeginUpdateOnlyForUsableFiles)
+{
+    const RefreshCase& c = GetParam();
+    auto entries = [](const std::vector<const char*>& names) {
+        std::vector<PortEntry> list;
+        for (const char* name : names)
+            list.push_back({name, ""});
+        return list;
+    };
+    inventory.Set(entries(c.atStart));
+    if (c.firmwareUsable)
+        WriteFirmware(FirmwareBytes(256));
+    Open();
+    ui.ClearMessageBoxes();
+    inventory.Set(entries(c.atRefresh));
+    ui.Click(*dlg, IDC_REFRESH_PORTS);
+
+    const int checked = dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22);
+    EXPECT_EQ(checked == 0 ? 0 : checked - 2000, c.expectedChecked);
+    EXPECT_EQ(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE), c.beginEnabled);
+    EXPECT_TRUE(Boxes().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, PortListRefresh, ::testing::ValuesIn(kRefreshes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 using PortRefresh = UpdateFixture;
 
 TEST_F(PortRefresh, PutsTheSelectionBackOnTheSavedPort)

@@ -62,6 +62,9 @@ TEST_F(Win32AboutBoxTest, ShowsTheProductAndTheContactLinesInARichEditControl)
     GETTEXTLENGTHEX count{GTL_NUMCHARS | GTL_PRECISE, CP_ACP};
     EXPECT_EQ(SendMessageA(Contact(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&count), 0),
               static_cast<LRESULT>(expected.size()));
+    // The label column keeps each label on its own line, however narrow.
+    EXPECT_EQ(StyleOf(ui.ControlOf(about, IDC_ABOUT_LABELS)) & SS_TYPEMASK, SS_LEFTNOWORDWRAP);
+    EXPECT_EQ(StyleOf(ui.ControlOf(about, IDC_ABOUT_NOTE)) & SS_TYPEMASK, SS_CENTER);
     // The application icon in the icon control.
     const HWND icon = ui.DialogWindowOf(about)->ControlAt(0);
     EXPECT_NE(SendMessageA(icon, STM_GETICON, 0, 0), 0);

@@ -1,6 +1,7 @@
 #include "ui/qt/ControlWidgets.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -59,6 +60,20 @@ QLineEdit* CreateLineEdit(const ControlTemplate& control, QWidget* parent)
 }
 
 } // namespace
+
+void ModelRadioButton::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        event->ignore();
+        return;
+    default:
+        QRadioButton::keyPressEvent(event);
+    }
+}
 
 LinkTextEdit::LinkTextEdit(QWidget* parent) : QTextEdit(parent)
 {
@@ -188,7 +203,7 @@ QWidget* CreateControlWidget(const ControlTemplate& control, const QRect& pixels
     case ControlKind::Static: {
         auto* label = new QLabel(parent);
         label->setTextFormat(Qt::PlainText);
-        label->setWordWrap(true);
+        label->setWordWrap((control.style & CS_NOWORDWRAP) == 0);
         label->setAlignment(((control.style & CS_CENTER) ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
         widget = label;
         break;

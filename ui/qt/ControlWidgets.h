@@ -20,6 +20,9 @@ public:
 
 protected:
     void nextCheckState() override {}
+    // Arrow keys go on to the dialog's window, which moves within the group
+    // by the dialog's rules; the button's own would walk the Tab chain.
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // The read-only rich text control: plain text with link ranges drawn as

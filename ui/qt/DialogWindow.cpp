@@ -78,8 +78,10 @@ void DialogWindow::BuildControls()
         }
         if (c.kind == ControlKind::Icon)
             static_cast<QLabel*>(w)->setPixmap(m_backend.IconResource(0).pixmap(32, 32));
-        // Tab moves through the controls in template order.
-        if (w->focusPolicy() & Qt::TabFocus) {
+        // Tab moves through the controls in template order. Every control
+        // that can take the focus is in the chain, as a radio button's tab
+        // stop comes and goes with its check (SyncRadioTabStops).
+        if (w->focusPolicy() != Qt::NoFocus) {
             if (previousStop)
                 QWidget::setTabOrder(previousStop, w);
             previousStop = w;
@@ -119,8 +121,23 @@ void DialogWindow::SyncControl(int index)
     const auto& states = m_dialog.Controls();
     if (index < 0 || static_cast<size_t>(index) >= states.size() || !ControlAt(index))
         return;
-    SyncControlWidget(ControlAt(index), m_dialog.Template().controls[static_cast<size_t>(index)],
-                      states[static_cast<size_t>(index)]);
+    const ControlTemplate& c = m_dialog.Template().controls[static_cast<size_t>(index)];
+    SyncControlWidget(ControlAt(index), c, states[static_cast<size_t>(index)]);
+    if (c.kind == ControlKind::AutoRadioButton)
+        SyncRadioTabStops();
+}
+
+void DialogWindow::SyncRadioTabStops()
+{
+    // A check, an enabling or a hiding may move a group's one tab stop.
+    const auto& controls = m_dialog.Template().controls;
+    for (size_t i = 0; i < controls.size() && i < m_controls.size(); ++i) {
+        if (controls[i].kind != ControlKind::AutoRadioButton)
+            continue;
+        const Qt::FocusPolicy policy = m_dialog.IsTabStop(static_cast<int>(i)) ? Qt::StrongFocus : Qt::ClickFocus;
+        if (m_controls[i]->focusPolicy() != policy)
+            m_controls[i]->setFocusPolicy(policy);
+    }
 }
 
 void DialogWindow::SyncAll()
@@ -257,45 +274,17 @@ void DialogWindow::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Left:
     case Qt::Key_Down:
     case Qt::Key_Right: {
-        const int index = IndexOfWidget(QApplication::focusWidget());
-        if (index >= 0 && m_dialog.Template().controls[static_cast<size_t>(index)].kind ==
-                              ControlKind::AutoRadioButton) {
-            const bool back = event->key() == Qt::Key_Up || event->key() == Qt::Key_Left;
-            MoveInRadioGroup(index, back ? -1 : 1);
+        // The radio buttons pass their arrow keys on to here; the dialog
+        // moves the focus and the check within the group.
+        const bool back = event->key() == Qt::Key_Up || event->key() == Qt::Key_Left;
+        if (IndexOfWidget(QApplication::focusWidget()) >= 0 && m_dialog.UserArrowKey(back))
             return;
-        }
         break;
     }
     default:
         break;
     }
     QWidget::keyPressEvent(event);   // not QDialog's: Escape and Enter are ours
-}
-
-void DialogWindow::MoveInRadioGroup(int index, int step)
-{
-    const auto& controls = m_dialog.Template().controls;
-    const auto n = static_cast<int>(controls.size());
-    auto inGroup = [&](int i) {
-        return i >= 0 && i < n && controls[static_cast<size_t>(i)].kind == ControlKind::AutoRadioButton;
-    };
-    int first = index;
-    while (!(controls[static_cast<size_t>(first)].style & CS_GROUP) && inGroup(first - 1))
-        --first;
-    int last = index;
-    while (inGroup(last + 1) && !(controls[static_cast<size_t>(last + 1)].style & CS_GROUP))
-        ++last;
-    // Arrow keys skip what cannot be chosen and wrap around the group.
-    const int count = last - first + 1;
-    for (int k = 1; k < count; ++k) {
-        const int i = first + ((index - first + step * k) % count + count) % count;
-        const int id = controls[static_cast<size_t>(i)].id;
-        if (m_dialog.IsDlgItemEnabled(id) && m_dialog.IsDlgItemVisible(id)) {
-            m_controls[static_cast<size_t>(i)]->setFocus(Qt::TabFocusReason);
-            m_backend.UserClicked(m_dialog, id);
-            return;
-        }
-    }
 }
 
 void DialogWindow::closeEvent(QCloseEvent* event)

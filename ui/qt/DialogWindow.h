@@ -59,7 +59,7 @@ protected:
 private:
     void BuildControls();
     int IndexOfWidget(const QObject* widget) const;
-    void MoveInRadioGroup(int index, int step);
+    void SyncRadioTabStops();
     int CommandForEnter() const;
 
     QtBackend& m_backend;

@@ -108,7 +108,10 @@ uint32_t ControlWindowStyle(const ControlTemplate& c)
         style |= BS_GROUPBOX;
         break;
     case ControlKind::Static:
-        style |= (Has(s, CS_CENTER) ? SS_CENTER : SS_LEFT) | (Has(s, CS_NOPREFIX) ? SS_NOPREFIX : 0);
+        style |= (Has(s, CS_CENTER)       ? SS_CENTER
+                  : Has(s, CS_NOWORDWRAP) ? SS_LEFTNOWORDWRAP
+                                          : SS_LEFT) |
+                 (Has(s, CS_NOPREFIX) ? SS_NOPREFIX : 0);
         break;
     case ControlKind::Icon:
         style |= SS_ICON;

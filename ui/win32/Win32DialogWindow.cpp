@@ -199,6 +199,24 @@ void Win32DialogWindow::SyncControl(int index)
         const bool checked = SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
         if (checked != s.checked)
             SendMessageA(h, BM_SETCHECK, s.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        SyncRadioTabStops();
+    }
+}
+
+void Win32DialogWindow::SyncRadioTabStops()
+{
+    // The dialog manager's Tab goes to controls with WS_TABSTOP; which
+    // button of a radio group has it is the dialog's rule (the checked one,
+    // or the first that can take the focus), set here whatever the buttons
+    // did to their own style when they were checked or cleared.
+    const auto& controls = m_dialog.Template().controls;
+    for (size_t i = 0; i < controls.size() && i < m_controls.size(); ++i) {
+        if (controls[i].kind != ControlKind::AutoRadioButton || !m_controls[i])
+            continue;
+        const LONG style = GetWindowLongA(m_controls[i], GWL_STYLE);
+        const LONG wanted = m_dialog.IsTabStop(static_cast<int>(i)) ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+        if (wanted != style)
+            SetWindowLongA(m_controls[i], GWL_STYLE, wanted);
     }
 }
 

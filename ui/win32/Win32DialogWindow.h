@@ -53,6 +53,7 @@ private:
     void FindControls();
     void PrepareControls();
     void SyncSystemMenu();
+    void SyncRadioTabStops();
     bool OnCommand(WPARAM wParam, LPARAM lParam);
     LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
     bool OnSysCommand(WPARAM wParam);

@@ -1,0 +1,238 @@
+// The main window's smaller commands: "Detailed Instructions", the About box
+// it shares with the system menu, and Done with a port still borrowed from
+// the serial test program.
+
+#include "UpdateFixture.h"
+
+#include "app/ProductInfo.h"
+
+#include <filesystem>
+
+namespace tvqx::testing {
+namespace {
+
+// ---------------------------------------------------------------------------
+// "Detailed Instructions": the document name is empty, so the program's
+// directory itself goes to the shell.
+
+enum class Dir { Present, Missing };
+
+struct InstructionsCase {
+    const char* name;
+    Dir dir;
+    size_t pathLength;   // 0: the scratch program directory as it is
+    bool shellOpens;
+    bool expectShell;    // the directory was handed to the shell
+    const char* box;     // "missing", "viewer" or nullptr
+};
+
+void PrintTo(const InstructionsCase& c, std::ostream* os) { *os << c.name; }
+
+const InstructionsCase kInstructions[] = {
+    {"DirectoryHandedToTheShell", Dir::Present, 0, true, true, nullptr},
+    {"ViewerCannotOpenIt", Dir::Present, 0, false, true, "viewer"},
+    {"DirectoryGone", Dir::Missing, 0, true, false, "missing"},
+    {"PathOf259Characters", Dir::Present, 259, true, true, nullptr},
+    {"PathOf260Characters", Dir::Present, 260, true, false, "missing"},
+    {"PathOf300Characters", Dir::Present, 300, true, false, "missing"},
+};
+
+class DetailedInstructions : public UpdateFixture, public ::testing::WithParamInterface<InstructionsCase> {
+protected:
+    // A directory under the scratch directory whose path, final separator
+    // included, is exactly `length` characters long; empty when the system
+    // cannot make it.
+    std::string DirectoryOfLength(size_t length)
+    {
+        std::string path = m_programDir;
+        while (path.size() < length) {
+            const size_t left = length - path.size();
+            const size_t part = left > 101 ? 100 : left;   // never leaves a single character
+            path += std::string(part - 1, 'd') + "/";
+        }
+        std::error_code ec;
+        std::filesystem::create_directories(path, ec);
+        return ec || !std::filesystem::is_directory(path) ? std::string() : path;
+    }
+};
+
+TEST_P(DetailedInstructions, OpensTheDirectoryOrSaysWhyNot)
+{
+    const InstructionsCase& c = GetParam();
+    WriteFirmware(FirmwareBytes(256));
+    Open();
+    std::string path = m_programDir;
+    if (c.pathLength != 0) {
+        path = DirectoryOfLength(c.pathLength);
+        if (path.empty())
+            GTEST_SKIP() << "no directory path of " << c.pathLength << " characters here";
+        ASSERT_EQ(path.size(), c.pathLength);
+    }
+    if (c.dir == Dir::Missing)
+        path += "gone/";
+    dlg->m_programDir = path;
+    shell.result = c.shellOpens;
+    // The button is hidden as the product is configured; shown, it works.
+    dlg->ShowDlgItem(IDC_DETAILED_INSTRUCTIONS, true);
+    ui.Click(*dlg, IDC_DETAILED_INSTRUCTIONS);
+
+    EXPECT_EQ(shell.opened, c.expectShell ? std::vector<std::string>{path} : std::vector<std::string>{});
+    if (!c.box) {
+        EXPECT_TRUE(Boxes().empty());
+        return;
+    }
+    ASSERT_EQ(Boxes().size(), 1u);
+    const std::string expected =
+        std::string(c.box) == "missing"
+            ? "Cannot fine the detailed instructions document.     \n" + path + "     "
+            : "Unable to load the Acrobat Reader.\n\nAcrobat Reader must be installed on your computer in order "
+              "to view the detailed instructions.     ";
+    EXPECT_EQ(Boxes()[0].text, expected);
+    EXPECT_EQ(Boxes()[0].caption, "Detailed Instructions");
+    EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
+}
+
+INSTANTIATE_TEST_SUITE_P(Instructions, DetailedInstructions, ::testing::ValuesIn(kInstructions),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// The About box: its fixed texts and where it sits on screens large and small.
+
+struct AboutSeen {
+    std::string caption;
+    std::vector<std::pair<int, std::string>> texts;
+    Rect rect{};
+};
+
+struct AboutPlacementCase {
+    Size screen;
+    int x, y;   // the box is 729 x 408 pixels on the headless screen
+};
+
+class AboutBox : public UpdateFixture, public ::testing::WithParamInterface<AboutPlacementCase> {
+protected:
+    AboutSeen OpenFrom(bool systemMenu)
+    {
+        AboutSeen seen;
+        ui.onModalStart = [&](CDialog& box) {
+            seen.caption = box.GetWindowText();
+            for (int id : {IDC_ABOUT_PRODUCT, IDC_ABOUT_VERSION, IDC_ABOUT_RELEASED, IDC_ABOUT_COPYRIGHT,
+                           IDC_ABOUT_NOTE, IDC_ABOUT_LABELS, IDC_ABOUT_CONTACT})
+                seen.texts.emplace_back(id, box.GetDlgItemText(id));
+            seen.rect = box.GetWindowRect();
+            box.EndDialog(IDOK);
+        };
+        if (systemMenu)
+            ui.ChooseSystemMenu(*dlg, IDM_ABOUTBOX);
+        else
+            ui.Click(*dlg, IDC_CONTACT_INFO);
+        return seen;
+    }
+};
+
+TEST_F(AboutBox, ShowsTheProductAndTheMakersContactLines)
+{
+    WriteFirmware(FirmwareBytes(256));
+    Open();
+    const AboutSeen seen = OpenFrom(false);
+    EXPECT_EQ(seen.caption, "About Tollvane QX-R Update");
+    const std::string contact = std::string(product::kSupportPhone) + "\n" + product::kSupportFax + "\nmailto:" +
+                                product::kSupportEmail + "\n" + product::kWebSite + "\n" + product::kOfficeHours +
+                                "\n" + product::kStreetAddress + "\n" + product::kPostOfficeBox + "\n" +
+                                product::kTown;
+    const std::vector<std::pair<int, std::string>> expected = {
+        {IDC_ABOUT_PRODUCT, "Tollvane QX-R Firmware Update"},
+        {IDC_ABOUT_VERSION, "Version 2.0.0.38"},
+        {IDC_ABOUT_RELEASED, "Released December 9, 2011"},
+        {IDC_ABOUT_COPYRIGHT, product::kCopyright},
+        {IDC_ABOUT_NOTE, "This update utility can only be used to update the Tollvane QX-R firmware.\n"
+                         "Only for use with RS-232 versions of the Tollvane QX that have a read switch connector."},
+        {IDC_ABOUT_LABELS, "Phone:\nFAX:\nEmail:\nWeb:\nHours:\nAddress:"},
+        {IDC_ABOUT_CONTACT, contact},
+    };
+    EXPECT_EQ(seen.texts, expected);
+
+    // From the system menu it is the same box.
+    const AboutSeen again = OpenFrom(true);
+    EXPECT_EQ(again.caption, seen.caption);
+    EXPECT_EQ(again.texts, seen.texts);
+}
+
+TEST_P(AboutBox, SitsCentredWithAQuarterOfTheFreeHeightAbove)
+{
+    const AboutPlacementCase& c = GetParam();
+    WriteFirmware(FirmwareBytes(256));
+    ui.SetScreenSize(c.screen);
+    Open();
+    const Rect r = OpenFrom(false).rect;
+    ASSERT_EQ(r.Width(), 729);
+    ASSERT_EQ(r.Height(), 408);
+    EXPECT_EQ(r.left, c.x);
+    EXPECT_EQ(r.top, c.y);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, AboutBox,
+                         ::testing::Values(AboutPlacementCase{{1024, 768}, 147, 90},
+                                           AboutPlacementCase{{1920, 1080}, 595, 168},
+                                           // Smaller than the box: the division truncates toward zero.
+                                           AboutPlacementCase{{640, 401}, -44, -1}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.screen.cx) + "x" +
+                                    std::to_string(info.param.screen.cy);
+                         });
+
+// ---------------------------------------------------------------------------
+// Done, and the window's Close command that means the same, with a port the
+// serial test program was asked to give up and not yet told it may take back
+// (a run that ended before its closing step).
+
+struct DoneCase {
+    const char* name;
+    bool closeCommand;   // the system menu's Close instead of the button
+    int borrowed;        // -1: nothing borrowed
+};
+
+void PrintTo(const DoneCase& c, std::ostream* os) { *os << c.name; }
+
+class DoneWithPort : public UpdateFixture, public ::testing::WithParamInterface<DoneCase> {};
+
+TEST_P(DoneWithPort, ClosesThePortAndReturnsWhatWasBorrowed)
+{
+    const DoneCase& c = GetParam();
+    const WindowHandle tester = windows.Add("Ostrale Serial Test Program");
+    const WindowHandle linewatch = windows.Add("Ostrale Linewatch COM3");
+    WriteFirmware(FirmwareBytes(256));
+    Open();
+    ASSERT_TRUE(dlg->m_port.Open(kDevicePort, 9600, 'N', 8, 1));
+    dlg->m_borrowedPort = c.borrowed;
+    if (c.closeCommand)
+        ui.ChooseSystemMenu(*dlg, SC_CLOSE);
+    else
+        ui.Click(*dlg, IDCANCEL);
+
+    EXPECT_TRUE(dlg->HasEnded());
+    EXPECT_EQ(dlg->Result(), IDCANCEL);
+    EXPECT_FALSE(ports.IsOpen(kDevicePort));
+    EXPECT_FALSE(device->Powered());
+    EXPECT_EQ(dlg->m_borrowedPort, -1);
+    for (WindowHandle w : {tester, linewatch}) {
+        const auto& got = windows.Get(w).received;
+        if (c.borrowed == -1) {
+            EXPECT_TRUE(got.empty());
+            continue;
+        }
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got[0].message, WM_PORT_HANDOVER);
+        EXPECT_EQ(got[0].wParam, PORT_HANDOVER_RETURN);
+        EXPECT_EQ(got[0].lParam, c.borrowed);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Done, DoneWithPort,
+                         ::testing::Values(DoneCase{"ButtonNothingBorrowed", false, -1},
+                                           DoneCase{"ButtonWithBorrowedPort", false, 3},
+                                           DoneCase{"CloseCommandWithBorrowedPort", true, 3}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace tvqx::testing
