@@ -1,0 +1,71 @@
+#pragma once
+// One whole update on virtual time with the window headless, against
+// whatever device is put on COM3: what the device-answers fuzz target runs
+// for every input, and what the seed maker records the simulator's answers
+// from.
+
+#include "app/TVQX_UpdateDlg.h"
+#include "platform/PortInventory.h"
+#include "platform/Profile.h"
+#include "platform/ShellOpen.h"
+#include "platform/WindowDirectory.h"
+#include "serial/SimulatedPortLayer.h"
+#include "ui/headless/HeadlessBackend.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tvqx::fuzz {
+
+inline constexpr int kHarnessPort = 3;
+inline constexpr uint64_t kHarnessStartMs = 10'000;
+// How long the user waits where the program waits for the device without a
+// limit (the boot loader's announcement, the remote unit's parameters).
+inline constexpr uint64_t kUserPatienceMs = 20'000;
+// The procedures the first input byte picks from.
+inline constexpr int kHarnessVariants[] = {10, 1, 2, 4, 5, 3, 6};
+inline constexpr size_t kFirmwareSizes[] = {16, 300};
+
+struct HarnessChoices {
+    int variant = 10;
+    size_t firmwareSize = kFirmwareSizes[0];
+    // In the rover module dialog: Start Update as soon as it can be pressed,
+    // or Cancel.
+    bool startInDialog = true;
+};
+
+class UpdateHarness {
+public:
+    explicit UpdateHarness(sim::SimDevice& device);
+    ~UpdateHarness();
+
+    // Opens the window on COM3, presses Begin Update and lets the program run
+    // until the update is over, giving up once on a wait without a limit.
+    void Run(const HarnessChoices& choices);
+
+    // Back where a user can start again: nothing running, port closed, every
+    // control and the system menu enabled, "Begin Update", normal cursor.
+    bool WindowIsIdle() const;
+    bool ReportedSuccess() const;
+    std::string ResultText() const;
+
+    VirtualTickClock clock{kHarnessStartMs};
+    HeadlessBackend ui{clock};
+    SimulatedPortLayer ports{clock};
+
+private:
+    bool UpdateOver() const;
+    void RunWindow(uint64_t limitMs);
+    void AnswerRoverDialog(CDialog& dialog, bool start);
+
+    FixedPortInventory m_inventory{std::vector<PortEntry>{{"COM3", "/dev/null"}}};
+    MemoryProfile m_profile;
+    EmptyWindowDirectory m_windows;
+    RecordingShellOpen m_shell;
+    ProgramServices m_services{ui, clock, ports, m_inventory, m_profile, m_windows, m_shell};
+    std::unique_ptr<CTVQX_UpdateDlg> m_dlg;
+};
+
+} // namespace tvqx::fuzz
