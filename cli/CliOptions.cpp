@@ -16,7 +16,7 @@ int ParsePort(const std::string& value)
 
 } // namespace
 
-CliOptions ParseCliOptions(const std::vector<std::string>& args)
+CliOptions ParseCliOptions(const std::vector<std::string>& args, HelpSystem system)
 {
     CliOptions options;
     auto invalid = [&](std::string why) {
@@ -41,11 +41,17 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args)
             } else {
                 value = arg.substr(7);
             }
-            if (options.port != 0)
+            if (options.port != 0 || !options.portDevice.empty())
                 return invalid("--port given twice");
+            if (system == HelpSystem::Linux && value.rfind("/", 0) == 0) {
+                options.portDevice = value;
+                continue;
+            }
             options.port = ParsePort(value);
             if (options.port == 0)
-                return invalid("not a port: " + value + " (COM1 to COM22)");
+                return invalid("not a port: " + value +
+                               (system == HelpSystem::Linux ? " (COM1 to COM22, or a device such as /dev/ttyUSB0)"
+                                                            : " (COM1 to COM22)"));
         } else {
             return invalid("unknown option: " + arg);
         }
@@ -189,7 +195,11 @@ COM ports on Linux:
   /dev/ttySk is COM k+1 (unless the port directory uses that number), then
   USB adapters (/dev/ttyACM*, then /dev/ttyUSB*, in order of their numbers)
   take the lowest numbers still free. A device named in the port directory
-  is not numbered a second time.
+  is not numbered a second time. --list-ports names each USB adapter by its
+  maker, product and serial number, as /dev/serial/by-id does.
+  --port also takes a device (--port /dev/ttyUSB0, or a link to it such as
+  /dev/serial/by-id/usb-...): the update runs on the COM port that leads to
+  that device. A device without one is entered in the port directory first.
   Serial devices usually belong to the group "dialout": to open them, add
   yourself to it (sudo usermod -aG dialout $USER) and log in again.
 

@@ -11,11 +11,23 @@ struct CliOptions {
 
     Action action = Action::Update;
     int port = 0;        // COMn given with --port; 0 = the window's preselection
+    // A device path given with --port instead (Linux), still to be mapped to
+    // the COM number the port list holds it under; port is then 0.
+    std::string portDevice;
     std::string error;   // what was wrong, for Action::Invalid
 };
 
-// `args` are the arguments after the program name.
-CliOptions ParseCliOptions(const std::vector<std::string>& args);
+// Which system's ports and settings the --help text explains.
+enum class HelpSystem { Linux, Windows };
+#ifdef _WIN32
+inline constexpr HelpSystem kThisHelpSystem = HelpSystem::Windows;
+#else
+inline constexpr HelpSystem kThisHelpSystem = HelpSystem::Linux;
+#endif
+
+// `args` are the arguments after the program name. Only on Linux does
+// --port take a device path as well.
+CliOptions ParseCliOptions(const std::vector<std::string>& args, HelpSystem system = kThisHelpSystem);
 
 // What the update procedure a program was built with does for its user.
 struct VariantTraits {
@@ -25,14 +37,6 @@ struct VariantTraits {
     bool asksForRemoteUnit = false;
 };
 VariantTraits TraitsOfVariant(int updateVariant);
-
-// Which system's ports and settings the --help text explains.
-enum class HelpSystem { Linux, Windows };
-#ifdef _WIN32
-inline constexpr HelpSystem kThisHelpSystem = HelpSystem::Windows;
-#else
-inline constexpr HelpSystem kThisHelpSystem = HelpSystem::Linux;
-#endif
 
 // The --help text of a program built with this update procedure.
 std::string UsageText(int updateVariant, HelpSystem system = kThisHelpSystem);

@@ -17,11 +17,19 @@ namespace tvqx::cli {
 
 namespace {
 
-int RunUpdateNow(int port, int updateVariant, int linkFrameType)
+int RunUpdateNow(const CliOptions& options, int updateVariant, int linkFrameType)
 {
     RealTickClock clock;
     HeadlessBackend ui(clock);
     SystemLayers system = OpenSystemLayers();
+    // A device given by its path runs as the COM port that leads to it, so
+    // that the window's logic sees what it always sees: a port number.
+    int port = options.port;
+    if (!options.portDevice.empty()) {
+        port = system.portOfDevice ? system.portOfDevice(options.portDevice, std::cerr) : 0;
+        if (port == 0)
+            return kExitNotStarted;
+    }
     // No window of this program could take a port handed back by a serial
     // test program, so none is asked to hand one over.
     EmptyWindowDirectory windows;
@@ -63,7 +71,7 @@ int CliProgramMain(int argc, char** argv, int updateVariant, int linkFrameType)
                   << ", which does nothing (see --help)\n";
         return kExitNotStarted;
     }
-    return RunUpdateNow(options.port, updateVariant, linkFrameType);
+    return RunUpdateNow(options, updateVariant, linkFrameType);
 }
 
 } // namespace tvqx::cli

@@ -4,6 +4,7 @@
 // user who may not open a port. One implementation per system; everything
 // else about a run is the same everywhere.
 
+#include "platform/LinuxPortInventory.h"
 #include "platform/PortInventory.h"
 #include "platform/Profile.h"
 #include "serial/PortLayer.h"
@@ -21,6 +22,9 @@ struct SystemLayers {
     std::unique_ptr<Profile> profile;      // the window program's settings
     // A hint line for a port device this user may not open, or "".
     std::function<std::string(const std::string& devicePath)> accessHint;
+    // n of the COMn that leads to a device given by its path; 0 after
+    // telling `err` why there is none. Only where --port takes devices.
+    std::function<int(const std::string& devicePath, std::ostream& err)> portOfDevice;
 };
 
 SystemLayers OpenSystemLayers();
@@ -28,6 +32,12 @@ SystemLayers OpenSystemLayers();
 // --list-ports: each present port on a line of `out`, a note on `err` when
 // there is none. Returns the exit status.
 int ListSystemPorts(std::ostream& out, std::ostream& err);
+
+#ifndef _WIN32
+// --port with a device path: n of the COMn that leads to it, else 0 after
+// saying on `err` how to enter it in the port directory.
+int PortOfDevice(LinuxPortInventory& inventory, const std::string& devicePath, std::ostream& err);
+#endif
 
 // Standard output is a terminal (a progress bar can be redrawn in place).
 bool StandardOutputIsTerminal();

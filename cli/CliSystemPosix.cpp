@@ -8,7 +8,9 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
+#include <filesystem>
 
 namespace tvqx::cli {
 
@@ -21,7 +23,30 @@ SystemLayers OpenSystemLayers()
     layers.inventory = std::move(inventory);
     layers.profile = std::make_unique<IniFileProfile>(SettingsFilePath());
     layers.accessHint = PortAccessHintFor;
+    layers.portOfDevice = [ports](const std::string& devicePath, std::ostream& err) {
+        return PortOfDevice(*ports, devicePath, err);
+    };
     return layers;
+}
+
+int PortOfDevice(LinuxPortInventory& inventory, const std::string& devicePath, std::ostream& err)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(devicePath, ec)) {
+        err << "tvqx-update-cli: no such device: " << devicePath << "\n";
+        return 0;
+    }
+    if (const int n = inventory.NumberOfDevice(devicePath))
+        return n;
+    std::array<bool, 23> taken{};
+    for (const auto& port : inventory.ListPorts())
+        taken[port.number] = true;
+    int free = 1;
+    while (free <= 22 && taken[free])
+        ++free;
+    err << "tvqx-update-cli: "
+        << UnlistedDeviceMessage(devicePath, inventory.PortDirectoryPath(), free > 22 ? 0 : free) << "\n";
+    return 0;
 }
 
 int ListSystemPorts(std::ostream& out, std::ostream& err)

@@ -40,7 +40,35 @@ std::string FormatPortListing(const ComPortListing& port, const std::string& hom
     case ComPortListing::Origin::Uart: origin = "built-in serial port"; break;
     case ComPortListing::Origin::UsbAdapter: origin = "USB serial adapter"; break;
     }
+    if (!port.adapter.empty())
+        origin += ": " + port.adapter;
     return "COM" + std::to_string(port.number) + "  " + port.device + " (" + origin + ")";
+}
+
+namespace {
+
+// Quoted for a POSIX shell, so that the command can be pasted as it is.
+std::string ShellQuoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+} // namespace
+
+std::string UnlistedDeviceMessage(const std::string& device, const std::string& portDirectory, int freeNumber)
+{
+    std::string dir = portDirectory;
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+    std::string text = "no COM port leads to " + device + "; enter it in the port directory " + dir + "/";
+    if (freeNumber == 0)
+        return text + " under a COM number freed first (every one from COM1 to COM22 is taken)";
+    const std::string entry = dir + "/COM" + std::to_string(freeNumber);
+    return text + ", for example as COM" + std::to_string(freeNumber) + ":\n    mkdir -p " + ShellQuoted(dir) +
+           " && ln -s " + ShellQuoted(device) + " " + ShellQuoted(entry);
 }
 
 std::string FormatDeviceMapListing(const PortEntry& port)

@@ -17,9 +17,16 @@ std::string FormatMessageBox(const std::string& caption, const std::string& text
 // The window's status lines, one per line, exactly as shown (empty ones too).
 std::string FormatStatusLines(const std::vector<std::string>& lines);
 
-// One line of --list-ports: "COM3  /dev/pts/5 (~/.config/.../ports/COM3)".
-// `home` (without trailing '/') is written as "~" at the start of paths.
+// One line of --list-ports: "COM3  /dev/pts/5 (~/.config/.../ports/COM3)",
+// a USB adapter's name after the origin ("(USB serial adapter: Maker
+// Product, serial number X)"). `home` (without trailing '/') is written as
+// "~" at the start of paths.
 std::string FormatPortListing(const ComPortListing& port, const std::string& home);
+
+// --port with a device that no COM port leads to: what is wrong and the
+// command that enters it in `portDirectory` as COM`freeNumber` (0: every
+// number is taken; then a port has to be removed first).
+std::string UnlistedDeviceMessage(const std::string& device, const std::string& portDirectory, int freeNumber);
 
 // One line of --list-ports on Windows, for a port of the serial device map:
 // "COM3  \\.\COM3". A port the window cannot offer (its number is not

@@ -91,7 +91,70 @@ bool IsPresentUart(const std::string& sysDir)
     return std::filesystem::exists(sysDir + "/device", ec);
 }
 
+// The first line of a sysfs attribute, blanks around it dropped and control
+// characters blanked (an adapter's strings are whatever its maker burnt in).
+std::string Attribute(const std::filesystem::path& file)
+{
+    std::ifstream in(file);
+    std::string line;
+    if (!std::getline(in, line))
+        return {};
+    for (char& c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+    const auto first = line.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return line.substr(first, line.find_last_not_of(' ') - first + 1);
+}
+
+// "Maker Product, serial number X" from the USB device above a tty's device:
+// an ACM tty hangs off the device's interface, a USB serial tty one level
+// further down, so the nearest of the next few directories that names a
+// product is the adapter.
+std::string AdapterOf(const std::string& ttySysDir)
+{
+    std::error_code ec;
+    std::filesystem::path dir = std::filesystem::canonical(ttySysDir + "/device", ec);
+    if (ec)
+        return {};
+    for (int level = 0; level < 3 && dir.has_relative_path(); ++level, dir = dir.parent_path()) {
+        const std::string maker = Attribute(dir / "manufacturer");
+        const std::string product = Attribute(dir / "product");
+        const std::string serial = Attribute(dir / "serial");
+        if (maker.empty() && product.empty() && serial.empty())
+            continue;
+        std::string name = maker;
+        if (!product.empty())
+            name += (name.empty() ? "" : " ") + product;
+        if (!serial.empty())
+            name += (name.empty() ? "serial number " : ", serial number ") + serial;
+        return name;
+    }
+    return {};
+}
+
 } // namespace
+
+std::string LinuxPortInventory::KernelTtyName(const std::string& path) const
+{
+    // Follow the links one at a time: a /dev/serial/by-id name leads to
+    // ttyUSB0, which is what sysfs knows it by.
+    std::filesystem::path p = path;
+    std::error_code ec;
+    for (int hop = 0; hop < 16; ++hop) {
+        const std::string name = p.filename().string();
+        if (!name.empty() && std::filesystem::exists(m_sysClassTty + name + "/device", ec))
+            return name;
+        if (!std::filesystem::is_symlink(p, ec))
+            break;
+        const std::filesystem::path target = std::filesystem::read_symlink(p, ec);
+        if (ec)
+            break;
+        p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    return {};
+}
 
 LinuxPortInventory::LinuxPortInventory(std::string portDirectory, std::string sysClassTty, std::string devDirectory)
     : m_portDirectory(WithSlash(std::move(portDirectory))),
@@ -153,9 +216,25 @@ std::vector<ComPortListing> LinuxPortInventory::ListPorts()
         addDiscovered(n, tty, ComPortListing::Origin::UsbAdapter);
     }
 
+    for (auto& port : ports)
+        if (const std::string tty = KernelTtyName(port.devicePath); !tty.empty())
+            port.adapter = AdapterOf(m_sysClassTty + tty);
+
     std::sort(ports.begin(), ports.end(),
               [](const ComPortListing& a, const ComPortListing& b) { return a.number < b.number; });
     return ports;
+}
+
+int LinuxPortInventory::NumberOfDevice(const std::string& devicePath)
+{
+    std::error_code ec;
+    const auto device = std::filesystem::canonical(devicePath, ec);
+    if (ec)
+        return 0;
+    for (const auto& port : ListPorts())
+        if (port.device == device.string())
+            return port.number;
+    return 0;
 }
 
 std::optional<std::vector<PortEntry>> LinuxPortInventory::ListSerialDevices()

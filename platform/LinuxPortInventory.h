@@ -25,6 +25,10 @@ struct ComPortListing {
     std::string devicePath;    // what the port layer opens
     std::string device;        // the device it leads to, links resolved
     Origin origin = Origin::PortDirectory;
+    // A USB adapter as people know it: maker, product and serial number as
+    // the adapter reports them (what /dev/serial/by-id is named after);
+    // empty for anything that is no USB device or reports none of them.
+    std::string adapter = {};
 };
 
 class LinuxPortInventory final : public PortInventory {
@@ -38,10 +42,16 @@ public:
     std::optional<std::vector<PortEntry>> ListSerialDevices() override;
     // The same ports with where each one comes from, by number.
     std::vector<ComPortListing> ListPorts();
+    // n of the COMn that leads to the device at `devicePath` (any link to it
+    // counts); 0 when no port does.
+    int NumberOfDevice(const std::string& devicePath);
 
     const std::string& PortDirectoryPath() const { return m_portDirectory; }
 
 private:
+    // The name sysfs knows the tty behind `path` by; empty when it has none.
+    std::string KernelTtyName(const std::string& path) const;
+
     std::string m_portDirectory;
     std::string m_sysClassTty;
     std::string m_dev;

@@ -46,6 +46,35 @@ INSTANTIATE_TEST_SUITE_P(
                       OptionsCase{{"COM3"}, Action::Invalid, 0, "unknown option: COM3"},
                       OptionsCase{{"--help", "--bogus"}, Action::Invalid, 0, "--bogus"}));
 
+// On Linux --port also takes a device, left to be mapped to its COM number;
+// on Windows a path is no port.
+TEST(CliOptionsDevice, PathsArePortDevicesOnLinuxOnly)
+{
+    const struct {
+        std::vector<std::string> args;
+        HelpSystem system;
+        std::string device;
+        std::string errorPart;
+    } cases[] = {
+        {{"--port", "/dev/ttyUSB0"}, HelpSystem::Linux, "/dev/ttyUSB0", ""},
+        {{"--port=/dev/serial/by-id/usb-X-if00-port0"}, HelpSystem::Linux, "/dev/serial/by-id/usb-X-if00-port0", ""},
+        {{"--port", "/dev/ttyUSB0", "--port", "COM1"}, HelpSystem::Linux, "", "twice"},
+        {{"--port", "COM1", "--port", "/dev/ttyUSB0"}, HelpSystem::Linux, "", "twice"},
+        {{"--port", "ttyUSB0"}, HelpSystem::Linux, "", "or a device such as /dev/ttyUSB0"},
+        {{"--port", "/dev/ttyUSB0"}, HelpSystem::Windows, "", "(COM1 to COM22)"},
+    };
+    for (const auto& c : cases) {
+        const CliOptions options = ParseCliOptions(c.args, c.system);
+        EXPECT_EQ(options.action == Action::Invalid, !c.errorPart.empty()) << c.args.back();
+        if (options.action == Action::Invalid) {
+            EXPECT_NE(options.error.find(c.errorPart), std::string::npos) << options.error;
+        } else {
+            EXPECT_EQ(options.port, 0) << c.args.back();
+            EXPECT_EQ(options.portDevice, c.device) << c.args.back();
+        }
+    }
+}
+
 // The options and exit statuses are the same everywhere; what the help says
 // about ports and the saved port is each system's own, and nothing of the
 // other's may leak in (a Windows user has no ~/.config, a Linux user no

@@ -25,6 +25,24 @@ TEST(ConsoleReport, PortListingLines)
               "COM3  /dev/pts/5 (/home/ann/.config/Ostrale Systems/ports/COM3)");
     EXPECT_EQ(FormatPortListing({2, "COM2", "/dev/ttyUSB0", "/dev/ttyUSB0", ComPortListing::Origin::UsbAdapter}, ""),
               "COM2  /dev/ttyUSB0 (USB serial adapter)");
+    ComPortListing adapter{2, "COM2", "/dev/ttyUSB0", "/dev/ttyUSB0", ComPortListing::Origin::UsbAdapter,
+                           "Example Corp USB Serial, serial number A1"};
+    EXPECT_EQ(FormatPortListing(adapter, ""), "COM2  /dev/ttyUSB0 (USB serial adapter: Example Corp USB Serial, serial number A1)");
+    named.adapter = "Example Corp USB Serial";
+    EXPECT_EQ(FormatPortListing(named, "/home/ann"),
+              "COM3  /dev/pts/5 (~/.config/Ostrale Systems/ports/COM3: Example Corp USB Serial)");
+}
+
+// The command is pasted into a shell as it is, so every path in it is quoted.
+TEST(ConsoleReport, UnlistedDeviceSaysHowToEnterIt)
+{
+    EXPECT_EQ(UnlistedDeviceMessage("/dev/serial/by-id/usb-It's_A1-if00", "/home/ann/.config/Ostrale Systems/ports/", 4),
+              "no COM port leads to /dev/serial/by-id/usb-It's_A1-if00; enter it in the port directory "
+              "/home/ann/.config/Ostrale Systems/ports/, for example as COM4:\n"
+              "    mkdir -p '/home/ann/.config/Ostrale Systems/ports' && ln -s '/dev/serial/by-id/usb-It'\\''s_A1-if00' "
+              "'/home/ann/.config/Ostrale Systems/ports/COM4'");
+    EXPECT_NE(UnlistedDeviceMessage("/dev/ttyUSB0", "/p", 0).find("every one from COM1 to COM22 is taken"),
+              std::string::npos);
 }
 
 // Windows: the device map's names as they are, and a word on the ones the

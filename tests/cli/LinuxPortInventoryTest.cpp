@@ -55,7 +55,7 @@ struct InventoryCase {
     std::vector<std::string> expected;                         // "COMn <dev node or ports/entry>"
 };
 
-class LinuxPortInventoryTest : public ::testing::TestWithParam<InventoryCase> {
+class InventoryTree : public ::testing::Test {
 protected:
     void Build(const InventoryCase& c)
     {
@@ -99,6 +99,8 @@ protected:
     PtyPool ptys;
 };
 
+class LinuxPortInventoryTest : public InventoryTree, public ::testing::WithParamInterface<InventoryCase> {};
+
 TEST_P(LinuxPortInventoryTest, NumbersPorts)
 {
     const InventoryCase& c = GetParam();
@@ -135,7 +137,7 @@ const InventoryCase kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, LinuxPortInventoryTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.title); });
 
-using LinuxPortInventoryList = LinuxPortInventoryTest;
+using LinuxPortInventoryList = InventoryTree;
 
 TEST_F(LinuxPortInventoryList, EntriesKeepTheirNamesAndLeadToWhatIsOpened)
 {
@@ -172,6 +174,76 @@ TEST_F(LinuxPortInventoryList, AdaptersBeyondTheLastNumberAreLeftOut)
     ASSERT_EQ(ports.size(), 22u);
     EXPECT_EQ(ports.back().number, 22);
     EXPECT_EQ(ports.back().devicePath, tree.Path("dev/ttyUSB21"));
+}
+
+} // namespace
+} // namespace tvqx
+
+namespace tvqx {
+namespace {
+
+// USB adapters named from a made-up sysfs: a USB serial tty's device is a
+// port below the interface, an ACM tty's device the interface itself; the
+// USB device above holds the strings.
+struct AdapterCase {
+    const char* title;
+    std::string tty;                                       // under dev/ and sys/
+    std::string deviceBelowUsb;                            // path from the USB device to the tty's device
+    std::vector<std::pair<std::string, std::string>> strings;   // attribute -> content
+    bool viaPortDirectory;
+    std::string adapter;
+};
+
+class AdapterNames : public InventoryTree,
+                     public ::testing::WithParamInterface<AdapterCase> {};
+
+TEST_P(AdapterNames, ComeFromTheUsbDevice)
+{
+    const AdapterCase& c = GetParam();
+    const bool named = c.viaPortDirectory;
+    Build({"", {}, {c.tty}, {}, {}, {}});
+    tree.MakeDir("devices/usb1/1-1/" + c.deviceBelowUsb);
+    for (const auto& [attribute, content] : c.strings)
+        tree.Write("devices/usb1/1-1/" + attribute, content);
+    tree.MakeDir("sys/" + c.tty);
+    tree.Link("sys/" + c.tty + "/device", tree.Path("devices/usb1/1-1/" + c.deviceBelowUsb));
+    if (named) {
+        // As the user links it: through a stable name.
+        tree.MakeDir("by-id");
+        tree.Link("by-id/usb-adapter", "../dev/" + c.tty);
+        tree.Link("ports/COM7", tree.Path("by-id/usb-adapter"));
+    }
+    const auto ports = Inventory().ListPorts();
+    ASSERT_EQ(ports.size(), 1u);
+    EXPECT_EQ(ports[0].number, named ? 7 : 1);
+    EXPECT_EQ(ports[0].adapter, c.adapter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AdapterNames,
+    ::testing::Values(
+        AdapterCase{"UsbSerialPortTwoLevelsDown", "ttyUSB0", "1-1:1.0/ttyUSB0",
+                    {{"manufacturer", "Example Corp\n"}, {"product", "USB Serial\n"}, {"serial", "A1B2C3\n"}},
+                    false, "Example Corp USB Serial, serial number A1B2C3"},
+        AdapterCase{"AcmInterfaceOneLevelDown", "ttyACM0", "1-1:1.0", {{"product", "Modem\n"}}, false, "Modem"},
+        AdapterCase{"OnlyASerialNumber", "ttyUSB3", "1-1:1.0/ttyUSB3", {{"serial", "  X9\t\n"}}, false,
+                    "serial number X9"},
+        AdapterCase{"NoStringsNoName", "ttyUSB0", "1-1:1.0/ttyUSB0", {{"serial", "\n"}}, false, ""},
+        AdapterCase{"NamedThroughLinksInThePortDirectory", "ttyUSB0", "1-1:1.0/ttyUSB0",
+                    {{"manufacturer", "Example Corp\n"}, {"product", "USB Serial\n"}}, true,
+                    "Example Corp USB Serial"}),
+    [](const auto& info) { return std::string(info.param.title); });
+
+TEST_F(LinuxPortInventoryList, DeviceGivenByAnyOfItsNamesFindsItsNumber)
+{
+    Build({"", {}, {"ttyUSB0", "ttyUSB1", "pts7", "pts8"}, {}, {{"COM5", "pts7"}}, {}});
+    tree.Link("by-id", tree.Path("dev"));
+    LinuxPortInventory inventory = Inventory();
+    EXPECT_EQ(inventory.NumberOfDevice(tree.Path("dev/ttyUSB1")), 2);
+    EXPECT_EQ(inventory.NumberOfDevice(tree.Path("by-id/ttyUSB0")), 1);
+    EXPECT_EQ(inventory.NumberOfDevice(tree.Path("dev/pts7")), 5);
+    EXPECT_EQ(inventory.NumberOfDevice(tree.Path("dev/pts8")), 0);   // a device no port leads to
+    EXPECT_EQ(inventory.NumberOfDevice(tree.Path("dev/ttyUSB9")), 0);
 }
 
 } // namespace
