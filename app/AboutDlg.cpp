@@ -91,7 +91,7 @@ BOOL CAboutDlg::OnInitDialog()
     PlaceInUpperQuarter(*this);
     SetWindowText("About Tollvane QX-R Update");
     SetDlgItemText(IDC_ABOUT_PRODUCT, "Tollvane QX-R Firmware Update");
-    SetDlgItemText(IDC_ABOUT_VERSION, "Version 2.0.0.38");
+    SetDlgItemText(IDC_ABOUT_VERSION, std::string("Version ") + product::kVersion);
     SetDlgItemText(IDC_ABOUT_RELEASED, "Released December 9, 2011");
     SetDlgItemText(IDC_ABOUT_COPYRIGHT, product::kCopyright);
     SetDlgItemText(IDC_ABOUT_NOTE,

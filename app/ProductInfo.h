@@ -13,6 +13,9 @@ inline constexpr const char* kStreetAddress = "4120 Quarry Ridge Road";
 inline constexpr const char* kPostOfficeBox = "P.O. Box 5127";
 inline constexpr const char* kTown = "Cedar Falls, CO 80555";
 inline constexpr const char* kCopyright = "Copyright (C) 2011 Ostrale Systems, Inc.";
+// The program's version, as the About box shows it after "Version "; the
+// packages and the wire trace take it from here.
+inline constexpr const char* kVersion = "2.0.0.38";
 
 // Shown, blinking, in the result line while the program waits for the boot
 // loader to announce itself: the unit's boot loader only does so right after

@@ -5,8 +5,10 @@
 //      tvqx-devsim --fast, against the pauses the protocol itself demands
 //      (500 ms, then 50 ms a page, then 20 ms);
 //  (c) the updater's CPU time as a share of its wall time.
+// With --trace the updater writes its wire trace meanwhile, so that the two
+// kinds of run can be compared.
 //
-// usage: tvqx-bench CLI DEVSIM [--quick]
+// usage: tvqx-bench CLI DEVSIM [--quick] [--trace]
 
 #include "bench/BenchSupport.h"
 #include "firmware/HexImage.h"
@@ -36,12 +38,17 @@ bool HaveTool(const char* name)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: tvqx-bench CLI DEVSIM [--quick]\n");
+        std::fprintf(stderr, "usage: tvqx-bench CLI DEVSIM [--quick] [--trace]\n");
         return 2;
     }
     const std::string cli = fs::absolute(argv[1]).string();
     const std::string devsim = fs::absolute(argv[2]).string();
-    const bool quick = argc > 3 && std::string(argv[3]) == "--quick";
+    bool quick = false;
+    bool trace = false;
+    for (int i = 3; i < argc; ++i) {
+        quick = quick || std::string(argv[i]) == "--quick";
+        trace = trace || std::string(argv[i]) == "--trace";
+    }
     char pattern[] = "/tmp/tvqx-bench-XXXXXX";
     const fs::path root = mkdtemp(pattern);
     const std::vector<size_t> sizes = {256, 8192, 65536};
@@ -72,7 +79,7 @@ int main(int argc, char** argv)
                     haveObjcopy ? std::to_string(Median(objcopy)).substr(0, 7).c_str() : "n/a");
     }
 
-    std::printf("\n(b, c) whole update through tvqx-devsim --fast\n");
+    std::printf("\n(b, c) whole update through tvqx-devsim --fast%s\n", trace ? ", wire trace on" : "");
     std::printf("%10s %7s %12s %12s %12s %10s %10s\n", "image", "pages", "demanded ms", "wall ms",
                 "overhead ms", "overhead", "cpu/wall");
     int com = 20;
@@ -93,7 +100,10 @@ int main(int argc, char** argv)
         const fs::path entry = config / "Ostrale Systems" / "ports" / port;
         for (int i = 0; i < 2000 && !fs::exists(fs::symlink_status(entry)); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        const RunResult r = Run({(bundle / "tvqx-update-cli").string(), "--port", port}, {env});
+        std::vector<std::string> update = {(bundle / "tvqx-update-cli").string(), "--port", port};
+        if (trace)
+            update.insert(update.end(), {"--trace", (root / ("trace" + std::to_string(size) + ".txt")).string()});
+        const RunResult r = Run(update, {env});
         device.join();
         const size_t pages = size / 128;
         const double demanded = 500.0 + 50.0 * pages + 20.0;

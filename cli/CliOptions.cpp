@@ -52,6 +52,19 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args, HelpSystem syst
                 return invalid("not a port: " + value +
                                (system == HelpSystem::Linux ? " (COM1 to COM22, or a device such as /dev/ttyUSB0)"
                                                             : " (COM1 to COM22)"));
+        } else if (arg == "--trace" || arg.rfind("--trace=", 0) == 0) {
+            if (arg == "--trace") {
+                if (i + 1 >= args.size())
+                    return invalid("--trace needs a file, for example --trace trace.txt");
+                value = args[++i];
+            } else {
+                value = arg.substr(8);
+            }
+            if (!options.tracePath.empty())
+                return invalid("--trace given twice");
+            if (value.empty())
+                return invalid("--trace needs a file, for example --trace trace.txt");
+            options.tracePath = value;
         } else {
             return invalid("unknown option: " + arg);
         }
@@ -232,7 +245,7 @@ std::string PortsAndSettingsParagraph(HelpSystem system)
 std::string UsageText(int updateVariant, HelpSystem system)
 {
     const VariantTraits traits = TraitsOfVariant(updateVariant);
-    return R"(usage: tvqx-update-cli [--port COMn] [--list-ports] [--help]
+    return R"(usage: tvqx-update-cli [--port COMn] [--trace FILE] [--list-ports] [--help]
 
 Updates the firmware of a Tollvane QX-R on a serial port, without a window.
 It does exactly what the Tollvane QX-R Firmware Update window does when you
@@ -246,6 +259,12 @@ boot loader and sends it the firmware.
   --port COMn    update on COMn (1 to 22; "3" is taken as COM3). Without it,
                  the port of the last successful update is used, else the
                  lowest port present, as the window preselects them.
+  --trace FILE   write a wire trace to FILE (made afresh): every byte sent
+                 and received, in hex and as text, the line settings and the
+                 modem lines, each with its time in milliseconds from the
+                 port's first opening. Support asks for it when an update
+                 fails. TVQX_TRACE=FILE in the environment does the same,
+                 for the window program too; --trace wins over it.
   --list-ports   print each present port, its device and where it comes
                  from, one per line, and exit.
   --help         print this text and exit.

@@ -14,6 +14,8 @@ struct CliOptions {
     // A device path given with --port instead (Linux), still to be mapped to
     // the COM number the port list holds it under; port is then 0.
     std::string portDevice;
+    // --trace FILE: the wire trace's file; "" leaves it to the environment.
+    std::string tracePath;
     std::string error;   // what was wrong, for Action::Invalid
 };
 

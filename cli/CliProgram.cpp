@@ -1,5 +1,6 @@
 #include "cli/CliProgram.h"
 
+#include "app/ProductInfo.h"
 #include "app/ProgramServices.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSystem.h"
@@ -9,9 +10,12 @@
 #include "platform/ShellOpen.h"
 #include "platform/TickClock.h"
 #include "platform/WindowDirectory.h"
+#include "serial/WireTrace.h"
 #include "ui/headless/HeadlessBackend.h"
 
+#include <cstdlib>
 #include <iostream>
+#include <memory>
 
 namespace tvqx::cli {
 
@@ -22,6 +26,19 @@ int RunUpdateNow(const CliOptions& options, int updateVariant, int linkFrameType
     RealTickClock clock;
     HeadlessBackend ui(clock);
     SystemLayers system = OpenSystemLayers();
+    // The trace file is made before anything else happens, so that a run
+    // whose trace cannot be written never touches the line.
+    std::unique_ptr<WireTrace> trace;
+    const std::string tracePath = ChooseTracePath(options.tracePath, std::getenv(kTraceVariable));
+    if (!tracePath.empty()) {
+        PortInventory& inventory = *system.inventory;
+        trace = WireTrace::Start(
+            tracePath, "tvqx-update-cli", product::kVersion, *system.ports, clock,
+            [&inventory](int portNumber) { return inventory.DevicePath(portNumber); }, std::cerr);
+        if (!trace)
+            return kExitNotStarted;
+    }
+    PortLayer& ports = trace ? trace->Ports() : *system.ports;
     // A device given by its path runs as the COM port that leads to it, so
     // that the window's logic sees what it always sees: a port number.
     int port = options.port;
@@ -36,7 +53,7 @@ int RunUpdateNow(const CliOptions& options, int updateVariant, int linkFrameType
     // Nothing is opened from the console: the links and the instructions
     // document are the window's business.
     RecordingShellOpen shell;
-    ProgramServices services{ui, clock, *system.ports, *system.inventory, *system.profile, windows, shell};
+    ProgramServices services{ui, clock, ports, *system.inventory, *system.profile, windows, shell};
     services.updateVariant = updateVariant;
     services.linkFrameType = linkFrameType;
 

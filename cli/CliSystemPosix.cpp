@@ -1,9 +1,9 @@
 #include "cli/CliSystem.h"
 
 #include "cli/ConsoleReport.h"
-#include "cli/PortAccess.h"
 #include "platform/Directories.h"
 #include "platform/LinuxPortInventory.h"
+#include "platform/PortAccess.h"
 #include "serial/PosixPortLayer.h"
 
 #include <unistd.h>
@@ -22,7 +22,10 @@ SystemLayers OpenSystemLayers()
     layers.ports = std::make_unique<PosixPortLayer>([ports](int n) { return ports->DevicePath(n); });
     layers.inventory = std::move(inventory);
     layers.profile = std::make_unique<IniFileProfile>(SettingsFilePath());
-    layers.accessHint = PortAccessHintFor;
+    layers.accessHint = [](const std::string& devicePath) {
+        const auto problem = FindPortAccessProblem(devicePath);
+        return problem ? PortAccessHint(problem->device, problem->group) : std::string();
+    };
     layers.portOfDevice = [ports](const std::string& devicePath, std::ostream& err) {
         return PortOfDevice(*ports, devicePath, err);
     };

@@ -20,29 +20,9 @@ std::string FormatStatusLines(const std::vector<std::string>& lines)
     return out;
 }
 
-namespace {
-
-std::string Tilde(const std::string& path, const std::string& home)
-{
-    if (!home.empty() && home != "/" && path.size() > home.size() && path.compare(0, home.size(), home) == 0 &&
-        path[home.size()] == '/')
-        return "~" + path.substr(home.size());
-    return path;
-}
-
-} // namespace
-
 std::string FormatPortListing(const ComPortListing& port, const std::string& home)
 {
-    std::string origin;
-    switch (port.origin) {
-    case ComPortListing::Origin::PortDirectory: origin = Tilde(port.devicePath, home); break;
-    case ComPortListing::Origin::Uart: origin = "built-in serial port"; break;
-    case ComPortListing::Origin::UsbAdapter: origin = "USB serial adapter"; break;
-    }
-    if (!port.adapter.empty())
-        origin += ": " + port.adapter;
-    return "COM" + std::to_string(port.number) + "  " + port.device + " (" + origin + ")";
+    return "COM" + std::to_string(port.number) + "  " + DescribePort(port, home);
 }
 
 namespace {

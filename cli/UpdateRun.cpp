@@ -1,5 +1,6 @@
 #include "cli/UpdateRun.h"
 
+#include "app/CannotOpenPortText.h"
 #include "app/FirmwareTexts.h"
 #include "app/Resource.h"
 #include "app/TVQX_UpdateApp.h"
@@ -39,18 +40,6 @@ bool IsCancellableWait(CTVQX_UpdateDlg& dlg)
            dlg.IsDlgItemEnabled(IDC_BEGIN_UPDATE);
 }
 
-// The procedures' "cannot open" texts for this port (they differ in blanks).
-bool IsCannotOpenText(const std::string& text, int port)
-{
-    for (const char* format : {texts::kCannotOpenPort, texts::kCannotOpenPortWide}) {
-        char expected[96];
-        std::snprintf(expected, sizeof expected, format, port);
-        if (text == expected)
-            return true;
-    }
-    return false;
-}
-
 class Run {
 public:
     Run(UpdateRunSetup& setup, int port, Console& console)
@@ -86,7 +75,7 @@ private:
         }
         m_console.out << FormatMessageBox(box.caption, box.text) << std::flush;
         NoteFileHeldElsewhere(box.text);
-        if (m_updatePort != 0 && IsCannotOpenText(box.text, m_updatePort) && m_setup.accessHint) {
+        if (m_updatePort != 0 && PortOfCannotOpenText(box.text) == m_updatePort && m_setup.accessHint) {
             const std::string hint =
                 m_setup.accessHint(m_setup.services.inventory.DevicePath(m_updatePort));
             if (!hint.empty())

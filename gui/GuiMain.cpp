@@ -3,9 +3,11 @@
 // Qt window, the real clock and serial ports, the settings file and the
 // desktop's programs for mail and web links.
 
+#include "app/ProductInfo.h"
 #include "app/ProgramServices.h"
 #include "app/TVQX_UpdateApp.h"
 #include "gui/AppIcon.h"
+#include "gui/PortAccessNote.h"
 #include "gui/PortToolTips.h"
 #include "platform/Directories.h"
 #include "platform/LinuxPortInventory.h"
@@ -13,10 +15,14 @@
 #include "platform/TickClock.h"
 #include "platform/WindowDirectory.h"
 #include "serial/PosixPortLayer.h"
+#include "serial/WireTrace.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtShellOpen.h"
 
 #include <QApplication>
+
+#include <cstdlib>
+#include <iostream>
 
 using namespace tvqx;
 
@@ -32,12 +38,21 @@ int main(int argc, char** argv)
     RealTickClock clock;
     LinuxPortInventory inventory(PortDirectory());
     PosixPortLayer ports([&inventory](int portNumber) { return inventory.DevicePath(portNumber); });
+    // TVQX_TRACE=FILE: a wire trace for support; a file that cannot be made
+    // is reported and the window runs without one.
+    const auto trace = WireTrace::Start(ChooseTracePath("", std::getenv(kTraceVariable)), "tvqx-update",
+                                        product::kVersion, ports, clock,
+                                        [&inventory](int portNumber) { return inventory.DevicePath(portNumber); },
+                                        std::cerr);
+    PortLayer& linePorts = trace ? trace->Ports() : ports;
     IniFileProfile profile(SettingsFilePath());
     EmptyWindowDirectory windows;
     QtShellOpen shell;
-    ui.SetToolTipProvider(PortToolTips(inventory));
+    const char* home = std::getenv("HOME");
+    ui.SetToolTipProvider(PortToolTips(DescribeLinuxPorts(inventory, home ? home : "")));
+    ui.SetMessageNote(PortAccessNotes(inventory));
 
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
+    ProgramServices services{ui, clock, linePorts, inventory, profile, windows, shell};
     services.updateVariant = TVQX_UPDATE_VARIANT;
     services.linkFrameType = TVQX_LINK_FRAME_TYPE;
     services.applicationName = "tvqx-update";

@@ -2,7 +2,7 @@
 // What the main window's port buttons stand for: the device behind each
 // present COM port, shown as the button's tool tip.
 
-#include "platform/PortInventory.h"
+#include "platform/LinuxPortInventory.h"
 #include "ui/Dialog.h"
 
 #include <functional>
@@ -10,8 +10,14 @@
 
 namespace tvqx {
 
-// Tool tips for the COM buttons of the main window from the port inventory;
-// empty for every other control and for ports that are not there.
-std::function<std::string(const CDialog&, int controlId)> PortToolTips(PortInventory& inventory);
+// Tool tips for the COM buttons of the main window: `describe(n)` for COMn,
+// asked afresh each time (the list changes as adapters come and go); empty
+// for every other control.
+std::function<std::string(const CDialog&, int controlId)> PortToolTips(
+    std::function<std::string(int portNumber)> describe);
+
+// COMn as people recognise it: its device and, for a USB adapter, its maker,
+// product and serial number; empty when there is no COMn.
+std::function<std::string(int portNumber)> DescribeLinuxPorts(LinuxPortInventory& inventory, std::string home);
 
 } // namespace tvqx

@@ -31,6 +31,12 @@ struct ComPortListing {
     std::string adapter = {};
 };
 
+// A port as people recognise it (tool tips, port lists): the device it leads to, then where its
+// number comes from and, for a USB adapter, its maker, product and serial
+// number: "/dev/ttyUSB0 (USB serial adapter: Maker Product, serial number X)".
+// A port directory entry under `home` is shown with "~".
+std::string DescribePort(const ComPortListing& port, const std::string& home);
+
 class LinuxPortInventory final : public PortInventory {
 public:
     // The roots can be moved for tests: a fake sysfs tty class directory and

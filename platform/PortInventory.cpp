@@ -1,4 +1,5 @@
 #include "platform/PortInventory.h"
+#include "platform/LinuxPortInventory.h"
 
 #include <sys/stat.h>
 
@@ -56,6 +57,31 @@ std::optional<std::vector<PortEntry>> PortDirectoryInventory::ListSerialDevices(
     if (entries.empty())
         return std::nullopt;
     return entries;
+}
+
+namespace {
+
+std::string Tilde(const std::string& path, const std::string& home)
+{
+    if (!home.empty() && home != "/" && path.size() > home.size() && path.compare(0, home.size(), home) == 0 &&
+        path[home.size()] == '/')
+        return std::string("~").append(path, home.size(), std::string::npos);
+    return path;
+}
+
+} // namespace
+
+std::string DescribePort(const ComPortListing& port, const std::string& home)
+{
+    std::string origin;
+    switch (port.origin) {
+    case ComPortListing::Origin::PortDirectory: origin = Tilde(port.devicePath, home); break;
+    case ComPortListing::Origin::Uart: origin = "built-in serial port"; break;
+    case ComPortListing::Origin::UsbAdapter: origin = "USB serial adapter"; break;
+    }
+    if (!port.adapter.empty())
+        origin += ": " + port.adapter;
+    return port.device + " (" + origin + ")";
 }
 
 } // namespace tvqx

@@ -11,9 +11,14 @@
 #include "platform/Win32ShellOpen.h"
 #include "platform/Win32WindowDirectory.h"
 #include "serial/Win32PortLayer.h"
+#include "serial/WireTrace.h"
 #include "ui/win32/Win32Backend.h"
 
 #include "ui/win32/Win32Api.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
 
 namespace tvqx {
 
@@ -26,11 +31,22 @@ int WindowProgramMain(HINSTANCE instance, int updateVariant, int linkFrameType)
     ui.SetApplicationIcon(IDR_MAINFRAME);
 
     RealTickClock clock;
-    Win32PortLayer ports;
+    Win32PortLayer systemPorts;
     RegistryPortInventory inventory;
     // Constructed without a name of its own, the application is named after
     // its program file, and so are its settings and its message boxes.
     const std::string applicationName = ProgramFileTitle();
+    // TVQX_TRACE=FILE: a wire trace for support. This program has no console
+    // to say that the file cannot be made, so a message box says it; the
+    // window then runs without a trace.
+    std::ostringstream traceError;
+    const auto trace = WireTrace::Start(ChooseTracePath("", std::getenv(kTraceVariable)), applicationName,
+                                        product::kVersion, systemPorts, clock,
+                                        [&inventory](int portNumber) { return inventory.DevicePath(portNumber); },
+                                        traceError);
+    if (!traceError.str().empty())
+        ui.MessageBox(nullptr, traceError.str(), applicationName, MB_ICONEXCLAMATION);
+    PortLayer& ports = trace ? trace->Ports() : systemPorts;
     RegistryProfile profile(product::kSettingsKey, applicationName);
     Win32WindowDirectory windows;
     Win32ShellOpen shell;

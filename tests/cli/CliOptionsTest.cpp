@@ -90,7 +90,7 @@ class CliUsage : public ::testing::TestWithParam<UsageCase> {};
 TEST_P(CliUsage, ExplainsOptionsExitStatusesPortsAndSettings)
 {
     const std::string usage = UsageText(10, GetParam().system);
-    for (const char* part : {"--port COMn", "--list-ports", "--help", "Exit status", "0    the firmware was updated",
+    for (const char* part : {"--port COMn", "--trace FILE", "TVQX_TRACE=FILE", "--list-ports", "--help", "Exit status", "0    the firmware was updated",
                              "1    the update was started and failed", "2    no update could start",
                              "130  cancelled with Ctrl-C"})
         EXPECT_NE(usage.find(part), std::string::npos) << part;
@@ -168,6 +168,34 @@ INSTANTIATE_TEST_SUITE_P(
         VariantHelpCase{7, false, false, {"procedure 7, which has none", "status 2"}, {kWaits, kAtOnce}},
         VariantHelpCase{0, false, false, {"procedure 0, which has none"}, {kCancels}}),
     [](const auto& info) { return "Variant" + std::to_string(info.param.variant); });
+
+// --trace takes one file, in either form; the environment is not the
+// parser's business.
+TEST(CliOptionsTrace, TakesOneFile)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::string tracePath;
+        std::string errorPart;
+    } cases[] = {
+        {{"--trace", "t.txt", "--port", "COM2"}, "t.txt", ""},
+        {{"--port=COM2", "--trace=/tmp/a b.txt"}, "/tmp/a b.txt", ""},
+        {{}, "", ""},
+        {{"--trace"}, "", "--trace needs a file"},
+        {{"--trace="}, "", "--trace needs a file"},
+        {{"--trace", "a", "--trace", "b"}, "", "--trace given twice"},
+    };
+    for (const auto& c : cases) {
+        const CliOptions options = ParseCliOptions(c.args);
+        if (c.errorPart.empty()) {
+            EXPECT_EQ(options.action, Action::Update) << options.error;
+            EXPECT_EQ(options.tracePath, c.tracePath);
+        } else {
+            EXPECT_EQ(options.action, Action::Invalid);
+            EXPECT_NE(options.error.find(c.errorPart), std::string::npos) << options.error;
+        }
+    }
+}
 
 } // namespace
 } // namespace tvqx::cli

@@ -7,7 +7,6 @@
 #include "app/Resource.h"
 
 #include <QAbstractButton>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -62,24 +61,6 @@ TEST_F(QtMainWindowTest, ClickingARadioButtonChecksItInTheModelAndClearsTheGroup
     EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), IDC_COM3);
     EXPECT_TRUE(Widget<QAbstractButton>(IDC_COM3)->isChecked());
     EXPECT_FALSE(Widget<QAbstractButton>(IDC_COM1 + 1)->isChecked());
-}
-
-TEST_F(QtMainWindowTest, PortButtonsShowTheirDevicePathAsToolTip)
-{
-    ui.SetToolTipProvider([this](const CDialog&, int id) {
-        return id >= IDC_COM1 && id <= IDC_COM22 ? inventory.DevicePath(id - IDC_COM1 + 1) : std::string();
-    });
-    Open();
-    auto tipOf = [&](int id) {
-        QWidget* w = Widget(id);
-        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
-        QCoreApplication::sendEvent(w, &help);
-        return w->toolTip();
-    };
-    EXPECT_EQ(tipOf(IDC_COM3), QStringLiteral("/dev/ttyUSB0"));
-    EXPECT_EQ(tipOf(IDC_COM1 + 1), QString());
-    inventory.Set(std::vector<PortEntry>{{"COM3", "/dev/ttyACM0"}});
-    EXPECT_EQ(tipOf(IDC_COM3), QStringLiteral("/dev/ttyACM0"));   // asked afresh
 }
 
 TEST_F(QtMainWindowTest, ContextMenuOffersTheAboutItemGreyedWhenTheSystemMenuGreysIt)

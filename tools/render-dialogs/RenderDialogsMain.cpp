@@ -82,7 +82,7 @@ int main(int argc, char** argv)
     profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, kChosenPort);
     EmptyWindowDirectory windows;
     RecordingShellOpen shell;
-    ui.SetToolTipProvider(PortToolTips(inventory));
+    ui.SetToolTipProvider(PortToolTips([&inventory](int port) { return inventory.DevicePath(port); }));
     ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
 
     ui.interceptMessageBox = [](QMessageBox& box) {

@@ -268,7 +268,13 @@ int QtBackend::MessageBox(CDialog* owner, const std::string& text, const std::st
     QWidget* parent = owner ? WindowOf(*owner) : nullptr;
     if (!parent)
         parent = InnermostWindow();
-    QMessageBox box(MessageBoxIconFor(type), QString::fromStdString(caption), QString::fromStdString(text),
+    std::string shown = text;
+    if (m_messageNote) {
+        const std::string note = m_messageNote(text);
+        if (!note.empty())
+            shown += "\n\n" + note;
+    }
+    QMessageBox box(MessageBoxIconFor(type), QString::fromStdString(caption), QString::fromStdString(shown),
                     QMessageBox::Ok, parent);
     // Blanks and line feeds are part of the program's texts.
     box.setTextFormat(Qt::PlainText);

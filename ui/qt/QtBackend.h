@@ -66,6 +66,12 @@ public:
     void SetToolTipProvider(ToolTipProvider provider) { m_toolTips = std::move(provider); }
     std::string ToolTipFor(const CDialog& dialog, int controlId) const;
 
+    // What the front end adds under a message box's text (after an empty
+    // line), from what it knows of the system; empty for nothing. The
+    // program's own text is always shown whole and first.
+    using MessageNote = std::function<std::string(const std::string& text)>;
+    void SetMessageNote(MessageNote note) { m_messageNote = std::move(note); }
+
     // Called once a dialog's window is shown, before its modal loop runs.
     std::function<void(CDialog&)> onModalStart;
     // Called with every message box ready to show; returning true answers it
@@ -128,6 +134,7 @@ private:
     std::map<int, QIcon> m_icons;
     QIcon m_applicationIcon;
     ToolTipProvider m_toolTips;
+    MessageNote m_messageNote;
     bool m_deliveryScheduled = false;
     int m_pumpDepth = 0;                 // PumpMessage passes under way
     bool m_dispatchingFromPump = false;  // a pass is handing out its message

@@ -1,0 +1,100 @@
+// What the Linux window adds about ports: the adapter behind each COM
+// button, and under a refused port's message what to do about access.
+
+#include "QtFixture.h"
+
+#include "app/Resource.h"
+#include "gui/PortAccessNote.h"
+#include "gui/PortToolTips.h"
+#include "update/PageUpdateTexts.h"
+#include "update/RowUpdateTexts.h"
+
+#include <QAbstractButton>
+#include <QHelpEvent>
+#include <QTest>
+
+namespace tvqx {
+namespace {
+
+TEST_F(QtMainWindowTest, PortButtonsDescribeTheirDevicesAsToolTips)
+{
+    ui.SetToolTipProvider(PortToolTips([this](int port) {
+        const std::string device = inventory.DevicePath(port);
+        return device.empty() ? device : device + " (USB serial adapter: Example Corp USB Serial)";
+    }));
+    Open();
+    auto tipOf = [&](int id) {
+        QWidget* w = Widget(id);
+        QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+        QCoreApplication::sendEvent(w, &help);
+        return w->toolTip().toStdString();
+    };
+    EXPECT_EQ(tipOf(IDC_COM3), "/dev/ttyUSB0 (USB serial adapter: Example Corp USB Serial)");
+    EXPECT_EQ(tipOf(IDC_COM1 + 1), "");
+    EXPECT_EQ(tipOf(IDC_BEGIN_UPDATE), "");
+    inventory.Set(std::vector<PortEntry>{{"COM3", "/dev/ttyACM0"}});
+    EXPECT_EQ(tipOf(IDC_COM3), "/dev/ttyACM0 (USB serial adapter: Example Corp USB Serial)");   // asked afresh
+}
+
+// A refused port: the procedure's message stays whole and first.
+TEST_F(QtMainWindowTest, RefusedPortMessageSaysWhichGroupToJoin)
+{
+    std::vector<std::string> checked;
+    ui.SetMessageNote(PortAccessNotes(inventory, [&](const std::string& device) {
+        checked.push_back(device);
+        return std::optional<PortAccessProblem>(PortAccessProblem{"/dev/ttyUSB0", "dialout"});
+    }));
+    Open();
+    QTest::mouseClick(Widget(IDC_COM3), Qt::LeftButton);
+    QTest::mouseClick(Widget(IDC_BEGIN_UPDATE), Qt::LeftButton);   // nothing attached: the open fails
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], texts::FormatText(texts::kCannotOpenPort, 3) +
+                            "\n\nYou may not use /dev/ttyUSB0: it is open to the members of the group \"dialout\". "
+                            "Join it (sudo usermod -aG dialout $USER), then log out and back in.");
+    EXPECT_EQ(checked, std::vector<std::string>{"/dev/ttyUSB0"});
+}
+
+TEST(PortAccessNotes, OnlyARefusedPortsOwnMessageGetsANote)
+{
+    FixedPortInventory inventory(std::vector<PortEntry>{{"COM3", "/dev/ttyUSB0"}, {"COM4", "/dev/pts/4"}});
+    auto notes = PortAccessNotes(inventory, [](const std::string& device) -> std::optional<PortAccessProblem> {
+        if (device == "/dev/ttyUSB0")
+            return PortAccessProblem{device, "uucp"};
+        if (device == "/dev/pts/4")
+            return PortAccessProblem{device, ""};
+        return std::nullopt;
+    });
+    const std::string joinUucp = "You may not use /dev/ttyUSB0: it is open to the members of the group \"uucp\". "
+                                 "Join it (sudo usermod -aG uucp $USER), then log out and back in.";
+    struct Case {
+        std::string text, note;
+    };
+    for (const Case& c : {
+             Case{texts::FormatText(texts::kCannotOpenPort, 3), joinUucp},
+             Case{texts::FormatText(texts::kCannotOpenPortWide, 3), joinUucp},
+             Case{texts::FormatText(texts::kCannotOpenPort, 4), "You may not use /dev/pts/4: only its owner may open it."},
+             Case{texts::FormatText(texts::kCannotOpenPort, 5), ""},       // no such port: nothing to check
+             Case{"Unable to open serial port COM3", ""},                   // not the procedure's text
+             Case{texts::FormatText(texts::kCannotOpenPort, 3) + "\n", ""},
+             Case{texts::kCannotOpenImage, ""},
+         })
+        EXPECT_EQ(notes(c.text), c.note) << c.text;
+}
+
+TEST(QtMessageBox, NoteFollowsTheTextOnlyWhenThereIsOne)
+{
+    QtBackend ui;
+    std::string shown;
+    ui.interceptMessageBox = [&](QMessageBox& box) {
+        shown = box.text().toStdString();
+        return true;
+    };
+    ui.SetMessageNote([](const std::string& text) { return text == "A     " ? "note" : ""; });
+    ui.MessageBox(nullptr, "A     ", "c", MB_OK);
+    EXPECT_EQ(shown, "A     \n\nnote");
+    ui.MessageBox(nullptr, "B", "c", MB_OK);
+    EXPECT_EQ(shown, "B");
+}
+
+} // namespace
+} // namespace tvqx
