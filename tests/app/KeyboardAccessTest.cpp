@@ -81,29 +81,6 @@ TEST_P(PortGroupKeyboard, TabReachesTheCheckedPortAndArrowsMoveAmongPresentOnes)
 INSTANTIATE_TEST_SUITE_P(Ports, PortGroupKeyboard, ::testing::ValuesIn(kGroups),
                          [](const auto& info) { return std::string(info.param.name); });
 
-using PortGroupDuringARun = UpdateFixture;
-
-TEST_F(PortGroupDuringARun, ArrowsHaveNowhereToGoAndTabStillFindsTheGroup)
-{
-    // Only the chosen port's button is enabled during a run.
-    inventory.Set(std::vector<PortEntry>{{"COM1", ""}, {"COM3", ""}, {"COM5", ""}});
-    WriteFirmware(FirmwareBytes(1024));
-    Open();
-    ui.Click(*dlg, IDC_COM3);
-    bool checked = false;
-    clock.At(kStartMs + 600, [&] {
-        checked = true;
-        dlg->GotoDlgCtrl(IDC_COM3);
-        EXPECT_FALSE(dlg->UserArrowKey(false));
-        EXPECT_FALSE(dlg->UserArrowKey(true));
-        EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), IDC_COM3);
-        EXPECT_EQ(TabRound(*dlg), (std::vector<int>{IDC_REFRESH_PORTS, IDC_COM3}));
-    });
-    RunUpdate();
-    EXPECT_TRUE(checked);
-    EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
-}
-
 TEST(RadioGroupTabStop, FallsBackToTheFirstButtonThatCanBeChosen)
 {
     // A group the template gives a tab stop: nothing checked, or the checked

@@ -5,7 +5,6 @@
 
 #include "VariantFixture.h"
 
-#include "app/ProductInfo.h"
 #include "update/RowUpdateTexts.h"
 
 #include <algorithm>
@@ -177,14 +176,9 @@ TEST_P(PageVariantsCancel, ClosesThePortAtOnceWithoutAMessage)
         EXPECT_TRUE(PollTimes().empty());                          // none of them heard
     }
 
+    // The window's locks while waiting are the row variant's, from the same
+    // code; what this wait adds is the page image written before it.
     EXPECT_EQ(Status(IDC_BEGIN_UPDATE), "Cancel Update");
-    EXPECT_EQ(Status(IDC_RESULT), product::kWakePrompt);
-    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
-    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_COM3));
-    for (int id : {IDC_COM1, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS})
-        EXPECT_FALSE(dlg->IsDlgItemEnabled(id)) << id;
-    EXPECT_FALSE(dlg->GetSystemMenu()->IsEnabled(SC_CLOSE));
-    EXPECT_FALSE(dlg->GetSystemMenu()->IsEnabled(IDM_ABOUTBOX));
     EXPECT_TRUE(ImageExists());
     EXPECT_TRUE(DevicePowered());
 

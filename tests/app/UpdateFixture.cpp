@@ -39,7 +39,7 @@ std::vector<uint8_t> FirmwareBytes(size_t count)
     return bytes;
 }
 
-UpdateFixture::UpdateFixture()
+UpdateFixture::UpdateFixture() : ProgramOnVirtualTime(kStartMs)
 {
     m_programDir = m_scratch.MakeDir("program/");
     m_tempDir = m_scratch.MakeDir("temp/");
@@ -49,9 +49,7 @@ UpdateFixture::UpdateFixture()
 
 UpdateFixture::~UpdateFixture()
 {
-    if (dlg && dlg->IsCreated())
-        ui.Destroy(*dlg);
-    dlg.reset();
+    CloseWindow();
 }
 
 void UpdateFixture::WriteProgramFile(const std::string& name, const std::string& content)

@@ -2,16 +2,9 @@
 // A whole program on virtual time: the main window on the headless backend, a
 // simulated boot loader on COM3, firmware files in a scratch directory.
 
-#include "app/TVQX_UpdateDlg.h"
-#include "platform/PortInventory.h"
-#include "platform/Profile.h"
-#include "platform/ShellOpen.h"
-#include "platform/TickClock.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
+#include "tests/common/ProgramOnVirtualTime.h"
 #include "tests/common/ScratchDir.h"
-#include "ui/headless/HeadlessBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +20,7 @@ std::string MakeHex(const std::vector<uint8_t>& data, uint16_t address = 0);
 // Bytes that look like firmware: not all alike, so misplaced pages show.
 std::vector<uint8_t> FirmwareBytes(size_t count);
 
-class UpdateFixture : public ::testing::Test {
+class UpdateFixture : public ::testing::Test, protected test::ProgramOnVirtualTime {
 protected:
     static constexpr int kDevicePort = 3;
     static constexpr uint64_t kStartMs = 10'000;
@@ -54,16 +47,7 @@ protected:
     std::vector<uint8_t> LineBytes() const;
     std::vector<uint8_t> FlashPrefix(size_t n) const;
 
-    VirtualTickClock clock{kStartMs};
-    HeadlessBackend ui{clock};
     std::unique_ptr<sim::PageBootLoader> device;
-    SimulatedPortLayer ports{clock};
-    FixedPortInventory inventory;
-    MemoryProfile profile;
-    FakeWindowDirectory windows;
-    RecordingShellOpen shell;
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
-    std::unique_ptr<CTVQX_UpdateDlg> dlg;
     uint64_t clickMs = 0;
 
     test::ScratchDir m_scratch{"tvqx-app"};

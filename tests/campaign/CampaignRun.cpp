@@ -4,15 +4,8 @@
 
 #include "app/FirmwareTexts.h"
 #include "app/ProductInfo.h"
-#include "app/TVQX_UpdateDlg.h"
-#include "platform/PortInventory.h"
-#include "platform/Profile.h"
-#include "platform/ShellOpen.h"
-#include "platform/TickClock.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
 #include "tests/app/UpdateFixture.h"
-#include "ui/headless/HeadlessBackend.h"
+#include "tests/common/ProgramOnVirtualTime.h"
 #include "update/PageUpdateTexts.h"
 
 #include <algorithm>
@@ -33,33 +26,20 @@ struct RunHung {};
 
 // The program and everything around it, for one run. The window goes first
 // on the way out: it may still have its port open to the unit.
-struct World {
+struct World : test::ProgramOnVirtualTime {
     explicit World(const RunPlan& plan)
-        : unit(sim::MakeDeviceForVariant(plan.variant, plan.device)), line(unit.Line(), plan.lineFaults)
+        : ProgramOnVirtualTime(kRunStartMs), unit(sim::MakeDeviceForVariant(plan.variant, plan.device)),
+          line(unit.Line(), plan.lineFaults)
     {
         services.updateVariant = plan.variant;
         inventory.Set(std::vector<PortEntry>{{"COM1", "/dev/null"}, {"COM3", "/dev/null"}});
         profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, kSavedPortBefore);
         ports.Attach(kDevicePort, line);
     }
-    ~World()
-    {
-        if (dlg && dlg->IsCreated())
-            ui.Destroy(*dlg);
-        dlg.reset();
-    }
+    ~World() { CloseWindow(); }
 
-    VirtualTickClock clock{kRunStartMs};
-    HeadlessBackend ui{clock};
     sim::VariantDevice unit;
     sim::FaultyLine line;
-    SimulatedPortLayer ports{clock};
-    FixedPortInventory inventory;
-    MemoryProfile profile;
-    FakeWindowDirectory windows;
-    RecordingShellOpen shell;
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
-    std::unique_ptr<CTVQX_UpdateDlg> dlg;
 };
 
 void WriteFile(const std::string& path, const std::string& content)

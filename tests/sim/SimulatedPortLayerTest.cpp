@@ -33,18 +33,6 @@ uint32_t Waiting(PortHandle& port)
     return count;
 }
 
-// The program's polling read of one byte: -1 when `ms` pass without one.
-int ReadWithin(PortHandle& port, VirtualTickClock& clock, uint32_t ms)
-{
-    for (const uint64_t start = clock.Now(); clock.Now() - start < ms; clock.Idle()) {
-        uint8_t byte = 0;
-        uint32_t read = 0;
-        if (Waiting(port) > 0 && port.ReadFile(&byte, 1, &read) && read == 1)
-            return byte;
-    }
-    return -1;
-}
-
 struct LinkTest : testing::Test {
     VirtualTickClock clock;
     SimulatedPortLayer layer{clock};
@@ -107,38 +95,6 @@ TEST_F(LinkTest, InputQueueFillsOnVirtualTimeOnlyWhileOpen)
     clock.Advance(100);
     EXPECT_EQ(Waiting(*port), SimulatedPortLayer::kInputQueueCapacity);
     EXPECT_EQ(layer.DroppedBytes(1), 40000 - SimulatedPortLayer::kInputQueueCapacity);
-}
-
-// A whole update as the program runs it, on virtual time.
-TEST_F(LinkTest, CarriesAWholeUpdate)
-{
-    PageBootLoader device;
-    layer.Attach(4, device);
-    auto port = layer.CreateFile(4);
-    port->SetCommState(LineSettings(9600));
-    clock.Sleep(500);
-    Write(*port, Bytes("~#&TV-QX-R-205-7.31"));
-    std::string version;
-    for (int c; (c = ReadWithin(*port, clock, 3000)) >= 0 && c != '\r';)
-        version += static_cast<char>(c);
-    EXPECT_EQ(version, "TVQXR-1-4.00");
-    EXPECT_EQ(ReadWithin(*port, clock, 1000), '!');
-    const std::vector<uint8_t> data = sim::test::PageData(1);
-    for (uint8_t page = 0; page < 2; ++page) {
-        Write(*port, {0, page});
-        clock.Sleep(20);
-        Write(*port, data);
-        clock.Sleep(10);
-        Write(*port, {sim::test::Checksum(data)});
-        clock.Sleep(20);
-        EXPECT_EQ(ReadWithin(*port, clock, 3000), '!');
-    }
-    Write(*port, {0xFF, 0xFF});
-    clock.Sleep(20);
-    EXPECT_EQ(ReadWithin(*port, clock, 1000), '!');
-    port.reset();
-    EXPECT_TRUE(device.EndMarkerReceived());
-    EXPECT_EQ(std::vector<uint8_t>(device.Flash().begin() + 128, device.Flash().begin() + 256), data);
 }
 
 TEST_F(LinkTest, TellsTheDeviceTheLineSpeed)
