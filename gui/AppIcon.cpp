@@ -4,19 +4,22 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <cmath>
+
 namespace tvqx {
 
-namespace {
-
-// Drawn on a 32-unit grid and scaled, with the small size's lines kept on
-// whole pixels by drawing it on its own grid.
-QPixmap DrawIcon(int size)
+// Drawn on a 32-unit grid and scaled, with the small sizes' lines kept on
+// whole pixels by drawing them on their own grid. From 32 pixels up the
+// outlines are antialiased and as wide as one unit (rounded), so that the
+// large menu icons keep the proportions of the window's 32-pixel one.
+QPixmap ApplicationIconPixmap(int size)
 {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing, size >= 32);
     const qreal u = size / 32.0;
+    const qreal outline = size >= 32 ? std::round(u) : 0.0;
 
     // The chip: dark body with pins on both sides.
     const QColor pin(176, 176, 176);
@@ -28,7 +31,7 @@ QPixmap DrawIcon(int size)
         p.drawRect(QRectF(24 * u, y, 4 * u, 2 * u));
     }
     p.setBrush(QColor(40, 48, 64));
-    p.setPen(QPen(QColor(16, 20, 28), size >= 32 ? 1.0 : 0.0));
+    p.setPen(QPen(QColor(16, 20, 28), outline));
     p.drawRoundedRect(QRectF(7.5 * u, 12.5 * u, 17 * u, 18 * u), 2 * u, 2 * u);
     // The device maker's red mark on the chip.
     p.setPen(Qt::NoPen);
@@ -46,20 +49,18 @@ QPixmap DrawIcon(int size)
     arrow.lineTo(13 * u, 11 * u);
     arrow.closeSubpath();
     p.setBrush(QColor(48, 176, 64));
-    p.setPen(QPen(QColor(16, 96, 32), size >= 32 ? 1.0 : 0.0));
-    if (size >= 32)
-        p.translate(0.5, 0.5);   // a one-pixel outline on whole pixels
+    p.setPen(QPen(QColor(16, 96, 32), outline));
+    if (int(outline) % 2 == 1)
+        p.translate(0.5, 0.5);   // an outline an odd number of pixels wide on whole pixels
     p.drawPath(arrow);
     return pixmap;
 }
 
-} // namespace
-
 QIcon ApplicationIcon()
 {
     QIcon icon;
-    icon.addPixmap(DrawIcon(32));
-    icon.addPixmap(DrawIcon(16));
+    icon.addPixmap(ApplicationIconPixmap(32));
+    icon.addPixmap(ApplicationIconPixmap(16));
     return icon;
 }
 

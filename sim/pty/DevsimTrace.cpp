@@ -38,16 +38,22 @@ std::string ShowBytes(const std::vector<uint8_t>& bytes)
     if (run && bytes.size() > 1)
         return std::to_string(bytes.size()) + " x " + ShowByte(bytes[0]);
     std::string text;
-    for (uint8_t b : bytes)
-        text += (text.empty() ? "" : " ") + ShowByte(b);
+    for (uint8_t b : bytes) {
+        if (!text.empty())
+            text += ' ';
+        text += ShowByte(b);
+    }
     return text;
 }
 
 std::string ShowText(const std::string& text)
 {
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about a
+    // literal joined to a temporary string here.
+    std::string shown(1, '"');
     if (!text.empty() && text.back() == '\r')
-        return "\"" + text.substr(0, text.size() - 1) + "\" + CR";
-    return "\"" + text + "\"";
+        return shown.append(text, 0, text.size() - 1).append("\" + CR");
+    return shown.append(text).append(1, '"');
 }
 
 } // namespace tvqx::sim

@@ -58,7 +58,7 @@ void WakeUpWatch::OnPoll(uint64_t nowNs)
     if (m_stage == WakeUpFront::Stage::Awake) {
         std::string text = poll + ": awake, 0xD0 sent";
         if (options.wakeDelayMs)
-            text += " " + std::to_string(options.wakeDelayMs) + " ms later";
+            text.append(" ").append(std::to_string(options.wakeDelayMs)).append(" ms later");
         if (!options.noiseBeforeWake.empty())
             text += "; " + ShowBytes(options.noiseBeforeWake) + " before it";
         if (!options.noiseAfterWake.empty())
