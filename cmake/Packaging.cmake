@@ -35,7 +35,9 @@ if(WIN32)
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Tollvane QX-R Firmware Update")
-  set(CPACK_PACKAGE_FILE_NAME tvqx-update-${TVQX_PRODUCT_VERSION}-win64)
+  # The Windows tests check the archive under this name.
+  set(TVQX_PACKAGE_FILE_NAME tvqx-update-${TVQX_PRODUCT_VERSION}-win64)
+  set(CPACK_PACKAGE_FILE_NAME ${TVQX_PACKAGE_FILE_NAME})
   # The files at the top of the archive, not in a folder named after it.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
   # The programs' tests and the GoogleTest they build install nothing of theirs.
