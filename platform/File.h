@@ -1,9 +1,9 @@
 #pragma once
-// A plain file, opened the way the firmware files need: always with sharing
-// denied, and only when the name is a regular file. An open that may write
-// never goes through a symbolic link; a read-only open follows links. Line
-// reads work in text mode (a CR directly before an LF belongs to the line
-// end).
+// A plain file, opened the way the firmware files need: with sharing denied
+// (a log excepted), and only when the name is a regular file. An open that
+// may write never goes through a symbolic link; a read-only open follows
+// links. Line reads work in text mode (a CR directly before an LF belongs to
+// the line end).
 
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +35,10 @@ public:
     // name must not be a symbolic link, dangling or not. The content is only
     // cut once the file is ours, so a file held elsewhere keeps its content.
     static std::optional<File> Create(const std::string& path);
+    // As Create, for a log that people follow while it grows: other programs
+    // may read the file meanwhile (on Windows, where sharing is enforced;
+    // POSIX readers that take no lock always may).
+    static std::optional<File> CreateLog(const std::string& path);
     // True when the last of the opens above on this thread was refused
     // because the file was held open by somebody else (another program, or
     // another File of this one), false after any other outcome. Asked right

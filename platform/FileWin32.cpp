@@ -26,9 +26,10 @@ bool IsPlainFile(HANDLE h, bool linksRefused)
 }
 
 // The handle as File keeps it, or -1 when the name cannot be used: missing,
-// not a plain file, or open elsewhere (sharing is denied both ways, so this
-// process counts as elsewhere too).
-std::intptr_t OpenWith(const std::string& path, DWORD access, DWORD disposition, bool truncate, bool& held)
+// not a plain file, or open elsewhere (sharing is denied both ways unless
+// `share` allows readers, so this process counts as elsewhere too).
+std::intptr_t OpenWith(const std::string& path, DWORD access, DWORD disposition, bool truncate, bool& held,
+                       DWORD share = 0)
 {
     held = false;
     // A file we may write is never reached through a link: a link or junction
@@ -38,7 +39,7 @@ std::intptr_t OpenWith(const std::string& path, DWORD access, DWORD disposition,
     // into a shared installation.
     const bool linksRefused = (access & GENERIC_WRITE) != 0;
     const DWORD flags = FILE_ATTRIBUTE_NORMAL | (linksRefused ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    const HANDLE h = ::CreateFileA(path.c_str(), access, 0, nullptr, disposition, flags, nullptr);
+    const HANDLE h = ::CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         held = ::GetLastError() == ERROR_SHARING_VIOLATION;
         return -1;
@@ -72,6 +73,13 @@ std::optional<File> File::Create(const std::string& path)
     // OPEN_ALWAYS, not CREATE_ALWAYS: emptying waits for the checks above.
     bool held = false;
     const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, true, held);
+    return Opened(h, held);
+}
+
+std::optional<File> File::CreateLog(const std::string& path)
+{
+    bool held = false;
+    const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, true, held, FILE_SHARE_READ);
     return Opened(h, held);
 }
 
