@@ -34,11 +34,11 @@ public:
     // Reading and writing, created when missing, emptied when present; the
     // name must not be a symbolic link, dangling or not. The content is only
     // cut once the file is ours, so a file held elsewhere keeps its content.
-    static std::optional<File> Create(const std::string& path);
-    // As Create, for a log that people follow while it grows: other programs
-    // may read the file meanwhile (on Windows, where sharing is enforced;
-    // POSIX readers that take no lock always may).
-    static std::optional<File> CreateLog(const std::string& path);
+    // With Sharing::Readers (a log that people follow while it grows), other
+    // programs may read the file meanwhile: on Windows, where sharing is
+    // enforced; POSIX readers that take no lock always may.
+    enum class Sharing { None, Readers };
+    static std::optional<File> Create(const std::string& path, Sharing sharing = Sharing::None);
     // True when the last of the opens above on this thread was refused
     // because the file was held open by somebody else (another program, or
     // another File of this one), false after any other outcome. Asked right

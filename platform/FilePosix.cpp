@@ -85,19 +85,14 @@ std::optional<File> File::OpenReadWrite(const std::string& path)
     return Opened(fd, held);
 }
 
-std::optional<File> File::Create(const std::string& path)
+std::optional<File> File::Create(const std::string& path, Sharing)
 {
+    // Sharing needs nothing here: the lock is advisory, and readers that take
+    // none, as people's viewers do, follow a log as it grows.
     // No O_TRUNC: the content may only go once the lock is ours.
     bool held = false;
     const int fd = OpenWith(path, O_RDWR | O_CREAT, true, held);
     return Opened(fd, held);
-}
-
-std::optional<File> File::CreateLog(const std::string& path)
-{
-    // The lock is advisory: readers that take none, as people's viewers do,
-    // follow the log as it grows.
-    return Create(path);
 }
 
 std::ptrdiff_t File::ReadNative(void* buffer, std::size_t count)

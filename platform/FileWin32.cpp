@@ -29,7 +29,7 @@ bool IsPlainFile(HANDLE h, bool linksRefused)
 // not a plain file, or open elsewhere (sharing is denied both ways unless
 // `share` allows readers, so this process counts as elsewhere too).
 std::intptr_t OpenWith(const std::string& path, DWORD access, DWORD disposition, bool truncate, bool& held,
-                       DWORD share = 0)
+                       DWORD share)
 {
     held = false;
     // A file we may write is never reached through a link: a link or junction
@@ -57,29 +57,23 @@ std::intptr_t OpenWith(const std::string& path, DWORD access, DWORD disposition,
 std::optional<File> File::OpenRead(const std::string& path)
 {
     bool held = false;
-    const std::intptr_t h = OpenWith(path, GENERIC_READ, OPEN_EXISTING, false, held);
+    const std::intptr_t h = OpenWith(path, GENERIC_READ, OPEN_EXISTING, false, held, 0);
     return Opened(h, held);
 }
 
 std::optional<File> File::OpenReadWrite(const std::string& path)
 {
     bool held = false;
-    const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, false, held);
+    const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, false, held, 0);
     return Opened(h, held);
 }
 
-std::optional<File> File::Create(const std::string& path)
+std::optional<File> File::Create(const std::string& path, Sharing sharing)
 {
     // OPEN_ALWAYS, not CREATE_ALWAYS: emptying waits for the checks above.
     bool held = false;
-    const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, true, held);
-    return Opened(h, held);
-}
-
-std::optional<File> File::CreateLog(const std::string& path)
-{
-    bool held = false;
-    const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, true, held, FILE_SHARE_READ);
+    const DWORD share = sharing == Sharing::Readers ? FILE_SHARE_READ : 0;
+    const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, true, held, share);
     return Opened(h, held);
 }
 

@@ -61,7 +61,7 @@ std::unique_ptr<WireTrace> WireTrace::Start(const std::string& path, const std::
 {
     if (path.empty())
         return nullptr;
-    std::optional<File> file = File::CreateLog(path);
+    std::optional<File> file = File::Create(path, File::Sharing::Readers);
     if (!file) {
         err << program << ": cannot create the trace file " << path << "\n";
         return nullptr;

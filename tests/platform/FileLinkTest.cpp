@@ -71,7 +71,7 @@ TEST(FileLastOpen, TellsAHeldFileFromAMissingOne)
         bool held;
     };
     const Attempt attempts[] = {
-        {"create while held", &File::Create, path, true},
+        {"create while held", [](const std::string& p) { return File::Create(p); }, path, true},
         {"missing", &File::OpenRead, scratch.Path("missing"), false},
         {"read while held", &File::OpenRead, path, true},
         {"a directory", &File::OpenReadWrite, scratch.Root(), false},

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
