@@ -28,6 +28,8 @@ void CTVQX_UpdateDlg::ReadFirmwareDescription()
     std::string status = path;
 
     const DescriptionFileContent content = ReadDescriptionFile(path);
+    if (content.heldElsewhere)
+        m_runCause = RunCause::FirmwareFileHeld;
     if (!content.opened) {
         MessageBox(std::string(texts::kCannotOpenDescription) + texts::kFiveBlanks + path + "     \n\n" +
                        texts::kUpdateDisabled,
@@ -57,13 +59,18 @@ void CTVQX_UpdateDlg::ReadFirmwareDescription()
     SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
     SetDlgItemText(IDC_PROGRESS, "");
     SetDlgItemText(IDC_RESULT, "");
-    if (status.empty())
+    if (status.empty()) {
         EnableDlgItem(IDC_BEGIN_UPDATE, false);
+        Events().RunEnded(RunEnd{RunOutcome::NotStarted, 0, m_runCause});
+    }
+    m_runCause = RunCause::None;
 }
 
 int CTVQX_UpdateDlg::CheckHexFile()
 {
     const HexCheckResult check = CheckHexFileAt(m_programDir + m_hexFileName);
+    if (check.heldElsewhere)
+        m_runCause = RunCause::FirmwareFileHeld;
     if (!check.opened) {
         MessageBox(std::string(texts::kCannotOpenHexFile) + texts::kFiveBlanks + m_hexFileName + texts::kFiveBlanks,
                    FirmwareCaption(), MB_ICONEXCLAMATION);
@@ -79,14 +86,19 @@ int CTVQX_UpdateDlg::ConvertHexToImage()
     const std::string hexPath = m_programDir + m_hexFileName;
     const std::string imagePath = m_tempDir + texts::kImageFileName;
     const char* message = nullptr;
-    switch (ConvertHexFileToImage(hexPath, imagePath)) {
+    bool held = false;
+    switch (ConvertHexFileToImage(hexPath, imagePath, &held)) {
     case ConvertResult::Ok:
         return 1;
     case ConvertResult::CannotCreateImage:
         message = texts::kCannotCreateImage;
+        if (held)
+            m_runCause = RunCause::ImageHeld;
         break;
     case ConvertResult::CannotOpenHex:
         message = texts::kCannotOpenFirmware;
+        if (held)
+            m_runCause = RunCause::FirmwareFileHeld;
         break;
     case ConvertResult::InvalidHex:
         message = texts::kInvalidHexFile;

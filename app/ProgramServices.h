@@ -9,6 +9,7 @@
 #include "platform/WindowDirectory.h"
 #include "serial/PortLayer.h"
 #include "ui/UiBackend.h"
+#include "update/UpdateEvents.h"
 
 #include <string>
 
@@ -23,6 +24,9 @@ struct ProgramServices {
     WindowDirectory& windows;
     ShellOpen& shell;
     int updateVariant = 10;   // which procedure "Begin Update" runs
+    // Told what the update does (waiting, progress, the end of a run); none
+    // when nobody watches.
+    UpdateObserver* observer = nullptr;
     int linkFrameType = 0;    // which radio frame form the link sends use
     // The program file's name without extension: the caption of the
     // application's own message boxes.

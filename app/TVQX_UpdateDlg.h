@@ -8,6 +8,8 @@
 #include "serial/CRS232.h"
 #include "ui/Dialog.h"
 #include "update/PageTransfer.h"
+#include "update/UpdateEvents.h"
+#include "update/VariantTable.h"
 
 #include <array>
 #include <string>
@@ -66,15 +68,14 @@ public:
     void BorrowPortFromTestProgram(int portNumber);
     void ReturnPortToTestProgram();
 
-    // The other variants' procedures, chosen by the build's variant.
+    // The other variants' procedures, chosen by the variant table
+    // (update/VariantTable.cpp).
     void BeginUpdateVariant1();
     void BeginUpdateVariant2();
     void BeginUpdateVariant3();
     void BeginUpdateVariant4();
     void BeginUpdateVariant5();
     void BeginUpdateVariant6();
-    void ContinueUpdateVariant4();
-    void ContinueUpdateVariant5();
     void SendPageImageVariant4();
     void SendPageImageVariant5();
     void SendHexRows();
@@ -103,14 +104,46 @@ public:
     ProgramServices& Services() { return m_services; }
     // True while an update runs; "Begin Update" does nothing then.
     bool IsUpdateRunning() const { return m_updateRunning; }
+    // The window is back where its user left it before "Begin Update": no
+    // procedure runs or waits for the unit, the port is closed, and Done,
+    // "Refresh Serial Ports", "Contact Info" and the system menu's Close and
+    // About are offered again. "Begin Update" itself stays disabled after a
+    // run that found the firmware files unusable.
+    bool IsAtRest() const;
 
 private:
     // Steps the procedures share.
+    // The COM number of the checked port button.
+    int ChosenPort() const;
+    // Only the run's own port button stays enabled.
+    void DisableOtherPorts(int portNumber);
+    // The status lines a run writes start out empty.
+    void ClearRunStatusLines();
+    // Writes the run's port as the one to preselect next time.
+    void SaveChosenPort();
+    // Two 0xFF bytes: the boot loader's "no more pages".
+    void SendEndMarker();
+    // The boot loader's entry command, a pause, its version answer (shown
+    // in the window once accepted) and its ready byte, on the open port.
+    enum class Greeting { Ready, NoVersion, InvalidVersion, NoReady, InvalidReady };
+    Greeting GreetOnOpenPort(uint32_t afterEntryMs, uint32_t readyTimeoutMs, uint8_t readyByte);
+    // The build's entry in the variant table; null for a variant without one.
+    const VariantEntry* Variant() const;
+    // The run's events: whoever watches the window hears them.
+    UpdateObserver& Events();
+    // Tells how the run ended, with its port and the cause on record; the
+    // first ending of a run is the one told.
+    void EndRun(RunOutcome outcome);
+    // Removes the page image if the variant table says this is when.
+    void EndImageLife(ImageMoment moment);
+    // The run's page image, held until it is closed; a refusal because
+    // another copy holds it is put on record.
+    std::optional<PageImage> LoadPageImageForRun(size_t pageSize);
     PagesOutcome SendPages(const std::vector<uint8_t>& image, const PageTransferSettings& settings);
     void SendPageImageInTwoPhases(int variant);
     // The waiting variants: "Begin Update" opens the port and arms the
     // wake-up wait; "Cancel Update" undoes it.
-    bool StartWakeUpWait(int baud, bool sendStartCommand);
+    bool StartWakeUpWait(bool sendStartCommand);
     void BeginPageUpdateWait(bool sendStartCommand);   // variants 4 and 5
     void CancelWakeUpWait();
     void LockWindowForWait(int portNumber);
@@ -138,6 +171,12 @@ private:
 
     ProgramServices& m_services;
     bool m_updateRunning = false;
+    // Between "Begin Update" and the end of its run, which is told once.
+    bool m_runOpen = false;
+    int m_runPort = 0;
+    // Why the run is ending, when more than its message says: set where a
+    // port or file is refused, taken by EndRun.
+    RunCause m_runCause = RunCause::None;
 };
 
 } // namespace tvqx

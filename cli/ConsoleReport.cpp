@@ -59,31 +59,6 @@ std::string FormatDeviceMapListing(const PortEntry& port)
     return line;
 }
 
-namespace {
-
-std::optional<TransferProgress> ParseProgress(const std::string& text, const char* format, TransferProgress::Unit unit)
-{
-    TransferProgress p;
-    p.unit = unit;
-    if (std::sscanf(text.c_str(), format, &p.number, &p.total) != 2 || p.number < 1 || p.total < p.number)
-        return std::nullopt;
-    // scanf is lenient about blanks: only the window's exact text counts.
-    char again[96];
-    std::snprintf(again, sizeof again, format, p.number, p.total);
-    if (text != again)
-        return std::nullopt;
-    return p;
-}
-
-} // namespace
-
-std::optional<TransferProgress> ParseTransferProgress(const std::string& text)
-{
-    if (auto page = ParseProgress(text, texts::kSendingPage, TransferProgress::Unit::Page))
-        return page;
-    return ParseProgress(text, texts::kSendingRow, TransferProgress::Unit::Row);
-}
-
 std::string PortAccessHint(const std::string& devicePath, const std::string& group)
 {
     if (group.empty())

@@ -33,17 +33,6 @@ std::string UnlistedDeviceMessage(const std::string& device, const std::string& 
 // 1 to 22) says so, so that the user knows why it is missing there.
 std::string FormatDeviceMapListing(const PortEntry& port);
 
-// The progress status line of a transfer ("Sending hex file page  N  of  M"
-// or "Sending hex file row  N  of  M"), read back into its numbers; nullopt
-// for any other text.
-struct TransferProgress {
-    enum class Unit { Page, Row };
-    Unit unit = Unit::Page;
-    int number = 0;   // from 1: the page about to be sent, or the row just sent
-    int total = 0;
-};
-std::optional<TransferProgress> ParseTransferProgress(const std::string& text);
-
 // The hint for a port device the user may not open. `group` is the device's
 // group when joining it would help (its members may read and write it),
 // empty when it would not.

@@ -1,21 +1,25 @@
 #include "cli/ProgressBar.h"
 
+#include "update/PageUpdateTexts.h"
+#include "update/RowUpdateTexts.h"
+
 #include <algorithm>
 
 namespace tvqx::cli {
 
 namespace {
 
-const char* UnitsOf(TransferProgress::Unit unit)
+const char* UnitsOf(TransferUnit unit)
 {
-    return unit == TransferProgress::Unit::Page ? "pages" : "rows";
+    return unit == TransferUnit::Page ? "pages" : "rows";
 }
 
-// How many are done when the window shows this line: a page is announced
+// The window's progress line for the same moment: a page is announced
 // before it is sent, a row once it has been written.
-unsigned DoneAt(const TransferProgress& p)
+std::string ProgressLine(const TransferProgress& p)
 {
-    return static_cast<unsigned>(p.unit == TransferProgress::Unit::Page ? p.number - 1 : p.number);
+    return p.unit == TransferUnit::Page ? texts::FormatText(texts::kSendingPage, p.done + 1, p.total)
+                                        : texts::FormatText(texts::kSendingRow, p.done, p.total);
 }
 
 } // namespace
@@ -47,18 +51,18 @@ ProgressReporter::ProgressReporter(std::ostream& out, bool terminal, TickClock& 
 {
 }
 
-void ProgressReporter::Update(const std::string& progressText)
+void ProgressReporter::Update(TransferUnit unit, int doneCount, int totalCount)
 {
-    const auto progress = ParseTransferProgress(progressText);
-    if (!progress)
+    const TransferProgress progress{unit, doneCount, totalCount};
+    if (totalCount <= 0)
         return;
     // A transfer that starts over (or the first one) is timed from its first
     // line; the same line again is a resent page.
-    const bool newTransfer = !m_last || m_last->unit != progress->unit || m_last->total != progress->total ||
-                             progress->number < m_last->number;
-    const bool repeated = !newTransfer && progress->number == m_last->number;
-    const unsigned done = DoneAt(*progress);
-    const unsigned total = static_cast<unsigned>(progress->total);
+    const bool newTransfer =
+        !m_last || m_last->unit != unit || m_last->total != totalCount || doneCount < m_last->done;
+    const bool repeated = !newTransfer && doneCount == m_last->done;
+    const unsigned done = static_cast<unsigned>(doneCount);
+    const unsigned total = static_cast<unsigned>(totalCount);
     if (newTransfer) {
         m_startTick = m_clock.GetTickCount();
         m_startDone = done;
@@ -72,11 +76,13 @@ void ProgressReporter::Update(const std::string& progressText)
     }
     // Plain output: the first and the last line and about every tenth of
     // the way; a resent page is not news.
+    // The window's last line is the last page announced or the last row sent.
+    const bool last = unit == TransferUnit::Page ? doneCount + 1 == totalCount : doneCount == totalCount;
     const int decile = static_cast<int>(done * 10 / total);
-    if (repeated || (!newTransfer && progress->number != progress->total && decile == m_lastDecile))
+    if (repeated || (!newTransfer && !last && decile == m_lastDecile))
         return;
     m_lastDecile = decile;
-    m_out << progressText << "\n" << std::flush;
+    m_out << ProgressLine(progress) << "\n" << std::flush;
 }
 
 void ProgressReporter::Draw(unsigned done, unsigned total)

@@ -3,8 +3,8 @@
 // place on a terminal, an occasional plain line otherwise (logs and pipes
 // would drown in one line per page or row).
 
-#include "cli/ConsoleReport.h"
 #include "platform/TickClock.h"
+#include "update/UpdateEvents.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,14 +19,20 @@ namespace tvqx::cli {
 std::string FormatProgressBar(unsigned done, unsigned total, const char* units, std::optional<uint32_t> msLeft,
                               unsigned width = 30);
 
+struct TransferProgress {
+    TransferUnit unit = TransferUnit::Page;
+    int done = 0;
+    int total = 0;
+};
+
 class ProgressReporter {
 public:
     // On a terminal the bar is drawn; the clock times the transfer for the
     // estimate of the time left.
     ProgressReporter(std::ostream& out, bool terminal, TickClock& clock, unsigned barWidth = 30);
 
-    // The progress status line changed.
-    void Update(const std::string& progressText);
+    // `done` of `total` pages or rows have gone out.
+    void Update(TransferUnit unit, int done, int total);
     // Everything was taken: a last bar at 100 %, and the line ended.
     void Complete();
     // Ends the bar's line, so that what follows starts on a line of its own.
@@ -41,8 +47,8 @@ private:
     unsigned m_barWidth;
     bool m_lineOpen = false;
     size_t m_drawnLength = 0;
-    // The transfer being shown: what its last status line said, and when
-    // and where its first one was seen (the estimate counts from there).
+    // The transfer being shown: where it last stood, and when and where it
+    // was first seen (the estimate counts from there).
     std::optional<TransferProgress> m_last;
     uint32_t m_startTick = 0;
     unsigned m_startDone = 0;

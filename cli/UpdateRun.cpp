@@ -1,18 +1,16 @@
 #include "cli/UpdateRun.h"
 
-#include "app/CannotOpenPortText.h"
 #include "app/FirmwareTexts.h"
+#include "app/ProductInfo.h"
 #include "app/Resource.h"
 #include "app/TVQX_UpdateApp.h"
 #include "app/TVQX_UpdateDlg.h"
 #include "cli/ConsoleReport.h"
 #include "cli/ProgressBar.h"
 #include "cli/RoverDialogConsole.h"
-#include "platform/File.h"
-#include "update/PageUpdateTexts.h"
-#include "update/RowUpdateTexts.h"
 
-#include <cstdio>
+#include <optional>
+#include <utility>
 
 namespace tvqx::cli {
 
@@ -21,26 +19,7 @@ namespace {
 constexpr int kStatusLineIds[] = {IDC_FIRMWARE_FILE, IDC_FIRMWARE_VERSION, IDC_BOOTLOADER_VERSION, IDC_PROGRESS,
                                   IDC_RESULT};
 
-// The window is back where a user could press "Begin Update" again: no
-// procedure running and none waiting for the device.
-bool IsIdle(CTVQX_UpdateDlg& dlg)
-{
-    return !dlg.IsUpdateRunning() && dlg.m_waitingForBootLoader == 0 &&
-           dlg.GetDlgItemText(IDC_BEGIN_UPDATE) == texts::kBeginUpdateCaption &&
-           dlg.IsDlgItemEnabled(IDC_BEGIN_UPDATE);
-}
-
-// Waiting for the wake-up byte with "Cancel Update" on offer. Once the byte
-// has come the transfer is already posted, and a cancel would only pull the
-// port from under it.
-bool IsCancellableWait(CTVQX_UpdateDlg& dlg)
-{
-    return dlg.m_waitingForBootLoader == 1 && dlg.m_bootLoaderAwake == 0 &&
-           dlg.GetDlgItemText(IDC_BEGIN_UPDATE) == texts::kCancelUpdateCaption &&
-           dlg.IsDlgItemEnabled(IDC_BEGIN_UPDATE);
-}
-
-class Run {
+class Run final : public UpdateObserver {
 public:
     Run(UpdateRunSetup& setup, int port, Console& console)
         : m_setup(setup), m_port(port), m_console(console),
@@ -54,9 +33,11 @@ public:
         ui.onMessageBox = [this](const MessageBoxRecord& box) { OnMessageBox(box); };
         ui.onControlChanged = [this](CDialog& dialog, int index) { OnControlChanged(dialog, index); };
         ui.onModalStart = [this](CDialog& dialog) { OnModalStart(dialog); };
+        UpdateObserver* const before = std::exchange(m_setup.services.observer, this);
         CTVQX_UpdateApp app(m_setup.services, m_setup.programDir, m_setup.tempDir);
         app.InitInstance();
         // The hooks point into this run.
+        m_setup.services.observer = before;
         ui.onMessageBox = nullptr;
         ui.onControlChanged = nullptr;
         ui.onModalStart = nullptr;
@@ -64,76 +45,64 @@ public:
     }
 
 private:
-    void OnMessageBox(const MessageBoxRecord& box)
+    // What the update tells.
+    void WaitingForUnit(bool waiting) override
     {
-        const bool success = box.caption == texts::kUpdateCompleteCaption && box.text == texts::kUpdateCompleteMessage;
-        if (success) {
-            m_succeeded = true;
-            m_progress.Complete();
-        } else {
+        if (waiting) {
+            // The window blinks its prompt; a terminal gets it once, with
+            // the way out.
             m_progress.EndLine();
+            m_console.out << product::kWakePrompt << "\n" << kCancelHint << "\n" << std::flush;
         }
-        m_console.out << FormatMessageBox(box.caption, box.text) << std::flush;
-        NoteFileHeldElsewhere(box.text);
-        if (m_updatePort != 0 && PortOfCannotOpenText(box.text) == m_updatePort && m_setup.accessHint) {
-            const std::string hint =
-                m_setup.accessHint(m_setup.services.inventory.DevicePath(m_updatePort));
-            if (!hint.empty())
-                m_console.err << hint << "\n" << std::flush;
-        }
+        SetCancellable(waiting);
     }
 
-    // These boxes follow the refused open directly, so its reason is still
-    // the one on record.
-    void NoteFileHeldElsewhere(const std::string& text)
+    void Progress(TransferUnit unit, int done, int total) override { m_progress.Update(unit, done, total); }
+
+    void RunEnded(const RunEnd& end) override
     {
-        if (!File::LastOpenFoundItHeld())
+        m_end = end;
+        if (end.outcome == RunOutcome::Updated)
+            m_progress.Complete();
+        else
+            m_progress.EndLine();
+    }
+
+    void OnMessageBox(const MessageBoxRecord& box)
+    {
+        m_progress.EndLine();
+        m_console.out << FormatMessageBox(box.caption, box.text) << std::flush;
+    }
+
+    // What only the system knows about how the run ended, on the error
+    // stream once the window has said its part.
+    void AddCauseNotes()
+    {
+        if (!m_end)
             return;
-        if (text == texts::kCannotCreateImage || text == texts::kCannotOpenImage) {
-            m_console.err << kImageHeldNote << m_setup.tempDir << texts::kImageFileName << "\n" << std::flush;
-            return;
-        }
-        const std::string rowsText = texts::kCannotOpenHexRows;
-        const std::string rowsPrefix = rowsText.substr(0, rowsText.find('%'));
-        for (const std::string& prefix : {std::string(texts::kCannotOpenFirmware), std::string(texts::kCannotOpenHexFile),
-                                          std::string(texts::kCannotOpenDescription), rowsPrefix}) {
-            if (text.rfind(prefix, 0) == 0) {
-                m_console.err << kFirmwareFileHeldNote << "\n" << std::flush;
-                return;
+        switch (m_end->cause) {
+        case RunCause::PortNotOpened:
+            if (m_setup.accessHint) {
+                const std::string hint = m_setup.accessHint(m_setup.services.inventory.DevicePath(m_end->port));
+                if (!hint.empty())
+                    m_console.err << hint << "\n" << std::flush;
             }
+            break;
+        case RunCause::ImageHeld:
+            m_console.err << kImageHeldNote << m_setup.tempDir << texts::kImageFileName << "\n" << std::flush;
+            break;
+        case RunCause::FirmwareFileHeld:
+            m_console.err << kFirmwareFileHeldNote << "\n" << std::flush;
+            break;
+        case RunCause::None:
+            break;
         }
     }
 
     void OnControlChanged(CDialog& dialog, int index)
     {
-        if (dynamic_cast<CRover_Module_ID_Dlg*>(&dialog)) {
+        if (dynamic_cast<CRover_Module_ID_Dlg*>(&dialog))
             FollowRoverDialog(dialog, index, m_console.out);
-            return;
-        }
-        auto* dlg = dynamic_cast<CTVQX_UpdateDlg*>(&dialog);
-        if (!dlg)
-            return;
-        // The wait flags change together with the window's controls.
-        FollowWait(*dlg);
-        const auto& controls = dialog.Template().controls;
-        if (index >= 0 && static_cast<size_t>(index) < controls.size() &&
-            controls[static_cast<size_t>(index)].id == IDC_PROGRESS)
-            m_progress.Update(dialog.GetDlgItemText(IDC_PROGRESS));
-    }
-
-    // Notes when the window starts and stops waiting for the device. The
-    // window blinks its prompt; a terminal gets it once, with the way out.
-    void FollowWait(CTVQX_UpdateDlg& dlg)
-    {
-        const bool waiting = dlg.m_waitingForBootLoader == 1;
-        if (waiting && !m_waiting) {
-            m_progress.EndLine();
-            m_console.out << (dlg.m_wakePrompt.empty() ? kWaitingWithoutPrompt : dlg.m_wakePrompt) << "\n"
-                          << kCancelHint << "\n"
-                          << std::flush;
-        }
-        m_waiting = waiting;
-        SetCancellable(IsCancellableWait(dlg));
     }
 
     void SetCancellable(bool cancellable)
@@ -152,10 +121,8 @@ private:
             // parameters: as long as it is open, Ctrl-C is its Cancel Update.
             m_progress.EndLine();
             SetCancellable(true);
-            const RoverDialogEnd end = OperateRoverDialog(m_setup.ui, *rover, m_console.out, m_setup.cancelRequested);
+            OperateRoverDialog(m_setup.ui, *rover, m_console.out, m_setup.cancelRequested);
             SetCancellable(false);
-            if (end == RoverDialogEnd::Cancelled)
-                m_roverCancelled = true;
             return;
         }
         auto* dlg = dynamic_cast<CTVQX_UpdateDlg*>(&dialog);
@@ -166,6 +133,7 @@ private:
         }
         m_status = Operate(*dlg);
         m_progress.EndLine();
+        AddCauseNotes();
         // Ctrl-C on a terminal leaves "^C" where the next line would start.
         if (m_status == kExitCancelled && m_console.terminal)
             m_console.out << "\n";
@@ -193,27 +161,21 @@ private:
             ui.Click(dlg, button);
         }
         // Unusable firmware files: the window has said why already.
-        if (!dlg.IsDlgItemEnabled(IDC_BEGIN_UPDATE))
+        if (m_end && m_end->outcome == RunOutcome::NotStarted)
             return kExitNotStarted;
-        const int checked = dlg.GetCheckedRadioButton(IDC_COM1, IDC_COM22);
-        if (checked == 0) {
+        if (dlg.GetCheckedRadioButton(IDC_COM1, IDC_COM22) == 0) {
             // The window would try "COM-2000"; a script is better told plainly.
             m_console.err << "no serial port to update on (see --list-ports)\n" << std::flush;
             return kExitNotStarted;
         }
-        m_updatePort = checked - 2000;
 
         // A procedure that runs at once ends inside the click; a waiting one
         // returns from it and goes on through the window's messages (the
-        // timer polls the device) until the window is idle again.
-        bool cancelled = false;
+        // timer polls the device) until the window is at rest again.
         ui.Click(dlg, IDC_BEGIN_UPDATE);
-        for (;;) {
-            FollowWait(dlg);
-            if (IsIdle(dlg))
-                break;
+        while (!dlg.IsAtRest()) {
             if (m_cancellable && m_setup.cancelRequested && m_setup.cancelRequested()) {
-                cancelled = true;
+                // "Cancel Update", as the user of the window would press it.
                 ui.Click(dlg, IDC_BEGIN_UPDATE);
                 continue;
             }
@@ -221,9 +183,13 @@ private:
                 break;
         }
         SetCancellable(false);
-        if (cancelled || m_roverCancelled)
-            return kExitCancelled;
-        return m_succeeded ? kExitUpdated : kExitFailed;
+        if (!m_end)
+            return kExitFailed;
+        switch (m_end->outcome) {
+        case RunOutcome::Updated: return kExitUpdated;
+        case RunOutcome::Cancelled: return kExitCancelled;
+        default: return kExitFailed;
+        }
     }
 
     UpdateRunSetup& m_setup;
@@ -231,11 +197,8 @@ private:
     Console& m_console;
     ProgressReporter m_progress;
     int m_status = kExitNotStarted;
-    int m_updatePort = 0;
-    bool m_succeeded = false;
-    bool m_waiting = false;       // the window's wait flag as last seen
-    bool m_cancellable = false;   // as last told to setup.waitingChanged
-    bool m_roverCancelled = false;   // Ctrl-C closed the rover module dialog
+    std::optional<RunEnd> m_end;   // how the run (or the window's start) ended
+    bool m_cancellable = false;    // as last told to setup.waitingChanged
 };
 
 } // namespace

@@ -45,8 +45,6 @@ struct UpdateRunSetup {
 
 // Printed below the window's prompt while it waits for the device.
 inline constexpr const char* kCancelHint = "Press Ctrl-C to cancel.";
-// Printed in place of the prompt when the window has none to show.
-inline constexpr const char* kWaitingWithoutPrompt = "Waiting for the boot loader of the device.";
 
 // Printed on the error stream after the window's message that a file could
 // not be opened or created, when the reason was that another program held

@@ -7,7 +7,7 @@ namespace tvqx {
 DescriptionFileContent ReadDescriptionFile(const std::string& path)
 {
     DescriptionFileContent content;
-    auto file = File::OpenRead(path);
+    auto file = File::OpenRead(path, &content.heldElsewhere);
     if (!file)
         return content;
     content.opened = true;

@@ -9,6 +9,7 @@ namespace tvqx {
 
 struct DescriptionFileContent {
     bool opened = false;    // false: missing, not a file, or held elsewhere
+    bool heldElsewhere = false;   // not opened because somebody else held it
     bool complete = false;  // false: the file ends before line 2
     // Lines 1 and 2 as they stand (blanks kept, line end dropped); both empty
     // unless the file is complete, since half a description is of no use.

@@ -27,7 +27,7 @@ std::string FormatModificationPart(const LocalTime& time)
 HexCheckResult CheckHexFileAt(const std::string& path)
 {
     HexCheckResult result;
-    auto file = File::OpenRead(path);
+    auto file = File::OpenRead(path, &result.heldElsewhere);
     if (!file)
         return result;
     result.opened = true;

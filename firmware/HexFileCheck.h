@@ -15,6 +15,7 @@ std::string FormatModificationPart(const LocalTime& time);
 
 struct HexCheckResult {
     bool opened = false;
+    bool heldElsewhere = false;   // not opened because somebody else held it
     std::string modificationPart;   // empty unless opened
 };
 

@@ -121,13 +121,13 @@ std::optional<std::vector<uint8_t>> BuildImageFromHexFile(File& hex)
     });
 }
 
-ConvertResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath)
+ConvertResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath, bool* heldElsewhere)
 {
-    auto imageFile = File::Create(imagePath);
+    auto imageFile = File::Create(imagePath, File::Sharing::None, heldElsewhere);
     if (!imageFile)
         return ConvertResult::CannotCreateImage;
 
-    auto hexFile = File::OpenRead(hexPath);
+    auto hexFile = File::OpenRead(hexPath, heldElsewhere);
     if (!hexFile) {
         imageFile->Close();
         DeleteImageFile(imagePath);

@@ -42,8 +42,11 @@ enum class ConvertResult {
 // link), then opens the HEX file, converts and writes the image. On every
 // failure but the first no image file remains. A failure to write the image
 // (a full disk) is reported as CannotCreateImage and leaves no image either,
-// so an update never goes on with a partial one.
-ConvertResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath);
+// so an update never goes on with a partial one. `*heldElsewhere` (when
+// given) says whether the file that would not open (the image for
+// CannotCreateImage, the HEX file for CannotOpenHex) was held by somebody else.
+ConvertResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath,
+                                    bool* heldElsewhere = nullptr);
 
 // Removes the image when anything is there under that name; errors are ignored.
 void DeleteImageFile(const std::string& imagePath);

@@ -50,9 +50,11 @@ int main(int argc, char** argv)
     QtShellOpen shell;
     const char* home = std::getenv("HOME");
     ui.SetToolTipProvider(PortToolTips(DescribeLinuxPorts(inventory, home ? home : "")));
-    ui.SetMessageNote(PortAccessNotes(inventory));
+    PortAccessNotes notes(inventory);
+    ui.SetMessageNote([&notes](const std::string&) { return notes.TakeNote(); });
 
     ProgramServices services{ui, clock, linePorts, inventory, profile, windows, shell};
+    services.observer = &notes;
     services.updateVariant = TVQX_UPDATE_VARIANT;
     services.linkFrameType = TVQX_LINK_FRAME_TYPE;
     services.applicationName = "tvqx-update";

@@ -1,6 +1,6 @@
 #include "gui/PortAccessNote.h"
 
-#include "app/CannotOpenPortText.h"
+#include <utility>
 
 namespace tvqx {
 
@@ -12,15 +12,18 @@ std::string PortAccessNote(const PortAccessProblem& problem)
            problem.group + "\". Join it (sudo usermod -aG " + problem.group + " $USER), then log out and back in.";
 }
 
-std::function<std::string(const std::string& text)> PortAccessNotes(PortInventory& inventory, PortAccessCheck check)
+void PortAccessNotes::RunEnded(const RunEnd& end)
 {
-    return [&inventory, check = std::move(check)](const std::string& text) -> std::string {
-        const int port = PortOfCannotOpenText(text);
-        if (port == 0)
-            return {};
-        const auto problem = check(inventory.DevicePath(port));
-        return problem ? PortAccessNote(*problem) : std::string();
-    };
+    m_note.clear();
+    if (end.cause != RunCause::PortNotOpened)
+        return;
+    if (const auto problem = m_check(m_inventory.DevicePath(end.port)))
+        m_note = PortAccessNote(*problem);
+}
+
+std::string PortAccessNotes::TakeNote()
+{
+    return std::exchange(m_note, std::string());
 }
 
 } // namespace tvqx

@@ -13,21 +13,15 @@ namespace {
 
 constexpr std::size_t kReadBufferSize = 8192;
 
-thread_local bool t_lastOpenFoundItHeld = false;
-
 } // namespace
 
 File::File(NativeFile native) : m_native(native) {}
 
-std::optional<File> File::Opened(NativeFile native, bool heldElsewhere)
+std::optional<File> File::Opened(NativeFile native, bool held, bool* heldElsewhere)
 {
-    t_lastOpenFoundItHeld = native == kNoFile && heldElsewhere;
+    if (heldElsewhere)
+        *heldElsewhere = native == kNoFile && held;
     return native == kNoFile ? std::nullopt : std::optional<File>(File(native));
-}
-
-bool File::LastOpenFoundItHeld()
-{
-    return t_lastOpenFoundItHeld;
 }
 
 File::File(File&& other) noexcept

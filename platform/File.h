@@ -24,13 +24,18 @@ struct LocalTime {
 
 class File {
 public:
+    // Every open below that fails sets `*heldElsewhere` (when given) to
+    // whether the file was held open by somebody else (another program, or
+    // another File of this one), which tells a busy file from a missing or
+    // broken one; a later look could not, as the holder may have let go.
+    //
     // Reading only, through symbolic links. Fails when the file is missing,
     // is not a regular file, or is held open with sharing denied elsewhere
     // (this process included).
-    static std::optional<File> OpenRead(const std::string& path);
+    static std::optional<File> OpenRead(const std::string& path, bool* heldElsewhere = nullptr);
     // Reading and writing; the file must exist. Same refusals as OpenRead,
     // and the name must not be a symbolic link.
-    static std::optional<File> OpenReadWrite(const std::string& path);
+    static std::optional<File> OpenReadWrite(const std::string& path, bool* heldElsewhere = nullptr);
     // Reading and writing, created when missing, emptied when present; the
     // name must not be a symbolic link, dangling or not. The content is only
     // cut once the file is ours, so a file held elsewhere keeps its content.
@@ -38,13 +43,8 @@ public:
     // programs may read the file meanwhile: on Windows, where sharing is
     // enforced; POSIX readers that take no lock always may.
     enum class Sharing { None, Readers };
-    static std::optional<File> Create(const std::string& path, Sharing sharing = Sharing::None);
-    // True when the last of the opens above on this thread was refused
-    // because the file was held open by somebody else (another program, or
-    // another File of this one), false after any other outcome. Asked right
-    // after a failed open, it tells a busy file from a missing or broken one,
-    // which a later look could not: the holder may have let go by then.
-    static bool LastOpenFoundItHeld();
+    static std::optional<File> Create(const std::string& path, Sharing sharing = Sharing::None,
+                                      bool* heldElsewhere = nullptr);
 
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
@@ -86,7 +86,7 @@ private:
     explicit File(NativeFile native);
     // What each system's open gives: the file, or kNoFile and whether that
     // was because somebody else held it.
-    static std::optional<File> Opened(NativeFile native, bool heldElsewhere);
+    static std::optional<File> Opened(NativeFile native, bool held, bool* heldElsewhere);
 
     // What each system provides; the buffered reading is shared.
     // Bytes read, 0 at the end of the file, -1 on error.

@@ -71,28 +71,28 @@ int OpenWith(const std::string& path, int flags, bool truncate, bool& held)
 
 } // namespace
 
-std::optional<File> File::OpenRead(const std::string& path)
+std::optional<File> File::OpenRead(const std::string& path, bool* heldElsewhere)
 {
     bool held = false;
     const int fd = OpenWith(path, O_RDONLY, false, held);
-    return Opened(fd, held);
+    return Opened(fd, held, heldElsewhere);
 }
 
-std::optional<File> File::OpenReadWrite(const std::string& path)
+std::optional<File> File::OpenReadWrite(const std::string& path, bool* heldElsewhere)
 {
     bool held = false;
     const int fd = OpenWith(path, O_RDWR, false, held);
-    return Opened(fd, held);
+    return Opened(fd, held, heldElsewhere);
 }
 
-std::optional<File> File::Create(const std::string& path, Sharing)
+std::optional<File> File::Create(const std::string& path, Sharing, bool* heldElsewhere)
 {
     // Sharing needs nothing here: the lock is advisory, and readers that take
     // none, as people's viewers do, follow a log as it grows.
     // No O_TRUNC: the content may only go once the lock is ours.
     bool held = false;
     const int fd = OpenWith(path, O_RDWR | O_CREAT, true, held);
-    return Opened(fd, held);
+    return Opened(fd, held, heldElsewhere);
 }
 
 std::ptrdiff_t File::ReadNative(void* buffer, std::size_t count)

@@ -54,27 +54,27 @@ std::intptr_t OpenWith(const std::string& path, DWORD access, DWORD disposition,
 
 } // namespace
 
-std::optional<File> File::OpenRead(const std::string& path)
+std::optional<File> File::OpenRead(const std::string& path, bool* heldElsewhere)
 {
     bool held = false;
     const std::intptr_t h = OpenWith(path, GENERIC_READ, OPEN_EXISTING, false, held, 0);
-    return Opened(h, held);
+    return Opened(h, held, heldElsewhere);
 }
 
-std::optional<File> File::OpenReadWrite(const std::string& path)
+std::optional<File> File::OpenReadWrite(const std::string& path, bool* heldElsewhere)
 {
     bool held = false;
     const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING, false, held, 0);
-    return Opened(h, held);
+    return Opened(h, held, heldElsewhere);
 }
 
-std::optional<File> File::Create(const std::string& path, Sharing sharing)
+std::optional<File> File::Create(const std::string& path, Sharing sharing, bool* heldElsewhere)
 {
     // OPEN_ALWAYS, not CREATE_ALWAYS: emptying waits for the checks above.
     bool held = false;
     const DWORD share = sharing == Sharing::Readers ? FILE_SHARE_READ : 0;
     const std::intptr_t h = OpenWith(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, true, held, share);
-    return Opened(h, held);
+    return Opened(h, held, heldElsewhere);
 }
 
 std::ptrdiff_t File::ReadNative(void* buffer, std::size_t count)

@@ -79,6 +79,7 @@ public:
     int EscapeFunction(int code);
     // The open port's number, -1 when closed.
     int GetPortNumber() const;
+    bool IsOpen() const { return m_handle != nullptr; }
 
     void SendLinkString(const char* text);
     void SendLinkBuffer(const uint8_t* data, int count);

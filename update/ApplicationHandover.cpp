@@ -4,11 +4,10 @@
 
 #include "app/ProductInfo.h"
 #include "app/TVQX_UpdateDlg.h"
+#include "update/DeviceWaits.h"
 #include "update/PageUpdateTexts.h"
 #include "update/RowUpdateTexts.h"
 
-#include <array>
-#include <cstring>
 #include <optional>
 
 namespace tvqx {
@@ -16,13 +15,10 @@ namespace tvqx {
 namespace {
 
 constexpr int kApplicationBaud = 9600;
-constexpr int kBootLoaderBaud = 115200;
 constexpr const char* kIdentifyCommand = "<V";
 constexpr const char* kHandOverCommand = "<W";
 constexpr uint32_t kApplicationTimeoutMs = 2000;
-// Bytes beyond this are read and dropped: the answer can then no longer
-// match, and the wait runs into its time-out.
-constexpr size_t kAnswerBufferSize = 25;
+constexpr const char* kApplicationAnswers[] = {product::kApplicationAnswer};
 static_assert(sizeof(product::kApplicationAnswer) - 1 <= kAnswerBufferSize);
 
 // DSR as the modem status shows it; nothing when the call fails (a port
@@ -41,28 +37,28 @@ void CTVQX_UpdateDlg::BeginUpdateVariant2()
 {
     CWaitCursor wait(m_ui);
     TickClock& clock = m_services.clock;
-    if (!CheckHexFile())
+    if (!CheckHexFile()) {
+        EndRun(RunOutcome::Failed);
         return;
-    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
-    SetDlgItemText(IDC_PROGRESS, "");
-    SetDlgItemText(IDC_RESULT, "");
+    }
+    ClearRunStatusLines();
 
-    const int portNumber = GetCheckedRadioButton(IDC_COM1, IDC_COM22) - 2000;
+    const int portNumber = ChosenPort();
     if (!OpenPortBorrowingOnce(portNumber, kApplicationBaud)) {
         const std::string message = texts::FormatText(texts::kCannotOpenPortWide, portNumber);
         SetDlgItemText(IDC_RESULT, message);
+        EndRun(RunOutcome::Failed);
         MessageBox(message, texts::kUpdateErrorCaption, MB_ICONEXCLAMATION);
         ReturnPortToTestProgram();
         return;
     }
-    for (int i = 0; i < 22; ++i)
-        if (i + 1 != portNumber)
-            EnableDlgItem(IDC_COM1 + i, false);
+    DisableOtherPorts(portNumber);
 
     auto fail = [&](const char* message) {
         m_port.Close();
         const std::string text = message + std::string(texts::kDeviceName) + ".";
         SetDlgItemText(IDC_RESULT, text);
+        EndRun(RunOutcome::Failed);
         MessageBox(text + texts::kFifteenBlanks, texts::kUpdateErrorCaption, MB_ICONEXCLAMATION);
         ReturnPortToTestProgram();
         EnablePortButtons();
@@ -71,31 +67,15 @@ void CTVQX_UpdateDlg::BeginUpdateVariant2()
     // A failed call counts as DSR off: the device is taken to be in its boot
     // loader already.
     if (Dsr(m_port).value_or(false)) {
-        const std::string expected = product::kApplicationAnswer;
-        std::array<char, kAnswerBufferSize> answer{};
-        size_t stored = 0;
-        bool identified = false;
         m_port.WriteString(kIdentifyCommand);
-        uint32_t start = clock.GetTickCount();
-        while (!identified && clock.GetTickCount() - start < kApplicationTimeoutMs) {
-            if (m_port.BytesWaiting() == 0) {
-                m_port.RestUntilInput();
-                continue;
-            }
-            char byte = 0;
-            if (m_port.Read(&byte, 1) != 1 || stored == answer.size())
-                continue;
-            answer[stored++] = byte;
-            identified = stored == expected.size() && std::memcmp(answer.data(), expected.data(), stored) == 0;
-        }
-        if (!identified) {
+        if (!WaitForExactAnswer(m_port, clock, kApplicationAnswers, kApplicationTimeoutMs)) {
             fail(texts::kCannotFindDevice);
             return;
         }
 
         m_port.WriteString(kHandOverCommand);
         bool handedOver = false;
-        start = clock.GetTickCount();
+        const uint32_t start = clock.GetTickCount();
         while (!handedOver && clock.GetTickCount() - start < kApplicationTimeoutMs) {
             handedOver = Dsr(m_port) == false;
             if (!handedOver)
@@ -107,7 +87,7 @@ void CTVQX_UpdateDlg::BeginUpdateVariant2()
         }
     }
 
-    m_port.ChangeSettings(kBootLoaderBaud, 'N', '8');
+    m_port.ChangeSettings(Variant()->baud, 'N', '8');
     OnBootLoaderReady(0, 0);
     ReturnPortToTestProgram();
 }

@@ -57,4 +57,30 @@ VersionAnswer ReadVersionAnswer(CRS232& port, TickClock& clock, uint32_t limitMs
     }
 }
 
+bool WaitForExactAnswer(CRS232& port, TickClock& clock, std::span<const char* const> answers, uint32_t limitMs)
+{
+    std::array<char, kAnswerBufferSize> answer{};
+    size_t count = 0;
+    const uint32_t start = clock.GetTickCount();
+    while (clock.GetTickCount() - start < limitMs) {
+        if (port.BytesWaiting() == 0) {
+            port.RestUntilInput();
+            continue;
+        }
+        char byte = 0;
+        if (port.Read(&byte, 1) != 1) {
+            // Counted but not delivered: rest rather than spin on it.
+            clock.Idle();
+            continue;
+        }
+        if (count == answer.size())
+            continue;
+        answer[count++] = byte;
+        for (const char* accepted : answers)
+            if (std::strlen(accepted) == count && std::memcmp(answer.data(), accepted, count) == 0)
+                return true;
+    }
+    return false;
+}
+
 } // namespace tvqx

@@ -6,7 +6,9 @@
 #include "platform/TickClock.h"
 #include "serial/CRS232.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace tvqx {
@@ -36,6 +38,13 @@ struct VersionAnswer {
 // anything else, a failed read, or an answer that runs on without a CR past
 // what the buffer holds is Invalid at that moment.
 VersionAnswer ReadVersionAnswer(CRS232& port, TickClock& clock, uint32_t limitMs);
+
+// Whether one of `answers` arrives, exactly and from its first byte, within
+// `limitMs`. The answer is kept in a buffer of kAnswerBufferSize bytes; bytes
+// beyond it are read and dropped, so that an answer running on can no longer
+// match and the wait runs into its limit.
+inline constexpr size_t kAnswerBufferSize = 25;
+bool WaitForExactAnswer(CRS232& port, TickClock& clock, std::span<const char* const> answers, uint32_t limitMs);
 
 // The boot loader's entry command and version, the same for every procedure.
 inline constexpr const char* kBootEntryCommand = "~#&TV-QX-R-205-7.31";

@@ -53,13 +53,13 @@ Quad BigEndian(uint32_t value)
 
 const RadioLinkVariant& RadioLinkVariant3()
 {
-    static const RadioLinkVariant variant{0x80, 0x90, product::kGatewayAnswersVariant3, false, false};
+    static const RadioLinkVariant variant{0x80, 0x90, product::kGatewayAnswersVariant3, false};
     return variant;
 }
 
 const RadioLinkVariant& RadioLinkVariant6()
 {
-    static const RadioLinkVariant variant{0xC0, 0xD0, product::kGatewayAnswersVariant6, true, true};
+    static const RadioLinkVariant variant{0xC0, 0xD0, product::kGatewayAnswersVariant6, true};
     return variant;
 }
 

@@ -3,6 +3,7 @@
 
 #include "update/PageTransfer.h"
 
+#include "app/FirmwareTexts.h"
 #include "app/TVQX_UpdateDlg.h"
 #include "platform/File.h"
 #include "update/DeviceWaits.h"
@@ -19,9 +20,9 @@ constexpr size_t kLargestImage = 65536;
 
 } // namespace
 
-std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize)
+std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize, bool* heldElsewhere)
 {
-    std::optional<File> file = File::OpenReadWrite(path);
+    std::optional<File> file = File::OpenReadWrite(path, heldElsewhere);
     if (!file)
         return std::nullopt;
     const int64_t length = file->GetLength();
@@ -34,6 +35,15 @@ std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize)
     return PageImage(std::move(*file), std::move(image));
 }
 
+std::optional<PageImage> CTVQX_UpdateDlg::LoadPageImageForRun(size_t pageSize)
+{
+    bool held = false;
+    std::optional<PageImage> image = LoadPageImage(m_tempDir + texts::kImageFileName, pageSize, &held);
+    if (held)
+        m_runCause = RunCause::ImageHeld;
+    return image;
+}
+
 PagesOutcome CTVQX_UpdateDlg::SendPages(const std::vector<uint8_t>& image, const PageTransferSettings& settings)
 {
     // A trailing part shorter than a page is never sent.
@@ -44,6 +54,7 @@ PagesOutcome CTVQX_UpdateDlg::SendPages(const std::vector<uint8_t>& image, const
         if (resendCount == 0 || !settings.resendAtOnce) {
             SetDlgItemText(IDC_PROGRESS, texts::FormatText(texts::kSendingPage, static_cast<int>(pageIndex + 1),
                                                            static_cast<int>(pageCount)));
+            Events().Progress(TransferUnit::Page, static_cast<int>(pageIndex), static_cast<int>(pageCount));
             if (pageIndex % settings.repaintEvery == 0) {
                 InvalidateRect(false);
                 UpdateWindow();

@@ -59,6 +59,7 @@ private:
 // it is too large for the boot loader's 16-bit addresses, or when it holds
 // not even one whole page, so that an image is never sent in part and an
 // empty one never passes for an update.
-std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize);
+// `*heldElsewhere` (when given) says whether the file was held by somebody else.
+std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize, bool* heldElsewhere = nullptr);
 
 } // namespace tvqx

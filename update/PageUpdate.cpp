@@ -62,7 +62,6 @@ std::string FormatText(const char* format, const std::string& value)
 
 namespace {
 
-constexpr int kBaud = 9600;
 constexpr uint32_t kPowerUpPauseMs = 500;
 constexpr uint32_t kReadyTimeoutMs = 1000;
 constexpr uint8_t kReady = '!';
@@ -78,75 +77,66 @@ void CTVQX_UpdateDlg::SendPageImage()
     const std::string failureText = texts::UpdateFailureText();
     TickClock& clock = m_services.clock;
 
-    const int portNumber = GetCheckedRadioButton(IDC_COM1, IDC_COM22) - 2000;
-    if (!m_port.Open(portNumber, kBaud, 'N', 8, 1)) {
+    const int portNumber = ChosenPort();
+    if (!m_port.Open(portNumber, Variant()->baud, 'N', 8, 1)) {
         SetDlgItemText(IDC_RESULT, failed);
+        m_runCause = RunCause::PortNotOpened;
+        EndRun(RunOutcome::Failed);
         MessageBox(texts::FormatText(texts::kCannotOpenPort, portNumber), caption, MB_ICONEXCLAMATION);
         return;
     }
     auto failBeforeTransfer = [&](const char* message) {
         m_port.Close();
         SetDlgItemText(IDC_RESULT, failed);
+        EndRun(RunOutcome::Failed);
         MessageBox(message + failureText, caption, MB_ICONEXCLAMATION);
     };
 
     WaitMs(kPowerUpPauseMs);
-    m_port.WriteString(kBootEntryCommand);
-
-    const VersionAnswer version = ReadVersionAnswer(m_port, clock, kVersionTimeoutMs);
-    if (version.outcome != VersionAnswer::Outcome::Accepted) {
-        failBeforeTransfer(version.outcome == VersionAnswer::Outcome::NoAnswer ? texts::kNoVersionResponse
-                                                                                : texts::kInvalidVersionResponse);
-        return;
-    }
-    SetDlgItemText(IDC_BOOTLOADER_VERSION, texts::FormatText(texts::kBootLoaderVersion, version.text));
-
-    // The ready byte: the first byte to arrive decides.
-    const DeviceByte ready = WaitForByte(m_port, clock, kReadyTimeoutMs);
-    if (!ready.Is(kReady)) {
-        failBeforeTransfer(ready.TimedOut() ? texts::kNoReadyResponse : texts::kInvalidReadyResponse);
-        return;
+    switch (GreetOnOpenPort(0, kReadyTimeoutMs, kReady)) {
+    case Greeting::Ready: break;
+    case Greeting::NoVersion: failBeforeTransfer(texts::kNoVersionResponse); return;
+    case Greeting::InvalidVersion: failBeforeTransfer(texts::kInvalidVersionResponse); return;
+    case Greeting::NoReady: failBeforeTransfer(texts::kNoReadyResponse); return;
+    case Greeting::InvalidReady: failBeforeTransfer(texts::kInvalidReadyResponse); return;
     }
 
     const PageTransferSettings settings;   // 128-byte pages with their pauses
     // Held from here to the end of the transfer; let go of before any message.
-    std::optional<PageImage> image = LoadPageImage(m_tempDir + texts::kImageFileName, settings.pageSize);
+    std::optional<PageImage> image = LoadPageImageForRun(settings.pageSize);
     if (!image) {
         m_port.Close();
         FinishTransfer();
+        EndRun(RunOutcome::Failed);
         MessageBox(texts::kCannotOpenImage, caption, MB_OK);
         return;
     }
 
-    switch (SendPages(image->Bytes(), settings)) {
-    case PagesOutcome::AllAccepted:
-        break;
-    case PagesOutcome::NoAnswer:
-        m_port.Close();
+    const PagesOutcome outcome = SendPages(image->Bytes(), settings);
+    if (outcome != PagesOutcome::AllAccepted) {
+        if (outcome == PagesOutcome::NoAnswer)
+            m_port.Close();
         image->Close();
         FinishTransfer();
         SetDlgItemText(IDC_RESULT, failed);
-        MessageBox(texts::kNoPageResponse + failureText, caption, MB_ICONEXCLAMATION);
-        return;
-    case PagesOutcome::InvalidAnswer:
-        image->Close();
-        FinishTransfer();
-        SetDlgItemText(IDC_RESULT, failed);
-        MessageBox(texts::kInvalidPageResponse + failureText, caption, MB_ICONEXCLAMATION);
+        EndRun(RunOutcome::Failed);
+        MessageBox((outcome == PagesOutcome::NoAnswer ? texts::kNoPageResponse : texts::kInvalidPageResponse) +
+                       failureText,
+                   caption, MB_ICONEXCLAMATION);
         return;
     }
 
-    m_port.WriteByte(kEndMarkerByte);
-    m_port.WriteByte(kEndMarkerByte);
+    SendEndMarker();
     WaitMs(kAfterEndMarkerMs);
     image->Close();
-    m_services.profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, m_port.GetPortNumber());
+    SaveChosenPort();
 
     // The boot loader may say goodbye; its byte is not looked at.
     WaitForByte(m_port, clock, kClosingWaitMs);
 
     FinishTransfer();
     SetDlgItemText(IDC_RESULT, texts::kUpdateSucceeded);
+    EndRun(RunOutcome::Updated);
     MessageBox(texts::kUpdateCompleteMessage, texts::kUpdateCompleteCaption, MB_ICONINFORMATION);
 }
 

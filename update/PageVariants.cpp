@@ -1,6 +1,7 @@
-// The second phase of the waiting page variants 4 and 5: once the boot
-// loader has announced itself, the image goes out in 256-byte pages on the
-// port the first phase left open, and the image file is deleted afterwards.
+// The second phase of the waiting page variants 4 and 5 (and variant 6's
+// transfer over the radio link): once the boot loader has announced itself,
+// the image goes out in 256-byte pages on the port the first phase left
+// open. The variant table removes the image file afterwards.
 
 #include "app/FirmwareTexts.h"
 #include "app/TVQX_UpdateDlg.h"
@@ -30,18 +31,6 @@ TwoPhaseSettings SettingsOf(int variant)
 
 } // namespace
 
-void CTVQX_UpdateDlg::ContinueUpdateVariant4()
-{
-    SendPageImageVariant4();
-    DeleteImageFile();
-}
-
-void CTVQX_UpdateDlg::ContinueUpdateVariant5()
-{
-    SendPageImageVariant5();
-    DeleteImageFile();
-}
-
 void CTVQX_UpdateDlg::SendPageImageVariant4()
 {
     SendPageImageInTwoPhases(4);
@@ -60,9 +49,10 @@ void CTVQX_UpdateDlg::SendPageImageInTwoPhases(int variant)
         return;
 
     // Held from here to the end of the transfer; let go of before any message.
-    std::optional<PageImage> image = LoadPageImage(m_tempDir + texts::kImageFileName, settings.pages.pageSize);
+    std::optional<PageImage> image = LoadPageImageForRun(settings.pages.pageSize);
     if (!image) {
         FinishTransfer();
+        EndRun(RunOutcome::Failed);
         MessageBox(texts::kCannotOpenImage, texts::kUpdateErrorCaption, MB_OK);
         return;
     }
@@ -80,8 +70,7 @@ void CTVQX_UpdateDlg::SendPageImageInTwoPhases(int variant)
         return;
     }
 
-    m_port.WriteByte(kEndMarkerByte);
-    m_port.WriteByte(kEndMarkerByte);
+    SendEndMarker();
     WaitMs(settings.afterEndMarkerMs);
     image->Close();
     SucceedTransfer();

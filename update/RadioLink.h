@@ -22,10 +22,9 @@ struct RadioLinkVariant {
     // The newer gateway: its radio's channel is set as well, it is readied
     // for the set-up through its radio's own command mode, and its answers
     // to "CH" and "ID" must be whole frames.
+    // (Whether the firmware goes over the link as pages or rows is the
+    // variant table's affair.)
     bool newerGateway;
-    // The firmware goes over the link as 256-byte pages of the image, not
-    // as the HEX file's rows.
-    bool sendsPages;
 };
 
 const RadioLinkVariant& RadioLinkVariant3();

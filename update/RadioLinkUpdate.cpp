@@ -81,21 +81,17 @@ void CTVQX_UpdateDlg::RunRadioLinkUpdate(const RadioLinkVariant& variant)
     TickClock& clock = m_services.clock;
     // Over the radio the pace is set by the link, not by pauses of ours.
     m_rowPauseMs = 0;
-    if (!CheckHexFile())
+    if (!CheckHexFile() || (Variant()->makesImage && !ConvertHexToImage())) {
+        EndRun(RunOutcome::Failed);
         return;
-    if (variant.sendsPages && !ConvertHexToImage())
-        return;
-    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
-    SetDlgItemText(IDC_PROGRESS, "");
-    SetDlgItemText(IDC_RESULT, "");
+    }
+    ClearRunStatusLines();
 
-    const int portNumber = GetCheckedRadioButton(IDC_COM1, IDC_COM22) - 2000;
+    const int portNumber = ChosenPort();
     const int baud = FindGateway(variant, portNumber);
     if (baud == 0)
         return;
-    for (int i = 0; i < 22; ++i)
-        if (i + 1 != portNumber)
-            EnableDlgItem(IDC_COM1 + i, false);
+    DisableOtherPorts(portNumber);
 
     SetUpGatewayRadio(m_port, clock, variant);
     if (!RemoteBootLoaderAnswers(m_port, variant)) {
@@ -106,6 +102,7 @@ void CTVQX_UpdateDlg::RunRadioLinkUpdate(const RadioLinkVariant& variant)
             LeaveGateway(m_port, clock, Farewell::StopListeningAndLeave);
             ReturnPortToTestProgram();
             EnablePortButtons();
+            EndRun(RunOutcome::Cancelled);
             return;
         }
         WaitMs(kBeforeConfigurationMs);
@@ -141,6 +138,7 @@ void CTVQX_UpdateDlg::RunRadioLinkUpdate(const RadioLinkVariant& variant)
 void CTVQX_UpdateDlg::ReportRadioFailure(const std::string& resultText, const std::string& boxText)
 {
     SetDlgItemText(IDC_RESULT, resultText);
+    EndRun(RunOutcome::Failed);
     MessageBox(boxText, texts::kUpdateErrorCaption, MB_ICONEXCLAMATION);
     ReturnPortToTestProgram();
     EnablePortButtons();

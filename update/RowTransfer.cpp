@@ -39,8 +39,11 @@ void CTVQX_UpdateDlg::SendHexRows()
     if (!GreetBootLoader(kBeforeEntryMs, 0, kReady))
         return;
 
-    std::optional<File> hex = File::OpenRead(m_programDir + m_hexFileName);
+    bool held = false;
+    std::optional<File> hex = File::OpenRead(m_programDir + m_hexFileName, &held);
     if (!hex) {
+        if (held)
+            m_runCause = RunCause::FirmwareFileHeld;
         FailTransfer(texts::FormatText(texts::kCannotOpenHexRows, m_hexFileName));
         return;
     }
@@ -93,6 +96,7 @@ void CTVQX_UpdateDlg::SendHexRows()
 
         if (rowNumber == m_hexRowCount || rowNumber % 2 == 0) {
             SetDlgItemText(IDC_PROGRESS, texts::FormatText(texts::kSendingRow, rowNumber, m_hexRowCount));
+            Events().Progress(TransferUnit::Row, rowNumber, m_hexRowCount);
             if (rowNumber % kRepaintEveryRows == 0) {
                 InvalidateRect(false);
                 UpdateWindow();

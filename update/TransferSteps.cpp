@@ -44,57 +44,62 @@ constexpr uint32_t kReadyTimeoutMs = 2000;
 
 } // namespace
 
+CTVQX_UpdateDlg::Greeting CTVQX_UpdateDlg::GreetOnOpenPort(uint32_t afterEntryMs, uint32_t readyTimeoutMs,
+                                                            uint8_t readyByte)
+{
+    m_port.WriteString(kBootEntryCommand);
+    WaitMs(afterEntryMs);
+    const VersionAnswer version = ReadVersionAnswer(m_port, m_services.clock, kVersionTimeoutMs);
+    if (version.outcome != VersionAnswer::Outcome::Accepted)
+        return version.outcome == VersionAnswer::Outcome::NoAnswer ? Greeting::NoVersion : Greeting::InvalidVersion;
+    SetDlgItemText(IDC_BOOTLOADER_VERSION, texts::FormatText(texts::kBootLoaderVersion, version.text));
+
+    // The first byte to arrive decides.
+    const DeviceByte ready = WaitForByte(m_port, m_services.clock, readyTimeoutMs);
+    if (!ready.Is(readyByte))
+        return ready.TimedOut() ? Greeting::NoReady : Greeting::InvalidReady;
+    return Greeting::Ready;
+}
+
 bool CTVQX_UpdateDlg::GreetBootLoader(uint32_t beforeEntryMs, uint32_t afterEntryMs, uint8_t readyByte)
 {
-    TickClock& clock = m_services.clock;
     if (!CheckHexFile()) {
         // The check has said why; the device must not stay powered and the
         // window half-locked behind its message.
         FinishTransfer();
+        EndRun(RunOutcome::Failed);
         return false;
     }
-    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
-    SetDlgItemText(IDC_PROGRESS, "");
-    SetDlgItemText(IDC_RESULT, "");
+    ClearRunStatusLines();
 
     // Whatever came in while the boot loader woke (the rest of its wake-up
     // burst) is not part of its answer.
     WaitMs(beforeEntryMs);
     m_port.PurgeInput();
-    m_port.WriteString(kBootEntryCommand);
-    WaitMs(afterEntryMs);
-
-    const VersionAnswer version = ReadVersionAnswer(m_port, clock, kVersionTimeoutMs);
-    if (version.outcome != VersionAnswer::Outcome::Accepted) {
-        FailTransfer(texts::FromTheDevice(version.outcome == VersionAnswer::Outcome::NoAnswer
-                                              ? texts::kNoResponseFrom
-                                              : texts::kInvalidVersionFrom));
-        return false;
+    switch (GreetOnOpenPort(afterEntryMs, kReadyTimeoutMs, readyByte)) {
+    case Greeting::Ready: return true;
+    case Greeting::NoVersion: FailTransfer(texts::FromTheDevice(texts::kNoResponseFrom)); break;
+    case Greeting::InvalidVersion: FailTransfer(texts::FromTheDevice(texts::kInvalidVersionFrom)); break;
+    case Greeting::NoReady: FailTransfer(texts::FromTheDevice(texts::kNoReadyFrom)); break;
+    case Greeting::InvalidReady: FailTransfer(texts::FromTheDevice(texts::kInvalidReadyFrom)); break;
     }
-    SetDlgItemText(IDC_BOOTLOADER_VERSION, texts::FormatText(texts::kBootLoaderVersion, version.text));
-
-    // The first byte to arrive decides.
-    const DeviceByte ready = WaitForByte(m_port, clock, kReadyTimeoutMs);
-    if (!ready.Is(readyByte)) {
-        FailTransfer(texts::FromTheDevice(ready.TimedOut() ? texts::kNoReadyFrom : texts::kInvalidReadyFrom));
-        return false;
-    }
-    return true;
+    return false;
 }
 
 void CTVQX_UpdateDlg::FailTransfer(const std::string& message)
 {
     FinishTransfer();   // the port is closed: the device loses its power
     SetDlgItemText(IDC_RESULT, texts::kUpdateFailed);
+    EndRun(RunOutcome::Failed);
     MessageBox(message + texts::RowFailureText(), texts::kUpdateErrorCaption, MB_ICONEXCLAMATION);
 }
 
 void CTVQX_UpdateDlg::SucceedTransfer()
 {
-    // Taken while the port is still open.
-    m_services.profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, m_port.GetPortNumber());
+    SaveChosenPort();   // while the port is still open
     FinishTransfer();
     SetDlgItemText(IDC_RESULT, texts::kUpdateSucceeded);
+    EndRun(RunOutcome::Updated);
     MessageBox(texts::kUpdateCompleteMessage, texts::kUpdateCompleteCaption, MB_ICONINFORMATION);
 }
 

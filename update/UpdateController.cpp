@@ -1,11 +1,14 @@
-// What "Begin Update" does: pick the build's update procedure, lock the
-// window around it, and the steps every procedure shares.
+// What "Begin Update" and a ready boot loader run, looked up in the variant
+// table; the page update's controller; and the steps every procedure shares.
 
+#include "app/ProductInfo.h"
 #include "app/TVQX_UpdateDlg.h"
 #include "update/RowUpdateTexts.h"
+#include "update/VariantTable.h"
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace tvqx {
 
@@ -51,22 +54,17 @@ void CTVQX_UpdateDlg::OnBeginUpdate()
     // Between pages the window dispatches messages and a port refresh may
     // enable "Begin Update" again; a second run must not start inside the
     // first one.
-    if (m_updateRunning)
+    const VariantEntry* variant = Variant();
+    if (m_updateRunning || !variant || !variant->beginUpdate)
         return;
     m_updateRunning = true;
-    switch (m_services.updateVariant) {
-    case 1: BeginUpdateVariant1(); break;
-    case 2: BeginUpdateVariant2(); break;
-    case 3: BeginUpdateVariant3(); break;
-    case 4: BeginUpdateVariant4(); break;
-    case 5: BeginUpdateVariant5(); break;
-    case 6:
-        BeginUpdateVariant6();
-        DeleteImageFile();
-        break;
-    case 10: RunPageUpdate(); break;
-    default: break;
+    if (m_waitingForBootLoader == 0) {
+        // A press while the window waits for the unit cancels that run.
+        m_runPort = ChosenPort();
+        m_runOpen = true;
     }
+    (this->*variant->beginUpdate)();
+    EndImageLife(ImageMoment::AfterBeginUpdate);
     m_updateRunning = false;
 }
 
@@ -88,13 +86,9 @@ LRESULT CTVQX_UpdateDlg::OnBootLoaderReady(WPARAM, LPARAM)
     EnableDlgItem(IDCANCEL, false);
     EnableDlgItem(IDC_REFRESH_PORTS, false);
     EnableDlgItem(IDC_CONTACT_INFO, false);
-    switch (m_services.updateVariant) {
-    case 4: ContinueUpdateVariant4(); break;
-    case 5: ContinueUpdateVariant5(); break;
-    // Over the radio link: the remote unit's boot loader has answered.
-    case 6: SendPageImageVariant5(); break;
-    default: SendHexRows(); break;
-    }
+    if (const VariantEntry* variant = Variant())
+        (this->*variant->bootLoaderReady)();
+    EndImageLife(ImageMoment::AfterTransfer);
     SetDlgItemText(IDC_BEGIN_UPDATE, texts::kBeginUpdateCaption);
     EnableDlgItem(IDC_BEGIN_UPDATE, true);
     EnableDlgItem(IDCANCEL, true);
@@ -108,18 +102,17 @@ LRESULT CTVQX_UpdateDlg::OnBootLoaderReady(WPARAM, LPARAM)
 void CTVQX_UpdateDlg::RunPageUpdate()
 {
     CWaitCursor wait(m_ui);
-    const int portNumber = GetCheckedRadioButton(IDC_COM1, IDC_COM22) - 2000;
-    for (int i = 0; i < 22; ++i)
-        if (i + 1 != portNumber)
-            EnableDlgItem(IDC_COM1 + i, false);
+    const int portNumber = ChosenPort();
+    DisableOtherPorts(portNumber);
     EnableDlgItem(IDC_BEGIN_UPDATE, false);
     EnableDlgItem(IDCANCEL, false);
     EnableDlgItem(IDC_CONTACT_INFO, false);
-    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
-    SetDlgItemText(IDC_PROGRESS, "");
-    SetDlgItemText(IDC_RESULT, "");
+    ClearRunStatusLines();
 
-    if (CheckHexFile() && ConvertHexToImage()) {
+    if (!CheckHexFile() || !ConvertHexToImage()) {
+        // The check or the conversion has said why.
+        EndRun(RunOutcome::Failed);
+    } else {
         BorrowPortFromTestProgram(portNumber);
         SendPageImage();
         ReturnPortToTestProgram();
@@ -129,6 +122,70 @@ void CTVQX_UpdateDlg::RunPageUpdate()
     EnableDlgItem(IDC_BEGIN_UPDATE, true);
     EnableDlgItem(IDCANCEL, true);
     EnableDlgItem(IDC_CONTACT_INFO, true);
+}
+
+bool CTVQX_UpdateDlg::IsAtRest() const
+{
+    const SystemMenu* menu = GetSystemMenu();
+    return !m_updateRunning && m_waitingForBootLoader == 0 && m_bootLoaderAwake == 0 && !m_port.IsOpen() &&
+           GetDlgItemText(IDC_BEGIN_UPDATE) == texts::kBeginUpdateCaption && IsDlgItemEnabled(IDCANCEL) &&
+           IsDlgItemEnabled(IDC_REFRESH_PORTS) && IsDlgItemEnabled(IDC_CONTACT_INFO) &&
+           (!menu || (menu->IsEnabled(SC_CLOSE) && menu->IsEnabled(IDM_ABOUTBOX)));
+}
+
+int CTVQX_UpdateDlg::ChosenPort() const
+{
+    return GetCheckedRadioButton(IDC_COM1, IDC_COM22) - 2000;
+}
+
+void CTVQX_UpdateDlg::DisableOtherPorts(int portNumber)
+{
+    for (int i = 0; i < 22; ++i)
+        if (i + 1 != portNumber)
+            EnableDlgItem(IDC_COM1 + i, false);
+}
+
+void CTVQX_UpdateDlg::ClearRunStatusLines()
+{
+    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
+    SetDlgItemText(IDC_PROGRESS, "");
+    SetDlgItemText(IDC_RESULT, "");
+}
+
+void CTVQX_UpdateDlg::SaveChosenPort()
+{
+    m_services.profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, m_port.GetPortNumber());
+}
+
+void CTVQX_UpdateDlg::SendEndMarker()
+{
+    m_port.WriteByte(kEndMarkerByte);
+    m_port.WriteByte(kEndMarkerByte);
+}
+
+UpdateObserver& CTVQX_UpdateDlg::Events()
+{
+    static UpdateObserver nobody;
+    return m_services.observer ? *m_services.observer : nobody;
+}
+
+void CTVQX_UpdateDlg::EndRun(RunOutcome outcome)
+{
+    const RunCause cause = std::exchange(m_runCause, RunCause::None);
+    if (std::exchange(m_runOpen, false))
+        Events().RunEnded(RunEnd{outcome, m_runPort, cause});
+}
+
+const VariantEntry* CTVQX_UpdateDlg::Variant() const
+{
+    return FindVariant(m_services.updateVariant);
+}
+
+void CTVQX_UpdateDlg::EndImageLife(ImageMoment moment)
+{
+    const VariantEntry* variant = Variant();
+    if (variant && variant->makesImage && variant->imageRemoved == moment)
+        DeleteImageFile();
 }
 
 void CTVQX_UpdateDlg::WaitMs(uint32_t ms)

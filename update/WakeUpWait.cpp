@@ -12,8 +12,6 @@ namespace tvqx {
 
 namespace {
 
-constexpr int kRowBaud = 115200;
-constexpr int kPageBaud = 9600;
 constexpr uint32_t kSettlePauseMs = 200;
 // Variant 5 greets the equipment on the line first; what it answers is
 // thrown away with the settings change half a second later.
@@ -35,7 +33,7 @@ void CTVQX_UpdateDlg::BeginUpdateVariant1()
         CancelWakeUpWait();
         return;
     }
-    StartWakeUpWait(kRowBaud, false);
+    StartWakeUpWait(false);
 }
 
 void CTVQX_UpdateDlg::BeginUpdateVariant4()
@@ -53,13 +51,16 @@ void CTVQX_UpdateDlg::BeginPageUpdateWait(bool sendStartCommand)
     CWaitCursor wait(m_ui);
     if (m_waitingForBootLoader == 1) {
         CancelWakeUpWait();
-        DeleteImageFile();
+        EndImageLife(ImageMoment::AfterTransfer);
         return;
     }
     // The image is written while the wait has already begun; a conversion
-    // that fails sends the window back to Idle through the cancel branch.
-    if (StartWakeUpWait(kPageBaud, sendStartCommand) && !ConvertHexToImage())
+    // that fails ends the run and sends the window back to Idle through the
+    // cancel branch.
+    if (StartWakeUpWait(sendStartCommand) && !ConvertHexToImage()) {
+        EndRun(RunOutcome::Failed);
         PostMessage(WM_BEGIN_UPDATE, 0, 0);
+    }
 }
 
 bool CTVQX_UpdateDlg::OpenPortBorrowingOnce(int portNumber, int baud)
@@ -67,20 +68,25 @@ bool CTVQX_UpdateDlg::OpenPortBorrowingOnce(int portNumber, int baud)
     if (m_port.Open(portNumber, baud, 'N', 8, 1))
         return true;
     BorrowPortFromTestProgram(portNumber);
-    return m_port.Open(portNumber, baud, 'N', 8, 1) != 0;
+    if (m_port.Open(portNumber, baud, 'N', 8, 1))
+        return true;
+    m_runCause = RunCause::PortNotOpened;
+    return false;
 }
 
-bool CTVQX_UpdateDlg::StartWakeUpWait(int baud, bool sendStartCommand)
+bool CTVQX_UpdateDlg::StartWakeUpWait(bool sendStartCommand)
 {
-    if (!CheckHexFile())
+    if (!CheckHexFile()) {
+        EndRun(RunOutcome::Failed);
         return false;
-    SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
-    SetDlgItemText(IDC_PROGRESS, "");
-    SetDlgItemText(IDC_RESULT, "");
+    }
+    ClearRunStatusLines();
 
-    const int portNumber = GetCheckedRadioButton(IDC_COM1, IDC_COM22) - 2000;
+    const int portNumber = ChosenPort();
+    const int baud = Variant()->baud;
     if (!OpenPortBorrowingOnce(portNumber, baud)) {
         SetDlgItemText(IDC_RESULT, "");
+        EndRun(RunOutcome::Failed);
         MessageBox(texts::FormatText(texts::kCannotOpenPort, portNumber), texts::kUpdateErrorCaption,
                    MB_ICONEXCLAMATION);
         ReturnPortToTestProgram();
@@ -89,7 +95,7 @@ bool CTVQX_UpdateDlg::StartWakeUpWait(int baud, bool sendStartCommand)
     if (sendStartCommand) {
         m_port.WriteString(kStartCommand);
         WaitMs(kStartCommandPauseMs);
-        m_port.ChangeSettings(kPageBaud, 'N', '8');
+        m_port.ChangeSettings(baud, 'N', '8');
     }
     WaitMs(kSettlePauseMs);
 
@@ -101,11 +107,13 @@ bool CTVQX_UpdateDlg::StartWakeUpWait(int baud, bool sendStartCommand)
     SetDlgItemText(IDC_RESULT, m_wakePrompt);
     EnableDlgItem(IDC_REFRESH_PORTS, false);
     EnableCloseAndAbout(false);
+    Events().WaitingForUnit(true);
     return true;
 }
 
 void CTVQX_UpdateDlg::CancelWakeUpWait()
 {
+    const bool wasWaiting = m_bootLoaderAwake == 0;
     m_waitingForBootLoader = 0;
     m_bootLoaderAwake = 0;
     m_port.Close();   // the device loses its power
@@ -114,13 +122,14 @@ void CTVQX_UpdateDlg::CancelWakeUpWait()
     EnablePortButtons();
     ReturnPortToTestProgram();
     UnlockWindowAfterWait();
+    if (wasWaiting)
+        Events().WaitingForUnit(false);
+    EndRun(RunOutcome::Cancelled);
 }
 
 void CTVQX_UpdateDlg::LockWindowForWait(int portNumber)
 {
-    for (int i = 0; i < 22; ++i)
-        if (i + 1 != portNumber)
-            EnableDlgItem(IDC_COM1 + i, false);
+    DisableOtherPorts(portNumber);
     EnableDlgItem(IDCANCEL, false);
     EnableDlgItem(IDC_CONTACT_INFO, false);
 }
@@ -168,6 +177,7 @@ void CTVQX_UpdateDlg::OnTimer(UINT_PTR)
             break;
         if (byte == kWakeUpByte) {
             m_bootLoaderAwake = 1;
+            Events().WaitingForUnit(false);
             PostMessage(WM_BOOTLOADER_READY, 0, 0);
             break;
         }

@@ -90,8 +90,9 @@ TEST_F(ImageHeld, TransferHoldsTheImageFromOpeningItToItsEnd)
     std::function<void()> look = [&] {
         if (device.PagesWritten().size() >= 2 && !device.EndMarkerReceived()) {
             ++looks;
-            EXPECT_FALSE(File::Create(ImagePath()));
-            EXPECT_TRUE(File::LastOpenFoundItHeld());
+            bool held = false;
+            EXPECT_FALSE(File::Create(ImagePath(), File::Sharing::None, &held));
+            EXPECT_TRUE(held);
         }
         if (!device.EndMarkerReceived())
             clock.At(clock.Now() + 97, look);

@@ -36,8 +36,9 @@ TEST_F(FileThroughLink, ReadingFollowsItAndHoldsTheFileItself)
     ASSERT_TRUE(viaLink->ReadString(line));
     EXPECT_EQ(line, "original");
     // The hold is on the file, whatever name it was reached by.
-    EXPECT_FALSE(File::OpenRead(target));
-    EXPECT_TRUE(File::LastOpenFoundItHeld());
+    bool held = false;
+    EXPECT_FALSE(File::OpenRead(target, &held));
+    EXPECT_TRUE(held);
     viaLink->Close();
     EXPECT_TRUE(File::OpenRead(target));
 }
@@ -54,36 +55,37 @@ TEST_F(FileThroughLink, WritingRefusesItAndLeavesTheTargetAlone)
     EXPECT_FALSE(std::filesystem::exists(scratch.Path("nowhere")));
 }
 
-// Why the last open failed, as the console tells a busy page image from a
-// broken one.
-TEST(FileLastOpen, TellsAHeldFileFromAMissingOne)
+// Why an open failed, as the console tells a busy page image from a broken
+// one.
+TEST(FileOpenRefused, TellsAHeldFileFromAMissingOne)
 {
     test::ScratchDir scratch{"tvqx-file-held"};
     const std::string path = scratch.Write("Hex.tmp", "image");
     std::optional<File> holder = File::Create(path);
     ASSERT_TRUE(holder);
-    EXPECT_FALSE(File::LastOpenFoundItHeld());
 
+    using Open = std::optional<File> (*)(const std::string&, bool*);
     struct Attempt {
         const char* what;
-        std::optional<File> (*open)(const std::string&);
+        Open open;
         std::string path;
         bool held;
     };
     const Attempt attempts[] = {
-        {"create while held", [](const std::string& p) { return File::Create(p); }, path, true},
+        {"create while held", [](const std::string& p, bool* h) { return File::Create(p, File::Sharing::None, h); },
+         path, true},
         {"missing", &File::OpenRead, scratch.Path("missing"), false},
         {"read while held", &File::OpenRead, path, true},
         {"a directory", &File::OpenReadWrite, scratch.Root(), false},
         {"read-write while held", &File::OpenReadWrite, path, true},
     };
     for (const Attempt& a : attempts) {
-        EXPECT_FALSE(a.open(a.path)) << a.what;
-        EXPECT_EQ(File::LastOpenFoundItHeld(), a.held) << a.what;
+        bool held = !a.held;
+        EXPECT_FALSE(a.open(a.path, &held)) << a.what;
+        EXPECT_EQ(held, a.held) << a.what;
     }
     holder.reset();
     EXPECT_TRUE(File::OpenRead(path));
-    EXPECT_FALSE(File::LastOpenFoundItHeld());
 }
 
 } // namespace

@@ -40,10 +40,12 @@ TEST_F(QtMainWindowTest, PortButtonsDescribeTheirDevicesAsToolTips)
 TEST_F(QtMainWindowTest, RefusedPortMessageSaysWhichGroupToJoin)
 {
     std::vector<std::string> checked;
-    ui.SetMessageNote(PortAccessNotes(inventory, [&](const std::string& device) {
+    PortAccessNotes notes(inventory, [&](const std::string& device) {
         checked.push_back(device);
         return std::optional<PortAccessProblem>(PortAccessProblem{"/dev/ttyUSB0", "dialout"});
-    }));
+    });
+    ui.SetMessageNote([&notes](const std::string&) { return notes.TakeNote(); });
+    services.observer = &notes;
     Open();
     QTest::mouseClick(Widget(IDC_COM3), Qt::LeftButton);
     QTest::mouseClick(Widget(IDC_BEGIN_UPDATE), Qt::LeftButton);   // nothing attached: the open fails
@@ -52,33 +54,6 @@ TEST_F(QtMainWindowTest, RefusedPortMessageSaysWhichGroupToJoin)
                             "\n\nYou may not use /dev/ttyUSB0: it is open to the members of the group \"dialout\". "
                             "Join it (sudo usermod -aG dialout $USER), then log out and back in.");
     EXPECT_EQ(checked, std::vector<std::string>{"/dev/ttyUSB0"});
-}
-
-TEST(PortAccessNotes, OnlyARefusedPortsOwnMessageGetsANote)
-{
-    FixedPortInventory inventory(std::vector<PortEntry>{{"COM3", "/dev/ttyUSB0"}, {"COM4", "/dev/pts/4"}});
-    auto notes = PortAccessNotes(inventory, [](const std::string& device) -> std::optional<PortAccessProblem> {
-        if (device == "/dev/ttyUSB0")
-            return PortAccessProblem{device, "uucp"};
-        if (device == "/dev/pts/4")
-            return PortAccessProblem{device, ""};
-        return std::nullopt;
-    });
-    const std::string joinUucp = "You may not use /dev/ttyUSB0: it is open to the members of the group \"uucp\". "
-                                 "Join it (sudo usermod -aG uucp $USER), then log out and back in.";
-    struct Case {
-        std::string text, note;
-    };
-    for (const Case& c : {
-             Case{texts::FormatText(texts::kCannotOpenPort, 3), joinUucp},
-             Case{texts::FormatText(texts::kCannotOpenPortWide, 3), joinUucp},
-             Case{texts::FormatText(texts::kCannotOpenPort, 4), "You may not use /dev/pts/4: only its owner may open it."},
-             Case{texts::FormatText(texts::kCannotOpenPort, 5), ""},       // no such port: nothing to check
-             Case{"Unable to open serial port COM3", ""},                   // not the procedure's text
-             Case{texts::FormatText(texts::kCannotOpenPort, 3) + "\n", ""},
-             Case{texts::kCannotOpenImage, ""},
-         })
-        EXPECT_EQ(notes(c.text), c.note) << c.text;
 }
 
 TEST(QtMessageBox, NoteFollowsTheTextOnlyWhenThereIsOne)
