@@ -176,12 +176,14 @@ void RowBootLoader::OnRecord(uint64_t nowMs)
         m_complete = true;
         const auto& answer = m_faults.fileCompleteAnswer;
         m_line.Answer(answer.value_or(std::vector<uint8_t>{kRowFileComplete}), due);
-        return Tell(nowMs,
-                    row + "end-of-file record, file complete; "
-                        + (!answer              ? "answering '@'"
-                           : answer->empty() ? "no answer (--silent-after-end)"
-                                             : "answering " + ShowBytes(*answer) + " (--end-answer)"),
-                    TraceKind::Completed);
+        std::string told = row + "end-of-file record, file complete; ";
+        if (!answer)
+            told += "answering '@'";
+        else if (answer->empty())
+            told += "no answer (--silent-after-end)";
+        else
+            told += "answering " + ShowBytes(*answer) + " (--end-answer)";
+        return Tell(nowMs, told, TraceKind::Completed);
     }
     // Segment records: the image lies within the first 64 KiB; they say
     // nothing new.
