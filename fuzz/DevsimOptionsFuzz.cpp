@@ -33,14 +33,12 @@ void RunBriefly(const DevsimOptions& options)
     for (char c : said) {
         unit.Take({nowNs, static_cast<uint8_t>(c)});
         nowNs += kNsPerMs;
-        unit.Tick(nowNs);
         unit.Collect(nowNs, heard);
         FUZZ_CHECK(unit.ReleasedNs(nowNs) <= nowNs);
     }
     for (int step = 0; step < 100; ++step) {
         const auto next = unit.NextLookNs(nowNs);
         nowNs += next && *next > nowNs ? std::min<uint64_t>(*next - nowNs, 100 * kNsPerMs) : 100 * kNsPerMs;
-        unit.Tick(nowNs);
         unit.Collect(nowNs, heard);
         if (step == 50 && unit.HasSetupButton())
             unit.PressSetupButton(nowNs);

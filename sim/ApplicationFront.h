@@ -80,6 +80,8 @@ public:
 private:
     Stage StageAt(uint64_t nowMs) const;
     void HandleByte(uint8_t byte, uint64_t nowMs);
+    // Time has come to `nowMs`: tells the hand-over once it is past.
+    void See(uint64_t nowMs);
 
     SimDevice& m_inner;
     ApplicationOptions m_options;
@@ -87,6 +89,7 @@ private:
     bool m_powered = false;
     // Set by "<W" (or at power-up when the unit starts in its boot loader).
     std::optional<uint64_t> m_handOverMs;
+    bool m_toldHandOver = false;
     uint64_t m_lastSeenMs = 0;
     CommandWindow m_commandWindow;
     std::vector<uint64_t> m_versionRequests;

@@ -78,20 +78,20 @@ void RadioGateway::RunCommand(uint64_t nowMs)
         m_stage = std::max(m_stage, Stage::Setup);
         const std::string answer = GatewayAnswerFor(m_variant, m_options);
         Answer(answer, nowMs + kGatewayAnswerDelayMs);
-        Note(nowMs, "gateway found at " + std::to_string(m_options.gatewayBaud) + " baud: \"<V\" answered "
+        Tell(nowMs, "gateway found at " + std::to_string(m_options.gatewayBaud) + " baud: \"<V\" answered "
                         + ShowCommand(answer));
     } else if (c == "<W") {
         m_listening = false;
-        Note(nowMs, "\"<W\": idle in command mode");
+        Tell(nowMs, "\"<W\": idle in command mode");
     } else if (c == "<RS") {
         if (!m_listening && m_options.setupAfterListenMs)
             m_setupPresses.insert(nowMs + *m_options.setupAfterListenMs);
         if (!m_listening)
-            Note(nowMs, "\"<RS\": listening for the remote unit's parameter line");
+            Tell(nowMs, "\"<RS\": listening for the remote unit's parameter line");
         m_listening = true;
     } else if (c == "<RN") {
         m_listening = false;
-        Note(nowMs, "\"<RN\": not listening");
+        Tell(nowMs, "\"<RN\": not listening");
     } else if (c == "<RP") {
         m_mode = Mode::Frames;
         m_frame.clear();
@@ -135,10 +135,10 @@ void RadioGateway::SetCommand(uint64_t nowMs)
         Reject(nowMs, "cannot set " + letters + " from " + ShowCommand(command));
         status = kInvalidParameter;
     } else {
-        Note(nowMs, "\"<@:S\": " + letters + " = " + Hex(value, int(2 * valueSize)));
+        Tell(nowMs, "\"<@:S\": " + letters + " = " + Hex(value, int(2 * valueSize)));
     }
     Answer(WithFault(ResponseFrame(letters, status), FaultFor(m_options, letters)), nowMs + kGatewayAnswerDelayMs);
-    NoteLink(nowMs);
+    TellLink(nowMs);
 }
 
 // "<@:I" and two letters: the parameter's value as four bytes.
@@ -179,16 +179,16 @@ void RadioGateway::PayloadCommand(uint64_t nowMs)
     // The second gateway's radio hops channels: it must share the unit's.
     const bool reaches = m_parameters.id == far.id && (m_variant != 6 || m_parameters.ch == far.ch);
     if (!reaches) {
-        Note(nowMs, "payload " + ShowCommand(payload) + " lost: the gateway is on PAN ID " + Hex(m_parameters.id, 4)
+        Tell(nowMs, "payload " + ShowCommand(payload) + " lost: the gateway is on PAN ID " + Hex(m_parameters.id, 4)
                         + " channel " + Hex(m_parameters.ch, 2) + ", the remote unit on " + Hex(far.id, 4)
                         + " channel " + Hex(far.ch, 2));
         return;
     }
     const std::vector<uint8_t> reply = m_rover.TakePayload(payload, nowMs);
-    Note(nowMs, "payload " + ShowCommand(payload) + " delivered; the remote unit answers "
+    Tell(nowMs, "payload " + ShowCommand(payload) + " delivered; the remote unit answers "
                     + (reply.empty() ? std::string("nothing") : ShowCommand(reply)));
     Answer(reply, nowMs + kRemoteReplyMs);
-    NoteLink(nowMs);
+    TellLink(nowMs);
 }
 
 void RadioGateway::FrameByte(uint8_t byte, uint64_t nowMs)
@@ -242,7 +242,7 @@ void RadioGateway::CheckFrame(uint64_t nowMs)
     }
     m_mode = Mode::Transparent;
     m_plusRun = 0;
-    Note(nowMs, std::string(m_framesGood ? "<RP frames ok" : "<RP frames NOT all right") + " (ID "
+    Tell(nowMs, std::string(m_framesGood ? "<RP frames ok" : "<RP frames NOT all right") + " (ID "
                     + Hex(m_parameters.id, 4) + ", CH " + Hex(m_parameters.ch, 2) + ", AP "
                     + Hex(m_parameters.ap, 2) + "): transparent mode, link " + (LinkUp() ? "up" : "down"));
 }
@@ -262,7 +262,7 @@ void RadioGateway::RadioCommandByte(uint8_t byte, uint64_t nowMs)
     if (line == "ATCN") {
         Answer(std::string("OK\r"), nowMs + kGatewayAnswerDelayMs);
         m_mode = Mode::Transparent;
-        Note(nowMs, "\"ATCN\": transparent mode");
+        Tell(nowMs, "\"ATCN\": transparent mode");
         return;
     }
     const std::string letters = line.size() >= 4 ? line.substr(2, 2) : std::string();
@@ -273,7 +273,7 @@ void RadioGateway::RadioCommandByte(uint8_t byte, uint64_t nowMs)
         return;
     }
     Answer(std::string("OK\r"), nowMs + kGatewayAnswerDelayMs);
-    Note(nowMs, ShowCommand(line) + ": " + letters + " = " + Hex(*value, 2));
+    Tell(nowMs, ShowCommand(line) + ": " + letters + " = " + Hex(*value, 2));
 }
 
 } // namespace tvqx::sim

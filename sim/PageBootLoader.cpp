@@ -41,6 +41,9 @@ void PageBootLoader::ResetProtocol()
     m_entryWindow.Clear();
     m_frame.clear();
     m_resendsGiven.clear();
+    m_lastPage.reset();
+    m_repeats = 0;
+    m_writtenAtPowerUp = m_pagesWritten.size();
 }
 
 void PageBootLoader::Receive(const uint8_t* data, size_t count, uint64_t nowMs)
@@ -77,23 +80,24 @@ void PageBootLoader::HandleByte(uint8_t byte, uint64_t nowMs)
 void PageBootLoader::OnEntryCommand(uint64_t nowMs)
 {
     if (m_faults.ignoreEntryCommand)
-        return;
+        return Tell(nowMs, "entry command received: ignored (--no-answer)");
     ++m_entries;
     m_stage = Stage::ReceivingPages;
     m_frame.clear();
-
-    const std::string text = m_faults.versionText.value_or(kBootVersion);
-    std::vector<uint8_t> version(text.begin(), text.end());
-    version.push_back(kBootVersionEnd);
-    const uint64_t due =
-        m_line.AnswerInPieces(version, m_faults.versionPieces, nowMs + m_faults.responseDelayMs);
+    Tell(nowMs, "entry command received");
+    Tell(nowMs, VersionAnswerLine(m_faults));
+    const uint64_t due = AnswerVersion(m_line, m_faults, nowMs);
 
     if (m_faults.omitReady)
-        return;
+        return Tell(nowMs, "no ready byte sent (--no-ready)");
     std::vector<uint8_t> ready{m_faults.readyByte.value_or(kBootReady)};
     if (m_faults.readyByte && m_faults.readyAfterWrongByte)
         ready.push_back(kBootReady);
     m_line.Answer(ready, due + m_faults.readyDelayMs);
+    std::string told = "ready sent: " + ShowByte(ready.front()) + (ready.size() > 1 ? " then '!'" : "");
+    if (m_faults.readyDelayMs)
+        told += ", " + std::to_string(m_faults.readyDelayMs) + " ms after the version";
+    Tell(nowMs, told);
 }
 
 void PageBootLoader::OnEndMarker(uint64_t nowMs)
@@ -101,8 +105,15 @@ void PageBootLoader::OnEndMarker(uint64_t nowMs)
     m_frame.clear();
     m_endMarker = true;
     m_stage = Stage::Done;
-    if (!m_faults.silentAfterEndMarker)
+    std::string told =
+        "end marker received: " + std::to_string(m_pagesWritten.size() - m_writtenAtPowerUp) + " pages written";
+    if (m_faults.silentAfterEndMarker) {
+        told += "; no answer (--silent-after-end)";
+    } else {
         m_line.Answer({m_faults.endMarkerAnswer}, nowMs + m_faults.responseDelayMs);
+        told += "; answering " + ShowByte(m_faults.endMarkerAnswer);
+    }
+    Tell(nowMs, told, TraceKind::Completed);
 }
 
 void PageBootLoader::OnPage(uint64_t nowMs)
@@ -115,10 +126,16 @@ void PageBootLoader::OnPage(uint64_t nowMs)
     const bool checksumOk = sum == m_frame.back();
 
     m_pagesReceived.push_back(page);
+    const std::string name = "page " + std::to_string(page);
+    m_repeats = m_lastPage == page ? m_repeats + 1 : 0;
+    m_lastPage = page;
+    if (m_repeats)
+        Tell(nowMs, name + " sent again (resend " + std::to_string(m_repeats) + ")");
+    std::string told = name + ": checksum " + (checksumOk ? "ok" : "bad");
     if (m_faults.hangAtPage && page == *m_faults.hangAtPage) {
         m_stage = Stage::Hung;
         m_frame.clear();
-        return;
+        return Tell(nowMs, told + "; device hangs, no answer from here on (--hang-at-page)");
     }
 
     uint8_t answer = kBootPageResend;
@@ -127,7 +144,8 @@ void PageBootLoader::OnPage(uint64_t nowMs)
     const bool resendWanted = wanted != m_faults.resendsForPage.end() && resends < wanted->second;
     // Pages beyond the flash are refused rather than wrapped: a wrapped page
     // would silently overwrite the start of the image.
-    if (checksumOk && !resendWanted && page < PageCount()) {
+    const bool written = checksumOk && !resendWanted && page < PageCount();
+    if (written) {
         std::memcpy(m_flash.data() + size_t{page} * m_pageSize, data, m_pageSize);
         m_pagesWritten.push_back(page);
         const auto custom = m_faults.pageAnswerByte.find(page);
@@ -137,6 +155,11 @@ void PageBootLoader::OnPage(uint64_t nowMs)
     }
     m_frame.clear();
     m_line.Answer({answer}, nowMs + m_faults.responseDelayMs);
+
+    told += std::string(written ? ", written" : ", not written") + ", answered " + ShowByte(answer);
+    if (!written && checksumOk)
+        told += page >= PageCount() ? " (beyond the flash)" : " (--resend)";
+    Tell(nowMs, told, checksumOk && answer == kBootPageAccepted ? TraceKind::Routine : TraceKind::Notable);
 }
 
 void PageBootLoader::Collect(uint64_t nowMs, std::vector<uint8_t>& out)

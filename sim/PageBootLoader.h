@@ -125,6 +125,11 @@ private:
     CommandWindow m_entryWindow;
     std::vector<uint8_t> m_frame;
     std::map<uint16_t, unsigned> m_resendsGiven;
+    // Since power-up, for the trace: the last page that came and how often
+    // in a row, and how many pages were written before it.
+    std::optional<uint16_t> m_lastPage;
+    unsigned m_repeats = 0;
+    size_t m_writtenAtPowerUp = 0;
 
     std::vector<uint8_t> m_flash;
     std::vector<uint16_t> m_pagesReceived;

@@ -92,7 +92,7 @@ void RadioGateway::Advance(uint64_t nowMs)
             m_mode = Mode::RadioCommand;
             m_atLine.clear();
             Answer(std::string("OK\r"), t);
-            Note(t, "\"+++\" between guard times: radio in AT command mode");
+            Tell(t, "\"+++\" between guard times: radio in AT command mode");
         }
         while (!m_setupPresses.empty() && *m_setupPresses.begin() == t) {
             m_setupPresses.erase(m_setupPresses.begin());
@@ -108,7 +108,7 @@ void RadioGateway::Advance(uint64_t nowMs)
             const bool heard = m_listening && m_portOpen && !m_options.gatewayAbsent;
             if (heard)
                 Answer(send.bytes, t);
-            Note(t, "Setup pressed: parameter line sent: " + ShowCommand(send.bytes)
+            Tell(t, "Setup pressed: parameter line sent: " + ShowCommand(send.bytes)
                         + (heard ? "" : " (lost: the gateway is not listening)"));
         }
         while (!m_toRover.empty() && m_toRover.front().timeMs == t) {
@@ -223,12 +223,13 @@ void RadioGateway::Relay(uint8_t byte, uint64_t nowMs)
     }
     ++m_lostBytes;
     if (!m_toldLoss)
-        Note(nowMs, "byte(s) for the remote unit lost: the link is not up");
+        Tell(nowMs, "byte(s) for the remote unit lost: the link is not up");
     m_toldLoss = true;
 }
 
 void RadioGateway::EnterCommandMode(uint64_t nowMs, const std::string& why)
 {
+    Tell(nowMs, why);
     if (m_mode == Mode::Transparent || m_mode == Mode::RadioCommand)
         m_rover.EndSession(nowMs);
     m_mode = Mode::Command;
@@ -237,7 +238,6 @@ void RadioGateway::EnterCommandMode(uint64_t nowMs, const std::string& why)
     m_atLine.clear();
     m_plusRun = 0;
     m_plusGuardEndMs.reset();
-    Note(nowMs, why);
 }
 
 void RadioGateway::Answer(const std::vector<uint8_t>& bytes, uint64_t dueMs)
@@ -251,22 +251,18 @@ void RadioGateway::Answer(const std::string& text, uint64_t dueMs)
     Answer(std::vector<uint8_t>(text.begin(), text.end()), dueMs);
 }
 
-void RadioGateway::Note(uint64_t nowMs, std::string text)
-{
-    m_events.push_back({nowMs, std::move(text)});
-}
 
 void RadioGateway::Reject(uint64_t nowMs, std::string text)
 {
     m_errors.push_back(text);
-    Note(nowMs, "rejected: " + text);
+    Tell(nowMs, "rejected: " + text);
 }
 
-void RadioGateway::NoteLink(uint64_t nowMs)
+void RadioGateway::TellLink(uint64_t nowMs)
 {
     const bool up = LinkUp();
     if (up != m_linkWasUp)
-        Note(nowMs, up ? "link up: each end holds the other's serial number" : "link down");
+        Tell(nowMs, up ? "link up: each end holds the other's serial number" : "link down");
     m_linkWasUp = up;
 }
 

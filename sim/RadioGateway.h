@@ -38,12 +38,6 @@ struct SpeedEvent {
     uint32_t baud;
 };
 
-// Something the gateway did, for a trace.
-struct RadioEvent {
-    uint64_t timeMs;
-    std::string text;
-};
-
 class RadioGateway final : public SimDevice {
 public:
     enum class Mode { Command, Frames, Transparent, RadioCommand };
@@ -79,7 +73,6 @@ public:
     const std::vector<SpeedEvent>& SpeedEvents() const { return m_speedEvents; }
     // What it rejected, the remote unit's rejections included.
     std::vector<std::string> Errors() const;
-    const std::vector<RadioEvent>& Events() const { return m_events; }
     // Bytes dropped because the link was down (either way).
     size_t LostBytes() const { return m_lostBytes; }
 
@@ -106,9 +99,8 @@ private:
     void RadioCommandByte(uint8_t byte, uint64_t nowMs);
     void Answer(const std::vector<uint8_t>& bytes, uint64_t dueMs);
     void Answer(const std::string& text, uint64_t dueMs);
-    void Note(uint64_t nowMs, std::string text);
     void Reject(uint64_t nowMs, std::string text);
-    void NoteLink(uint64_t nowMs);
+    void TellLink(uint64_t nowMs);
 
     RoverUnit& m_rover;
     int m_variant;
@@ -142,7 +134,6 @@ private:
     std::vector<PowerEvent> m_powerEvents;
     std::vector<SpeedEvent> m_speedEvents;
     std::vector<std::string> m_errors;
-    std::vector<RadioEvent> m_events;
 };
 
 } // namespace tvqx::sim

@@ -53,9 +53,14 @@ void RoverUnit::Receive(const uint8_t* data, size_t count, uint64_t nowMs)
         if (!m_innerSpoken && data[i] == m_probe) {
             ++m_probesHeard;
             const bool answers = m_options.probesAnswered < 0 || m_probesAnswered < size_t(m_options.probesAnswered);
+            const std::string probe = "probe " + ShowByte(m_probe) + " reached the remote unit";
             if (answers) {
                 ++m_probesAnswered;
                 m_front.Answer({m_probeAnswer}, nowMs);
+                Tell(nowMs, probe + ": answered by its front");
+            } else {
+                Tell(nowMs, probe + ": not answered (--probes-answered " + std::to_string(m_options.probesAnswered)
+                                + ")");
             }
             continue;
         }
@@ -118,6 +123,7 @@ void RoverUnit::EndSession(uint64_t nowMs)
         m_inner.SetPower(false, false, nowMs);
         m_inner.SetPower(true, true, nowMs);
         ++m_sessions;
+        Tell(nowMs, "the remote unit's boot loader starts afresh: the gateway left transparent mode");
     }
     m_innerSpoken = false;
 }

@@ -3,6 +3,7 @@
 #include "sim/RowRecord.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -13,6 +14,25 @@ namespace {
 constexpr size_t kEntryLength = sizeof(kBootEntryCommand) - 1;
 // ':' LL AAAA TT .. CC: everything but the data is 11 characters.
 constexpr size_t kRecordOverhead = 11;
+
+// What the unit sent in place of flow-control character `number` of the
+// kind `name`, when a fault replaced it; empty when it sent the character.
+std::string Deviation(const std::map<size_t, std::vector<uint8_t>>& replacements, size_t number, const char* name)
+{
+    const auto replaced = replacements.find(number);
+    if (replaced == replacements.end())
+        return {};
+    if (replaced->second.empty())
+        return std::string("no ") + name;
+    return ShowBytes(replaced->second) + " instead of " + name;
+}
+
+std::string Hex16(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", value);
+    return text;
+}
 
 } // namespace
 
@@ -79,22 +99,26 @@ void RowBootLoader::HandleByte(uint8_t byte, uint64_t nowMs)
 void RowBootLoader::OnEntryCommand(uint64_t nowMs)
 {
     if (m_faults.ignoreEntryCommand)
-        return;
+        return Tell(nowMs, "entry command received: ignored (--no-answer)");
     ++m_entries;
     m_stage = Stage::ReceivingRows;
     m_record.clear();
     m_rowIndex = 0;
     m_skipping = false;
+    Tell(nowMs, "entry command received");
+    Tell(nowMs, VersionAnswerLine(m_faults));
 
-    const std::string text = m_faults.versionText.value_or(kBootVersion);
-    std::vector<uint8_t> version(text.begin(), text.end());
-    version.push_back(kBootVersionEnd);
-    const uint64_t due =
-        m_line.AnswerInPieces(version, m_faults.versionPieces, nowMs + m_faults.responseDelayMs);
+    const uint64_t due = AnswerVersion(m_line, m_faults, nowMs);
     m_readyAtMs = due;
     if (m_faults.omitReady)
-        return;
-    AskForRow(m_line.Answer({m_faults.readyByte.value_or(kRowBootReady)}, due + m_faults.readyDelayMs));
+        return Tell(nowMs, "no ready character sent (--no-ready)");
+    const uint8_t ready = m_faults.readyByte.value_or(kRowBootReady);
+    AskForRow(m_line.Answer({ready}, due + m_faults.readyDelayMs));
+    std::string told = "ready sent: " + ShowByte(ready);
+    if (m_faults.readyDelayMs)
+        told += ", " + std::to_string(m_faults.readyDelayMs) + " ms after the version";
+    const std::string xon = Deviation(m_faults.xonFor, 0, "XON");
+    Tell(nowMs, told + (xon.empty() ? ", then XON for row 1" : "; " + xon + " for row 1"));
 }
 
 void RowBootLoader::TakeRowByte(uint8_t byte, uint64_t nowMs)
@@ -106,6 +130,8 @@ void RowBootLoader::TakeRowByte(uint8_t byte, uint64_t nowMs)
     if (!m_skipping && m_faults.silentFrom && m_faults.silentFrom->row == m_rowIndex
         && m_faults.silentFrom->character == m_record.size()) {
         m_stage = Stage::Dead;
+        Tell(nowMs, "row " + std::to_string(m_rowIndex + 1) + ", character " + std::to_string(m_record.size() + 1)
+                        + ": the device goes silent, nothing taken or answered from here on (--silent-at-row)");
         return;
     }
     if (m_record.empty() && byte != ':') {
@@ -142,38 +168,65 @@ void RowBootLoader::OnRecord(uint64_t nowMs)
     if (!record.Taken())
         return Reject(nowMs);
 
+    const std::string row = "row " + std::to_string(m_rowIndex + 1) + ": ";
     const uint64_t due = nowMs + m_faults.responseDelayMs;
-    switch (record.Type()) {
-    case kRecordEndOfFile:
-        m_record.clear();
+    m_record.clear();
+    if (record.Type() == kRecordEndOfFile) {
         m_stage = Stage::Done;
         m_complete = true;
-        m_line.Answer(m_faults.fileCompleteAnswer.value_or(std::vector<uint8_t>{kRowFileComplete}), due);
-        return;
-    case kRecordData:
-        std::memcpy(m_flash.data() + record.Address(), record.Data(), record.Count());
-        break;
-    default:
-        // Segment records: the image lies within the first 64 KiB; they say
-        // nothing new.
-        break;
+        const auto& answer = m_faults.fileCompleteAnswer;
+        m_line.Answer(answer.value_or(std::vector<uint8_t>{kRowFileComplete}), due);
+        std::string told = row + "end-of-file record, file complete; ";
+        if (!answer)
+            told += "answering '@'";
+        else if (answer->empty())
+            told += "no answer (--silent-after-end)";
+        else
+            told += "answering " + ShowBytes(*answer) + " (--end-answer)";
+        return Tell(nowMs, told, TraceKind::Completed);
     }
-    m_record.clear();
+    // Segment records: the image lies within the first 64 KiB; they say
+    // nothing new.
+    std::string told = row + "address record, nothing to write";
+    if (record.Type() == kRecordData) {
+        std::memcpy(m_flash.data() + record.Address(), record.Data(), record.Count());
+        told = row + std::to_string(record.Count()) + (record.Count() == 1 ? " byte at " : " bytes at ")
+               + Hex16(static_cast<unsigned>(record.Address())) + " written";
+    }
     const uint64_t busy = SendStep(m_faults.xoffFor, m_rowIndex, kRowXoff, due);
     const uint64_t written =
         SendStep(m_faults.lineCompleteFor, m_rowIndex, kRowLineComplete, busy + m_faults.rowWriteMs);
     ++m_rowIndex;
     AskForRow(written);
+    const std::string deviations = Deviations({Deviation(m_faults.xoffFor, m_rowIndex - 1, "XOFF"),
+                                               Deviation(m_faults.lineCompleteFor, m_rowIndex - 1, "'~'")});
+    Tell(nowMs, told + deviations, deviations.empty() ? TraceKind::Routine : TraceKind::Notable);
 }
 
 void RowBootLoader::Reject(uint64_t nowMs)
 {
+    const std::string why = WhyRecordRefused(m_record, m_flash.size());
     m_record.clear();
     m_rowsRejected.push_back(m_rowsReceived.size() - 1);
     const uint64_t busy = SendStep(m_faults.xoffFor, m_rowIndex, kRowXoff, nowMs + m_faults.responseDelayMs);
     m_line.Queue(kRowRejected, busy);
+    const auto xoff = m_faults.xoffFor.find(m_rowIndex);
+    const std::string told = "row " + std::to_string(m_rowIndex + 1) + " refused (" + why + "): answered "
+                             + (xoff == m_faults.xoffFor.end() ? "XOFF" : ShowBytes(xoff->second)) + ", NAK";
     ++m_rowIndex;
     AskForRow(m_line.LastDueMs());
+    Tell(nowMs, told + Deviations({}));
+}
+
+std::string RowBootLoader::Deviations(std::vector<std::string> answers) const
+{
+    // The XON after a row asks for the next one.
+    answers.push_back(Deviation(m_faults.xonFor, m_rowIndex, "XON"));
+    std::string text;
+    for (const std::string& answer : answers)
+        if (!answer.empty())
+            text += "; " + answer;
+    return text;
 }
 
 uint64_t RowBootLoader::SendStep(const std::map<size_t, std::vector<uint8_t>>& replacements, size_t number,

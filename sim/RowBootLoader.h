@@ -129,6 +129,9 @@ private:
     uint64_t SendStep(const std::map<size_t, std::vector<uint8_t>>& replacements, size_t number,
                       uint8_t value, uint64_t dueMs);
     void AskForRow(uint64_t dueMs);
+    // For the trace: "; " before each answer a fault replaced (`answers`,
+    // then the XON asking for row m_rowIndex), or empty.
+    std::string Deviations(std::vector<std::string> answers) const;
 
     RowBootLoaderFaults m_faults;
     DeviceLine m_line;

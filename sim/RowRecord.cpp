@@ -1,5 +1,9 @@
 #include "sim/RowRecord.h"
 
+#include "sim/TraceSink.h"
+
+#include <cstdio>
+
 namespace tvqx::sim {
 
 namespace {
@@ -64,6 +68,23 @@ RowRecord ReadRowRecord(const std::string& text, size_t flashSize)
         return refuse(RowRecord::Refusal::UnknownType);
     }
     return record;
+}
+
+std::string WhyRecordRefused(const std::string& text, size_t flashSize)
+{
+    switch (ReadRowRecord(text, flashSize).refusal) {
+    case RowRecord::Refusal::None: return "";
+    case RowRecord::Refusal::NotARecord:
+        return "not a record: starts with " + ShowByte(text.empty() ? 0 : static_cast<uint8_t>(text[0]));
+    case RowRecord::Refusal::NoLength: return "no readable length";
+    case RowRecord::Refusal::NotHex: return "not hex digits";
+    case RowRecord::Refusal::BadChecksum: return "bad checksum";
+    case RowRecord::Refusal::BeyondFlash: return "beyond the flash";
+    case RowRecord::Refusal::UnknownType: break;
+    }
+    char why[40];
+    std::snprintf(why, sizeof why, "record type 0x%02X unknown", HexByteAt(text, 7));
+    return why;
 }
 
 } // namespace tvqx::sim

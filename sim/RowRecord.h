@@ -1,8 +1,6 @@
 #pragma once
 // One Intel HEX record as the row boot loader reads it off the line: the
-// fields it carries, or why the unit refuses it. The unit and the trace of
-// tvqx-devsim both judge a record here, so that the trace never tells a
-// story the unit did not act on.
+// fields it carries, or why the unit refuses it.
 
 #include <cstddef>
 #include <cstdint>
@@ -35,5 +33,8 @@ int HexByteAt(const std::string& text, size_t at);
 // record must fit within `flashSize`: one running past it would wrap and
 // overwrite the start of the image.
 RowRecord ReadRowRecord(const std::string& text, size_t flashSize);
+
+// Why the unit refuses a record, in a few words; empty when it takes it.
+std::string WhyRecordRefused(const std::string& text, size_t flashSize);
 
 } // namespace tvqx::sim

@@ -3,7 +3,10 @@
 // the line speed, the bytes the program sends (each with its time), and what
 // it sends back, released at the virtual time it is due. Both the in-process
 // link (serial/SimulatedPortLayer) and the pseudo-terminal host drive a device
-// through this interface; times are milliseconds of the host's clock.
+// through this interface; times are milliseconds of the host's clock. A
+// device tells what it does to a trace sink, when it has one.
+
+#include "sim/TraceSink.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -33,6 +36,20 @@ public:
         (void)nowMs;
         return Dsr();
     }
+
+    // Who follows what the device does; none by default. `sink` must
+    // outlive the device or be replaced first.
+    void SetTraceSink(TraceSink* sink) { m_trace = sink; }
+
+protected:
+    void Tell(uint64_t nowMs, const std::string& text, TraceKind kind = TraceKind::Notable) const
+    {
+        if (m_trace)
+            m_trace->Tell(nowMs, kind, text);
+    }
+
+private:
+    TraceSink* m_trace = nullptr;
 };
 
 } // namespace tvqx::sim

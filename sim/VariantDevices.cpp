@@ -1,5 +1,6 @@
 #include "sim/VariantDevices.h"
 
+#include <initializer_list>
 #include <stdexcept>
 #include <utility>
 
@@ -10,19 +11,19 @@ namespace {
 constexpr uint32_t kVariant1WakeBaud = 115200;
 constexpr uint32_t kPageWakeBaud = 9600;
 
-const char* NameOf(RadioGateway::Stage stage)
+const char* NameOf(const RadioGateway& gateway)
 {
-    switch (stage) {
+    switch (gateway.CurrentStage()) {
     case RadioGateway::Stage::Searching: return "searching";
-    case RadioGateway::Stage::Setup: return "setup";
-    case RadioGateway::Stage::Configuring: return "configuring";
+    case RadioGateway::Stage::Setup: return gateway.LinkUp() ? "linked" : "setup";
+    case RadioGateway::Stage::Configuring: return gateway.LinkUp() ? "linked" : "configuring";
     }
     return "?";
 }
 
-const char* NameOf(WakeUpFront::Stage stage)
+const char* NameOf(const WakeUpFront& front)
 {
-    switch (stage) {
+    switch (front.CurrentStage()) {
     case WakeUpFront::Stage::Off: return "off";
     case WakeUpFront::Stage::AwaitingStartCommand: return "waiting for the start command";
     case WakeUpFront::Stage::AwaitingPolls: return "waiting for polls";
@@ -31,9 +32,9 @@ const char* NameOf(WakeUpFront::Stage stage)
     return "?";
 }
 
-const char* NameOf(ApplicationFront::Stage stage)
+const char* NameOf(const ApplicationFront& front)
 {
-    switch (stage) {
+    switch (front.CurrentStage()) {
     case ApplicationFront::Stage::Off: return "off";
     case ApplicationFront::Stage::Application: return "application running";
     case ApplicationFront::Stage::HandingOver: return "handing over to the boot loader";
@@ -42,9 +43,9 @@ const char* NameOf(ApplicationFront::Stage stage)
     return "?";
 }
 
-const char* NameOf(RowBootLoader::Stage stage)
+const char* NameOf(const RowBootLoader& loader)
 {
-    switch (stage) {
+    switch (loader.CurrentStage()) {
     case RowBootLoader::Stage::Off: return "off";
     case RowBootLoader::Stage::AwaitingEntry: return "waiting for the entry command";
     case RowBootLoader::Stage::ReceivingRows: return "receiving rows";
@@ -54,9 +55,9 @@ const char* NameOf(RowBootLoader::Stage stage)
     return "?";
 }
 
-const char* NameOf(PageBootLoader::Stage stage)
+const char* NameOf(const PageBootLoader& loader)
 {
-    switch (stage) {
+    switch (loader.CurrentStage()) {
     case PageBootLoader::Stage::Off: return "off";
     case PageBootLoader::Stage::AwaitingEntry: return "waiting for the entry command";
     case PageBootLoader::Stage::ReceivingPages: return "receiving pages";
@@ -64,6 +65,32 @@ const char* NameOf(PageBootLoader::Stage stage)
     case PageBootLoader::Stage::Hung: return "hung";
     }
     return "?";
+}
+
+// The speed each part talks at. The radio's line ends at the gateway,
+// whoever is talking behind it.
+uint32_t BaudOf(const RadioGateway& gateway) { return gateway.Options().gatewayBaud; }
+uint32_t BaudOf(const WakeUpFront& front) { return front.Options().baud; }
+uint32_t BaudOf(const ApplicationFront&) { return kApplicationBaud; }
+uint32_t BaudOf(const RowBootLoader&) { return kRowBootBaud; }
+uint32_t BaudOf(const PageBootLoader&) { return kBootBaud; }
+
+// Hands `visit` the outermost of the device's parts, the one the serial line
+// leads to; with `talking`, the outermost that has not yet handed the line
+// to the part behind it.
+template <typename Visit>
+decltype(auto) Part(const VariantDevice& device, bool talking, Visit visit)
+{
+    if (device.gateway && !(talking && device.rover->InnerSpoken()))
+        return visit(*device.gateway);
+    if (device.wakeUp && !(talking && device.wakeUp->CurrentStage() == WakeUpFront::Stage::Awake))
+        return visit(*device.wakeUp);
+    if (device.application
+        && !(talking && device.application->CurrentStage() == ApplicationFront::Stage::BootLoader))
+        return visit(*device.application);
+    if (device.rowLoader)
+        return visit(*device.rowLoader);
+    return visit(*device.pageLoader);
 }
 
 } // namespace
@@ -75,15 +102,7 @@ SimDevice& VariantDevice::Line()
 
 const SimDevice& VariantDevice::Line() const
 {
-    if (gateway)
-        return *gateway;
-    if (wakeUp)
-        return *wakeUp;
-    if (application)
-        return *application;
-    if (rowLoader)
-        return *rowLoader;
-    return *pageLoader;
+    return Part(*this, false, [](const auto& part) -> const SimDevice& { return part; });
 }
 
 const std::vector<uint8_t>& VariantDevice::Flash() const
@@ -93,20 +112,12 @@ const std::vector<uint8_t>& VariantDevice::Flash() const
 
 const std::vector<ReceivedByte>& VariantDevice::Received() const
 {
-    if (gateway)
-        return gateway->Received();
-    if (wakeUp)
-        return wakeUp->Received();
-    if (application)
-        return application->Received();
-    return rowLoader ? rowLoader->Received() : pageLoader->Received();
+    return Part(*this, false, [](const auto& part) -> const std::vector<ReceivedByte>& { return part.Received(); });
 }
 
 const std::vector<PowerEvent>& VariantDevice::PowerEvents() const
 {
-    if (gateway)
-        return gateway->PowerEvents();
-    return rowLoader ? rowLoader->PowerEvents() : pageLoader->PowerEvents();
+    return Part(*this, false, [](const auto& part) -> const std::vector<PowerEvent>& { return part.PowerEvents(); });
 }
 
 bool VariantDevice::UpdateComplete() const
@@ -121,27 +132,20 @@ size_t VariantDevice::BlocksReceived() const
 
 std::string VariantDevice::StageName() const
 {
-    if (gateway && !rover->InnerSpoken()) {
-        if (gateway->LinkUp() && gateway->CurrentStage() != RadioGateway::Stage::Searching)
-            return "linked";
-        return NameOf(gateway->CurrentStage());
-    }
-    if (wakeUp && wakeUp->CurrentStage() != WakeUpFront::Stage::Awake)
-        return NameOf(wakeUp->CurrentStage());
-    if (application && application->CurrentStage() != ApplicationFront::Stage::BootLoader)
-        return NameOf(application->CurrentStage());
-    return rowLoader ? NameOf(rowLoader->CurrentStage()) : NameOf(pageLoader->CurrentStage());
+    return Part(*this, true, [](const auto& part) { return std::string(NameOf(part)); });
 }
 
 uint32_t VariantDevice::TalkingBaud() const
 {
-    if (gateway)
-        return gateway->Options().gatewayBaud;
-    if (wakeUp && wakeUp->CurrentStage() != WakeUpFront::Stage::Awake)
-        return wakeUp->Options().baud;
-    if (application && application->CurrentStage() != ApplicationFront::Stage::BootLoader)
-        return kApplicationBaud;
-    return rowLoader ? kRowBootBaud : kBootBaud;
+    return gateway ? BaudOf(*gateway) : Part(*this, true, [](const auto& part) { return BaudOf(part); });
+}
+
+void VariantDevice::SetTraceSink(TraceSink* sink)
+{
+    for (SimDevice* part : std::initializer_list<SimDevice*>{rowLoader.get(), pageLoader.get(), wakeUp.get(),
+                                                             application.get(), rover.get(), gateway.get()})
+        if (part)
+            part->SetTraceSink(sink);
 }
 
 void VariantDevice::PressSetupButton(uint64_t nowMs)

@@ -74,6 +74,8 @@ struct VariantDevice {
     uint32_t TalkingBaud() const;
     // The remote unit's Setup button (radio variants only; nothing else).
     void PressSetupButton(uint64_t nowMs);
+    // Every part tells `sink` what it does (none: nobody is told).
+    void SetTraceSink(TraceSink* sink);
 };
 
 bool HasDeviceForVariant(int variant);

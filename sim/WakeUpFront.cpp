@@ -18,6 +18,7 @@ void WakeUpFront::SetPower(bool dtr, bool rts, uint64_t nowMs)
     if (m_line.SetPower(on, nowMs)) {
         m_startWindow.Clear();
         m_polls = 0;
+        m_toldEarlyPoll = false;
         m_wakeTime.reset();
         m_stage = !on ? Stage::Off
                       : m_options.requireStartCommand ? Stage::AwaitingStartCommand : Stage::AwaitingPolls;
@@ -58,8 +59,17 @@ void WakeUpFront::HandleByte(uint8_t byte, uint64_t nowMs)
         m_startWindow.Push(byte);
         if (m_startWindow.EndsWith(kWakeUpStartCommand)) {
             m_stage = Stage::AwaitingPolls;
-            if (!m_options.startCommandAnswer.empty())
+            std::string told = std::string("start command \"") + kWakeUpStartCommand + "\" received";
+            if (!m_options.startCommandAnswer.empty()) {
                 m_line.Answer(m_options.startCommandAnswer, nowMs);
+                told += "; answering " + ShowBytes(m_options.startCommandAnswer);
+            }
+            Tell(nowMs, told);
+        } else if (byte == kWakeUpPoll && !m_toldEarlyPoll) {
+            // Once per power-up: the program polls on a tick.
+            m_toldEarlyPoll = true;
+            Tell(nowMs, std::string("poll 0xC0 ignored: no start command \"") + kWakeUpStartCommand
+                            + "\" yet since power-up");
         }
         break;
     case Stage::AwaitingPolls:
@@ -69,13 +79,26 @@ void WakeUpFront::HandleByte(uint8_t byte, uint64_t nowMs)
         ++m_polls;
         if (!m_options.neverWakes && m_polls >= m_options.pollsBeforeWake)
             Wake(nowMs);
-        else if (!m_options.pollAnswer.empty())
-            m_line.Answer(m_options.pollAnswer, nowMs);
+        else
+            OnIdlePoll(nowMs);
         break;
     case Stage::Off:
     case Stage::Awake:
         break;
     }
+}
+
+void WakeUpFront::OnIdlePoll(uint64_t nowMs)
+{
+    std::string told = "poll " + std::to_string(m_polls) + " (0xC0) received";
+    if (!m_options.pollAnswer.empty()) {
+        m_line.Answer(m_options.pollAnswer, nowMs);
+        told += ", answered " + ShowBytes(m_options.pollAnswer);
+    }
+    if (m_polls > 1)
+        return Tell(nowMs, told, TraceKind::Routine);
+    Tell(nowMs, told + (m_options.neverWakes ? "; this unit never wakes (--never-wake)"
+                                             : "; wakes at poll " + std::to_string(m_options.pollsBeforeWake)));
 }
 
 void WakeUpFront::Wake(uint64_t nowMs)
@@ -88,6 +111,15 @@ void WakeUpFront::Wake(uint64_t nowMs)
     m_stage = Stage::Awake;
     m_innerSpoken = false;
     ++m_wakes;
+
+    std::string told = "poll " + std::to_string(m_polls) + " (0xC0) received: awake, 0xD0 sent";
+    if (m_options.wakeDelayMs)
+        told += " " + std::to_string(m_options.wakeDelayMs) + " ms later";
+    if (!m_options.noiseBeforeWake.empty())
+        told += "; " + ShowBytes(m_options.noiseBeforeWake) + " before it";
+    if (!m_options.noiseAfterWake.empty())
+        told += "; " + ShowBytes(m_options.noiseAfterWake) + " after it";
+    Tell(nowMs, told);
 }
 
 void WakeUpFront::Collect(uint64_t nowMs, std::vector<uint8_t>& out)

@@ -80,6 +80,8 @@ public:
 private:
     void HandleByte(uint8_t byte, uint64_t nowMs);
     void Wake(uint64_t nowMs);
+    // A poll that does not wake the unit.
+    void OnIdlePoll(uint64_t nowMs);
 
     SimDevice& m_inner;
     WakeUpOptions m_options;
@@ -87,6 +89,7 @@ private:
     Stage m_stage = Stage::Off;
     CommandWindow m_startWindow;
     unsigned m_polls = 0;
+    bool m_toldEarlyPoll = false;
     std::vector<uint64_t> m_pollTimes;
     // The boot loader has been sent something other than polls since the
     // unit woke.

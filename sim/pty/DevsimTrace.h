@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
-#include <vector>
 
 namespace tvqx::sim {
 
@@ -25,13 +24,5 @@ private:
     uint64_t m_startNs;
     bool m_quiet;
 };
-
-// A byte as a technician reads it: '!' for printable ones, else 0x0D.
-std::string ShowByte(uint8_t value);
-// Several: "nothing", one byte as above, a run of one byte as "40 x '@'",
-// else the bytes one after the other.
-std::string ShowBytes(const std::vector<uint8_t>& bytes);
-// Text as the device sends it: in double quotes, with a CR shown as "+ CR".
-std::string ShowText(const std::string& text);
 
 } // namespace tvqx::sim

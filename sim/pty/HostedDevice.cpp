@@ -90,9 +90,26 @@ HostedDevice::HostedDevice(const DevsimOptions& options, uint64_t startNs, Devsi
     : m_variant(options.variant),
       m_inApplication(options.inApplication),
       m_device(MakeDeviceForVariant(options.variant, WithNoise(options, startNs, m_noiseMs))),
-      m_watch(MakeDeviceWatch(m_device, trace)),
+      m_trace(trace),
       m_reactionMs(LongestReactionMs(m_device))
 {
+    m_device.SetTraceSink(this);
+}
+
+uint64_t HostedDevice::Now(uint64_t nowNs)
+{
+    m_nowNs = nowNs;
+    return nowNs / kNsPerMs;
+}
+
+void HostedDevice::Tell(uint64_t, TraceKind kind, const std::string& text)
+{
+    // Stamped with the host's own time of the call that set it off, finer
+    // than the device's whole milliseconds.
+    if (kind == TraceKind::Routine)
+        return m_trace.RoutineLine(m_nowNs, text);
+    m_trace.Line(m_nowNs, text);
+    m_completed = m_completed || kind == TraceKind::Completed;
 }
 
 std::string HostedDevice::Description() const
@@ -129,34 +146,34 @@ void HostedDevice::Touched(uint64_t nowMs)
 
 void HostedDevice::PowerOn(uint64_t nowNs)
 {
-    m_device.Line().SetPower(true, true, nowNs / kNsPerMs);
-    m_watch->PoweredOn();
+    // An update counts in the port session it was completed in.
+    m_completed = false;
+    m_device.Line().SetPower(true, true, Now(nowNs));
     Touched(nowNs / kNsPerMs);
 }
 
 void HostedDevice::PowerOff(uint64_t nowNs)
 {
-    m_device.Line().SetPower(false, false, nowNs / kNsPerMs);
+    m_device.Line().SetPower(false, false, Now(nowNs));
     m_busyUntilMs.reset();
 }
 
 void HostedDevice::SetLineSpeed(uint32_t baud, uint64_t nowNs)
 {
-    m_device.Line().SetLineSpeed(baud, nowNs / kNsPerMs);
+    m_device.Line().SetLineSpeed(baud, Now(nowNs));
 }
 
 void HostedDevice::Take(const TimedLineByte& byte)
 {
-    const uint64_t ms = byte.timeNs / kNsPerMs;
+    const uint64_t ms = Now(byte.timeNs);
     m_device.Line().Receive(&byte.value, 1, ms);
-    m_watch->AfterByte(byte.value, byte.timeNs);
     Touched(ms);
     m_lastTakenNs = std::max(m_lastTakenNs, byte.timeNs);
 }
 
 void HostedDevice::Collect(uint64_t nowNs, std::vector<uint8_t>& out)
 {
-    m_lastCollectMs = nowNs / kNsPerMs;
+    m_lastCollectMs = Now(nowNs);
     m_device.Line().Collect(m_lastCollectMs, out);
 }
 
@@ -168,7 +185,7 @@ uint64_t HostedDevice::ReleasedNs(uint64_t nowNs) const
 
 void HostedDevice::PressSetupButton(uint64_t nowNs)
 {
-    m_device.PressSetupButton(nowNs / kNsPerMs);
+    m_device.PressSetupButton(Now(nowNs));
     Touched(nowNs / kNsPerMs);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The unit tvqx-devsim hosts: the device stack of the chosen variant with its
-// watch, driven on the host's monotonic clock (nanoseconds outside, the
-// devices' milliseconds inside).
+// The unit tvqx-devsim hosts: the device stack of the chosen variant, driven
+// on the host's monotonic clock (nanoseconds outside, the devices'
+// milliseconds inside), its parts telling the trace what they do.
 //
 // It also tells the host when it has to look at the unit. A unit only acts
 // on what it is sent: after the last byte (or power-up) it sends what that
@@ -10,22 +10,23 @@
 // those stretches the host can sleep until the program does something.
 
 #include "sim/VariantDevices.h"
-#include "sim/pty/DeviceWatch.h"
 #include "sim/pty/DevsimOptions.h"
 #include "sim/pty/DevsimTrace.h"
 #include "sim/pty/LinePacer.h"
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tvqx::sim {
 
-class HostedDevice {
+class HostedDevice final : private TraceSink {
 public:
     HostedDevice(const DevsimOptions& options, uint64_t startNs, DevsimTrace& trace);
+    // Its parts tell it what they do.
+    HostedDevice(const HostedDevice&) = delete;
+    HostedDevice& operator=(const HostedDevice&) = delete;
 
     // What the unit is and how it talks, for the start-up trace.
     std::string Description() const;
@@ -42,7 +43,6 @@ public:
     // byte it took arrived; never after `nowNs`. A host that looks late
     // thus does not stretch the line by its lateness.
     uint64_t ReleasedNs(uint64_t nowNs) const;
-    void Tick(uint64_t nowNs) { m_watch->Tick(nowNs); }
     // The radio units' Setup button; nothing on the others.
     void PressSetupButton(uint64_t nowNs);
     bool HasSetupButton() const { return m_device.rover != nullptr; }
@@ -60,12 +60,15 @@ public:
     std::optional<uint64_t> NextLookNs(uint64_t nowNs) const;
 
     // The update's last step arrived since the last power-up.
-    bool UpdateCompleted() const { return m_watch->UpdateCompleted(); }
+    bool UpdateCompleted() const { return m_completed; }
     const std::vector<uint8_t>& Flash() const { return m_device.Flash(); }
     const VariantDevice& Device() const { return m_device; }
 
 private:
     void Touched(uint64_t nowMs);
+    void Tell(uint64_t nowMs, TraceKind kind, const std::string& text) override;
+    // The host's time of the call into the device under way.
+    uint64_t Now(uint64_t nowNs);
 
     int m_variant;
     bool m_inApplication;
@@ -73,7 +76,9 @@ private:
     // device is built.
     std::vector<uint64_t> m_noiseMs;
     VariantDevice m_device;
-    std::unique_ptr<DeviceWatch> m_watch;
+    DevsimTrace& m_trace;
+    uint64_t m_nowNs = 0;
+    bool m_completed = false;
     uint64_t m_reactionMs;
     std::optional<uint64_t> m_busyUntilMs;
     uint64_t m_lastCollectMs = 0;

@@ -117,12 +117,11 @@ int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error,
                 break;
             }
         } else if (m_powered) {
-            m_device.Tick(now);
+            SendToProgram(now);
             // Behind a radio link the last step may reach the unit some
-            // time after the program sent it.
+            // time after the program sent it, as the unit is looked at.
             if (m_device.UpdateCompleted() && !m_updateThisSession)
                 OnUpdateCompleted(now);
-            SendToProgram(now);
         }
     }
     if (stop)
