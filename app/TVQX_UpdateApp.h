@@ -2,7 +2,7 @@
 // The application: works out where the program and its temporary files live,
 // then runs the main window until it is closed.
 
-#include "app/ProgramServices.h"
+#include "update/ProgramServices.h"
 
 #include <string>
 

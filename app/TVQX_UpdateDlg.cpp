@@ -1,5 +1,6 @@
 #include "app/TVQX_UpdateDlg.h"
 
+#include "app/RoverModuleDlg.h"
 #include "app/AboutDlg.h"
 #include "app/DialogTemplates.h"
 #include "app/WindowPlacement.h"
@@ -9,9 +10,7 @@
 namespace tvqx {
 
 CTVQX_UpdateDlg::CTVQX_UpdateDlg(ProgramServices& services)
-    : CDialog(MainWindowTemplate(), services.ui),
-      m_port(services.ports, services.clock, services.linkFrameType),
-      m_services(services)
+    : CUpdateWindow(MainWindowTemplate(), services)
 {
     OnMessage(WM_SYSCOMMAND, [this](WPARAM w, LPARAM l) {
         OnSysCommand(static_cast<UINT>(w), l);
@@ -24,24 +23,10 @@ CTVQX_UpdateDlg::CTVQX_UpdateDlg(ProgramServices& services)
     OnMessage(WM_QUERYDRAGICON, [this](WPARAM, LPARAM) { return LRESULT(OnQueryDragIcon()); });
     OnCommand(IDOK, [this] { OnOK(); });
     OnCommand(IDCANCEL, [this] { OnDone(); });
-    OnCommand(IDC_BEGIN_UPDATE, [this] { OnBeginUpdate(); });
-    OnMessage(WM_TIMER, [this](WPARAM w, LPARAM) {
-        OnTimer(w);
-        return LRESULT(0);
-    });
     OnMessage(WM_DESTROY, [this](WPARAM, LPARAM) {
         OnDestroy();
         return LRESULT(0);
     });
-    OnMessage(WM_BOOTLOADER_READY, [this](WPARAM w, LPARAM l) {
-        // Posted when the wake-up byte was seen; if the user pressed "Cancel
-        // Update" before it was handled, the port is closed and there is
-        // nothing left to continue.
-        if (m_bootLoaderAwake != 1)
-            return LRESULT(1);
-        return OnBootLoaderReady(w, l);
-    });
-    OnMessage(WM_BEGIN_UPDATE, [this](WPARAM w, LPARAM l) { return OnBeginUpdateMessage(w, l); });
     OnCommand(IDC_REFRESH_PORTS, [this] { OnRefreshSerialPorts(); });
     OnCommand(IDC_CONTACT_INFO, [this] { OnContactInfo(); });
     OnCommand(IDC_DETAILED_INSTRUCTIONS, [this] { OnDetailedInstructions(); });
@@ -142,6 +127,17 @@ void CTVQX_UpdateDlg::OnDetailedInstructions()
     }
     if (!m_services.shell.Open(path))
         MessageBox(texts::kViewerMissing, caption, MB_ICONEXCLAMATION);
+}
+
+std::optional<RemoteUnit> CTVQX_UpdateDlg::AskForRemoteUnit(CRS232& port)
+{
+    // The dialog reads the remote unit's line from the open port.
+    CRover_Module_ID_Dlg dialog(m_ui, m_services.clock);
+    dialog.m_pPort = &port;
+    if (dialog.DoModal() != IDOK)
+        return std::nullopt;
+    return RemoteUnit{dialog.m_moduleId, dialog.m_serialHighValue, dialog.m_serialLowValue, dialog.m_panIdValue,
+                      dialog.m_rfChannelValue};
 }
 
 } // namespace tvqx

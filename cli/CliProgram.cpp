@@ -1,7 +1,7 @@
 #include "cli/CliProgram.h"
 
 #include "app/ProductInfo.h"
-#include "app/ProgramServices.h"
+#include "update/ProgramServices.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSystem.h"
 #include "cli/Interrupt.h"

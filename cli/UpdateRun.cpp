@@ -1,6 +1,6 @@
 #include "cli/UpdateRun.h"
 
-#include "app/FirmwareTexts.h"
+#include "firmware/FirmwareTexts.h"
 #include "app/ProductInfo.h"
 #include "app/Resource.h"
 #include "app/TVQX_UpdateApp.h"

@@ -4,7 +4,7 @@
 // window's messages until the update is over, then Done. Everything the
 // window shows on the way is printed.
 
-#include "app/ProgramServices.h"
+#include "update/ProgramServices.h"
 #include "ui/headless/HeadlessBackend.h"
 
 #include <functional>

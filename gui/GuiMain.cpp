@@ -4,7 +4,7 @@
 // desktop's programs for mail and web links.
 
 #include "app/ProductInfo.h"
-#include "app/ProgramServices.h"
+#include "update/ProgramServices.h"
 #include "app/TVQX_UpdateApp.h"
 #include "gui/AppIcon.h"
 #include "gui/PortAccessNote.h"

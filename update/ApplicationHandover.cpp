@@ -3,7 +3,7 @@
 // drops DSR; then the row transfer runs at once at the boot loader's speed.
 
 #include "app/ProductInfo.h"
-#include "app/TVQX_UpdateDlg.h"
+#include "update/UpdateWindow.h"
 #include "update/DeviceWaits.h"
 #include "update/PageUpdateTexts.h"
 #include "update/RowUpdateTexts.h"
@@ -33,7 +33,7 @@ std::optional<bool> Dsr(CRS232& port)
 
 } // namespace
 
-void CTVQX_UpdateDlg::BeginUpdateVariant2()
+void CUpdateWindow::BeginUpdateVariant2()
 {
     CWaitCursor wait(m_ui);
     TickClock& clock = m_services.clock;

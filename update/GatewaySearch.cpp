@@ -3,7 +3,7 @@
 // the gateway who it is.
 
 #include "app/ProductInfo.h"
-#include "app/TVQX_UpdateDlg.h"
+#include "update/UpdateWindow.h"
 #include "update/DeviceWaits.h"
 #include "update/PageUpdateTexts.h"
 #include "update/RadioLink.h"
@@ -21,7 +21,7 @@ constexpr uint32_t kIdentifyTimeoutMs = 2000;
 
 } // namespace
 
-int CTVQX_UpdateDlg::FindGateway(const RadioLinkVariant& variant, int portNumber)
+int CUpdateWindow::FindGateway(const RadioLinkVariant& variant, int portNumber)
 {
     for (int baud : kGatewaySpeeds) {
         if (!OpenPortBorrowingOnce(portNumber, baud)) {

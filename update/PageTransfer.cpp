@@ -3,8 +3,8 @@
 
 #include "update/PageTransfer.h"
 
-#include "app/FirmwareTexts.h"
-#include "app/TVQX_UpdateDlg.h"
+#include "firmware/FirmwareTexts.h"
+#include "update/UpdateWindow.h"
 #include "platform/File.h"
 #include "update/DeviceWaits.h"
 #include "update/PageUpdateTexts.h"
@@ -35,7 +35,7 @@ std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize,
     return PageImage(std::move(*file), std::move(image));
 }
 
-std::optional<PageImage> CTVQX_UpdateDlg::LoadPageImageForRun(size_t pageSize)
+std::optional<PageImage> CUpdateWindow::LoadPageImageForRun(size_t pageSize)
 {
     bool held = false;
     std::optional<PageImage> image = LoadPageImage(m_tempDir + texts::kImageFileName, pageSize, &held);
@@ -44,7 +44,7 @@ std::optional<PageImage> CTVQX_UpdateDlg::LoadPageImageForRun(size_t pageSize)
     return image;
 }
 
-PagesOutcome CTVQX_UpdateDlg::SendPages(const std::vector<uint8_t>& image, const PageTransferSettings& settings)
+PagesOutcome CUpdateWindow::SendPages(const std::vector<uint8_t>& image, const PageTransferSettings& settings)
 {
     // A trailing part shorter than a page is never sent.
     const uint32_t pageCount = static_cast<uint32_t>(image.size() / settings.pageSize);

@@ -1,9 +1,9 @@
 // The page boot-loader protocol: wake the boot loader, check its version and
 // send the page image page by page, each with its number and checksum.
 
-#include "app/FirmwareTexts.h"
+#include "firmware/FirmwareTexts.h"
 #include "app/ProductInfo.h"
-#include "app/TVQX_UpdateDlg.h"
+#include "update/UpdateWindow.h"
 #include "platform/File.h"
 #include "update/DeviceWaits.h"
 #include "update/PageTransfer.h"
@@ -70,7 +70,7 @@ constexpr uint32_t kClosingWaitMs = 1000;
 
 } // namespace
 
-void CTVQX_UpdateDlg::SendPageImage()
+void CUpdateWindow::SendPageImage()
 {
     const std::string caption = texts::kUpdateErrorCaption;
     const std::string failed = texts::kUpdateFailed;

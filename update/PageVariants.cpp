@@ -3,8 +3,8 @@
 // the image goes out in 256-byte pages on the port the first phase left
 // open. The variant table removes the image file afterwards.
 
-#include "app/FirmwareTexts.h"
-#include "app/TVQX_UpdateDlg.h"
+#include "firmware/FirmwareTexts.h"
+#include "update/UpdateWindow.h"
 #include "update/PageUpdateTexts.h"
 #include "update/RowUpdateTexts.h"
 
@@ -31,17 +31,17 @@ TwoPhaseSettings SettingsOf(int variant)
 
 } // namespace
 
-void CTVQX_UpdateDlg::SendPageImageVariant4()
+void CUpdateWindow::SendPageImageVariant4()
 {
     SendPageImageInTwoPhases(4);
 }
 
-void CTVQX_UpdateDlg::SendPageImageVariant5()
+void CUpdateWindow::SendPageImageVariant5()
 {
     SendPageImageInTwoPhases(5);
 }
 
-void CTVQX_UpdateDlg::SendPageImageInTwoPhases(int variant)
+void CUpdateWindow::SendPageImageInTwoPhases(int variant)
 {
     CWaitCursor wait(m_ui);
     const TwoPhaseSettings settings = SettingsOf(variant);

@@ -5,8 +5,7 @@
 // configure both ends of the link. Then the firmware goes over the link as
 // the wired variants send it, and the gateway is left as it was found.
 
-#include "app/RoverModuleDlg.h"
-#include "app/TVQX_UpdateDlg.h"
+#include "update/UpdateWindow.h"
 #include "update/PageUpdateTexts.h"
 #include "update/RadioLink.h"
 #include "update/RadioLinkTexts.h"
@@ -28,18 +27,6 @@ bool RemoteBootLoaderAnswers(CRS232& port, const RadioLinkVariant& variant)
     port.WriteByte(variant.probe);
     uint8_t answer = 0;
     return port.ReadCount(&answer, 1, kProbeTimeoutMs) == 1 && answer == variant.probeAnswer;
-}
-
-// The remote unit's parameters from the user; nothing when the dialog was
-// cancelled. The dialog reads the remote unit's line from our open port.
-std::optional<RemoteUnit> AskForRemoteUnit(UiBackend& ui, TickClock& clock, CRS232& port)
-{
-    CRover_Module_ID_Dlg dialog(ui, clock);
-    dialog.m_pPort = &port;
-    if (dialog.DoModal() != IDOK)
-        return std::nullopt;
-    return RemoteUnit{dialog.m_moduleId, dialog.m_serialHighValue, dialog.m_serialLowValue, dialog.m_panIdValue,
-                      dialog.m_rfChannelValue};
 }
 
 enum class Farewell {
@@ -65,17 +52,17 @@ void LeaveGateway(CRS232& port, TickClock& clock, Farewell farewell)
 
 } // namespace
 
-void CTVQX_UpdateDlg::BeginUpdateVariant3()
+void CUpdateWindow::BeginUpdateVariant3()
 {
     RunRadioLinkUpdate(RadioLinkVariant3());
 }
 
-void CTVQX_UpdateDlg::BeginUpdateVariant6()
+void CUpdateWindow::BeginUpdateVariant6()
 {
     RunRadioLinkUpdate(RadioLinkVariant6());
 }
 
-void CTVQX_UpdateDlg::RunRadioLinkUpdate(const RadioLinkVariant& variant)
+void CUpdateWindow::RunRadioLinkUpdate(const RadioLinkVariant& variant)
 {
     CWaitCursor wait(m_ui);
     TickClock& clock = m_services.clock;
@@ -97,7 +84,7 @@ void CTVQX_UpdateDlg::RunRadioLinkUpdate(const RadioLinkVariant& variant)
     if (!RemoteBootLoaderAnswers(m_port, variant)) {
         // The link is not set up for this remote unit (yet).
         PrepareGatewayForSetup(m_port, clock, variant);
-        const std::optional<RemoteUnit> remote = AskForRemoteUnit(m_ui, clock, m_port);
+        const std::optional<RemoteUnit> remote = AskForRemoteUnit(m_port);
         if (!remote) {
             LeaveGateway(m_port, clock, Farewell::StopListeningAndLeave);
             ReturnPortToTestProgram();
@@ -135,7 +122,7 @@ void CTVQX_UpdateDlg::RunRadioLinkUpdate(const RadioLinkVariant& variant)
     ReturnPortToTestProgram();
 }
 
-void CTVQX_UpdateDlg::ReportRadioFailure(const std::string& resultText, const std::string& boxText)
+void CUpdateWindow::ReportRadioFailure(const std::string& resultText, const std::string& boxText)
 {
     SetDlgItemText(IDC_RESULT, resultText);
     EndRun(RunOutcome::Failed);

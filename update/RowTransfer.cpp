@@ -2,7 +2,7 @@
 // is stored, each line asked for with XON and acknowledged with XOFF and '~',
 // the whole file with '@'.
 
-#include "app/TVQX_UpdateDlg.h"
+#include "update/UpdateWindow.h"
 #include "platform/File.h"
 #include "update/DeviceWaits.h"
 #include "update/PageUpdateTexts.h"
@@ -32,7 +32,7 @@ bool IsDataRecord(const std::string& row)
 
 } // namespace
 
-void CTVQX_UpdateDlg::SendHexRows()
+void CUpdateWindow::SendHexRows()
 {
     CWaitCursor wait(m_ui);
     TickClock& clock = m_services.clock;

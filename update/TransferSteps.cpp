@@ -2,7 +2,7 @@
 // the boot loader on the open port, and the two ways a transfer ends.
 
 #include "app/ProductInfo.h"
-#include "app/TVQX_UpdateDlg.h"
+#include "update/UpdateWindow.h"
 #include "update/DeviceWaits.h"
 #include "update/PageUpdateTexts.h"
 #include "update/RowUpdateTexts.h"
@@ -44,7 +44,7 @@ constexpr uint32_t kReadyTimeoutMs = 2000;
 
 } // namespace
 
-CTVQX_UpdateDlg::Greeting CTVQX_UpdateDlg::GreetOnOpenPort(uint32_t afterEntryMs, uint32_t readyTimeoutMs,
+CUpdateWindow::Greeting CUpdateWindow::GreetOnOpenPort(uint32_t afterEntryMs, uint32_t readyTimeoutMs,
                                                             uint8_t readyByte)
 {
     m_port.WriteString(kBootEntryCommand);
@@ -61,7 +61,7 @@ CTVQX_UpdateDlg::Greeting CTVQX_UpdateDlg::GreetOnOpenPort(uint32_t afterEntryMs
     return Greeting::Ready;
 }
 
-bool CTVQX_UpdateDlg::GreetBootLoader(uint32_t beforeEntryMs, uint32_t afterEntryMs, uint8_t readyByte)
+bool CUpdateWindow::GreetBootLoader(uint32_t beforeEntryMs, uint32_t afterEntryMs, uint8_t readyByte)
 {
     if (!CheckHexFile()) {
         // The check has said why; the device must not stay powered and the
@@ -86,7 +86,7 @@ bool CTVQX_UpdateDlg::GreetBootLoader(uint32_t beforeEntryMs, uint32_t afterEntr
     return false;
 }
 
-void CTVQX_UpdateDlg::FailTransfer(const std::string& message)
+void CUpdateWindow::FailTransfer(const std::string& message)
 {
     FinishTransfer();   // the port is closed: the device loses its power
     SetDlgItemText(IDC_RESULT, texts::kUpdateFailed);
@@ -94,7 +94,7 @@ void CTVQX_UpdateDlg::FailTransfer(const std::string& message)
     MessageBox(message + texts::RowFailureText(), texts::kUpdateErrorCaption, MB_ICONEXCLAMATION);
 }
 
-void CTVQX_UpdateDlg::SucceedTransfer()
+void CUpdateWindow::SucceedTransfer()
 {
     SaveChosenPort();   // while the port is still open
     FinishTransfer();

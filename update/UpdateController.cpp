@@ -2,7 +2,7 @@
 // table; the page update's controller; and the steps every procedure shares.
 
 #include "app/ProductInfo.h"
-#include "app/TVQX_UpdateDlg.h"
+#include "update/UpdateWindow.h"
 #include "update/RowUpdateTexts.h"
 #include "update/VariantTable.h"
 
@@ -49,7 +49,29 @@ bool PostToTestPrograms(WindowDirectory& windows, WPARAM wParam, int portNumber)
 
 } // namespace
 
-void CTVQX_UpdateDlg::OnBeginUpdate()
+CUpdateWindow::CUpdateWindow(const DialogTemplate& layout, ProgramServices& services)
+    : CDialog(layout, services.ui), m_port(services.ports, services.clock, services.linkFrameType),
+      m_services(services)
+{
+    OnCommand(IDC_BEGIN_UPDATE, [this] { OnBeginUpdate(); });
+    OnMessage(WM_TIMER, [this](WPARAM w, LPARAM) {
+        OnTimer(w);
+        return LRESULT(0);
+    });
+    OnMessage(WM_BOOTLOADER_READY, [this](WPARAM w, LPARAM l) {
+        // Posted when the wake-up byte was seen; if the user pressed "Cancel
+        // Update" before it was handled, the port is closed and there is
+        // nothing left to continue.
+        if (m_bootLoaderAwake != 1)
+            return LRESULT(1);
+        return OnBootLoaderReady(w, l);
+    });
+    OnMessage(WM_BEGIN_UPDATE, [this](WPARAM w, LPARAM l) { return OnBeginUpdateMessage(w, l); });
+}
+
+CUpdateWindow::~CUpdateWindow() = default;
+
+void CUpdateWindow::OnBeginUpdate()
 {
     // Between pages the window dispatches messages and a port refresh may
     // enable "Begin Update" again; a second run must not start inside the
@@ -68,13 +90,13 @@ void CTVQX_UpdateDlg::OnBeginUpdate()
     m_updateRunning = false;
 }
 
-LRESULT CTVQX_UpdateDlg::OnBeginUpdateMessage(WPARAM, LPARAM)
+LRESULT CUpdateWindow::OnBeginUpdateMessage(WPARAM, LPARAM)
 {
     OnBeginUpdate();
     return 1;
 }
 
-LRESULT CTVQX_UpdateDlg::OnBootLoaderReady(WPARAM, LPARAM)
+LRESULT CUpdateWindow::OnBootLoaderReady(WPARAM, LPARAM)
 {
     // The transfer dispatches messages as it goes; no other run may start
     // inside it.
@@ -99,7 +121,7 @@ LRESULT CTVQX_UpdateDlg::OnBootLoaderReady(WPARAM, LPARAM)
     return 1;
 }
 
-void CTVQX_UpdateDlg::RunPageUpdate()
+void CUpdateWindow::RunPageUpdate()
 {
     CWaitCursor wait(m_ui);
     const int portNumber = ChosenPort();
@@ -124,76 +146,77 @@ void CTVQX_UpdateDlg::RunPageUpdate()
     EnableDlgItem(IDC_CONTACT_INFO, true);
 }
 
-bool CTVQX_UpdateDlg::IsAtRest() const
+bool CUpdateWindow::IsAtRest() const
 {
     const SystemMenu* menu = GetSystemMenu();
     return !m_updateRunning && m_waitingForBootLoader == 0 && m_bootLoaderAwake == 0 && !m_port.IsOpen() &&
+           m_borrowedPort == -1 &&
            GetDlgItemText(IDC_BEGIN_UPDATE) == texts::kBeginUpdateCaption && IsDlgItemEnabled(IDCANCEL) &&
            IsDlgItemEnabled(IDC_REFRESH_PORTS) && IsDlgItemEnabled(IDC_CONTACT_INFO) &&
            (!menu || (menu->IsEnabled(SC_CLOSE) && menu->IsEnabled(IDM_ABOUTBOX)));
 }
 
-int CTVQX_UpdateDlg::ChosenPort() const
+int CUpdateWindow::ChosenPort() const
 {
     return GetCheckedRadioButton(IDC_COM1, IDC_COM22) - 2000;
 }
 
-void CTVQX_UpdateDlg::DisableOtherPorts(int portNumber)
+void CUpdateWindow::DisableOtherPorts(int portNumber)
 {
     for (int i = 0; i < 22; ++i)
         if (i + 1 != portNumber)
             EnableDlgItem(IDC_COM1 + i, false);
 }
 
-void CTVQX_UpdateDlg::ClearRunStatusLines()
+void CUpdateWindow::ClearRunStatusLines()
 {
     SetDlgItemText(IDC_BOOTLOADER_VERSION, "");
     SetDlgItemText(IDC_PROGRESS, "");
     SetDlgItemText(IDC_RESULT, "");
 }
 
-void CTVQX_UpdateDlg::SaveChosenPort()
+void CUpdateWindow::SaveChosenPort()
 {
     m_services.profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, m_port.GetPortNumber());
 }
 
-void CTVQX_UpdateDlg::SendEndMarker()
+void CUpdateWindow::SendEndMarker()
 {
     m_port.WriteByte(kEndMarkerByte);
     m_port.WriteByte(kEndMarkerByte);
 }
 
-UpdateObserver& CTVQX_UpdateDlg::Events()
+UpdateObserver& CUpdateWindow::Events()
 {
     static UpdateObserver nobody;
     return m_services.observer ? *m_services.observer : nobody;
 }
 
-void CTVQX_UpdateDlg::EndRun(RunOutcome outcome)
+void CUpdateWindow::EndRun(RunOutcome outcome)
 {
     const RunCause cause = std::exchange(m_runCause, RunCause::None);
     if (std::exchange(m_runOpen, false))
         Events().RunEnded(RunEnd{outcome, m_runPort, cause});
 }
 
-const VariantEntry* CTVQX_UpdateDlg::Variant() const
+const VariantEntry* CUpdateWindow::Variant() const
 {
     return FindVariant(m_services.updateVariant);
 }
 
-void CTVQX_UpdateDlg::EndImageLife(ImageMoment moment)
+void CUpdateWindow::EndImageLife(ImageMoment moment)
 {
     const VariantEntry* variant = Variant();
     if (variant && variant->makesImage && variant->imageRemoved == moment)
         DeleteImageFile();
 }
 
-void CTVQX_UpdateDlg::WaitMs(uint32_t ms)
+void CUpdateWindow::WaitMs(uint32_t ms)
 {
     SpinFor(m_services.clock, ms);
 }
 
-void CTVQX_UpdateDlg::FinishTransfer()
+void CUpdateWindow::FinishTransfer()
 {
     m_port.Close();
     SetDlgItemText(IDC_RESULT, "");
@@ -201,7 +224,7 @@ void CTVQX_UpdateDlg::FinishTransfer()
     ReturnPortToTestProgram();
 }
 
-void CTVQX_UpdateDlg::BorrowPortFromTestProgram(int portNumber)
+void CUpdateWindow::BorrowPortFromTestProgram(int portNumber)
 {
     if (PostToTestPrograms(m_services.windows, PORT_HANDOVER_RELEASE, portNumber))
         m_borrowedPort = portNumber;
@@ -209,7 +232,7 @@ void CTVQX_UpdateDlg::BorrowPortFromTestProgram(int portNumber)
         m_services.clock.Sleep(kHandoverPauseMs);
 }
 
-void CTVQX_UpdateDlg::ReturnPortToTestProgram()
+void CUpdateWindow::ReturnPortToTestProgram()
 {
     if (m_borrowedPort == -1)
         return;

@@ -1,6 +1,6 @@
 #include "update/VariantTable.h"
 
-#include "app/TVQX_UpdateDlg.h"
+#include "update/UpdateWindow.h"
 
 #include <iterator>
 
@@ -8,7 +8,7 @@ namespace tvqx {
 
 namespace {
 
-using D = CTVQX_UpdateDlg;
+using D = CUpdateWindow;
 constexpr ImageMoment kNever = ImageMoment::Never;
 
 // The row transfer is what a ready boot loader gets unless a variant says

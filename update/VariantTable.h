@@ -6,7 +6,7 @@
 
 namespace tvqx {
 
-class CTVQX_UpdateDlg;
+class CUpdateWindow;
 
 // When the page image made for a run is removed.
 enum class ImageMoment {
@@ -18,9 +18,9 @@ enum class ImageMoment {
 struct VariantEntry {
     int variant;
     // The "Begin Update" command; null: nothing happens.
-    void (CTVQX_UpdateDlg::*beginUpdate)();
+    void (CUpdateWindow::*beginUpdate)();
     // WM_BOOTLOADER_READY: the unit's boot loader is there.
-    void (CTVQX_UpdateDlg::*bootLoaderReady)();
+    void (CUpdateWindow::*bootLoaderReady)();
     // The boot loader's line speed; 0 where a gateway's speed is searched.
     int baud;
     bool makesImage;

@@ -3,8 +3,8 @@
 // blinks the prompt and polls the device until its boot loader announces
 // itself, then posts WM_BOOTLOADER_READY. "Cancel Update" ends the wait.
 
-#include "app/FirmwareTexts.h"
-#include "app/TVQX_UpdateDlg.h"
+#include "firmware/FirmwareTexts.h"
+#include "update/UpdateWindow.h"
 #include "update/PageUpdateTexts.h"
 #include "update/RowUpdateTexts.h"
 
@@ -26,7 +26,7 @@ constexpr uint8_t kWakeUpByte = 0xD0;
 
 } // namespace
 
-void CTVQX_UpdateDlg::BeginUpdateVariant1()
+void CUpdateWindow::BeginUpdateVariant1()
 {
     CWaitCursor wait(m_ui);
     if (m_waitingForBootLoader == 1) {
@@ -36,17 +36,17 @@ void CTVQX_UpdateDlg::BeginUpdateVariant1()
     StartWakeUpWait(false);
 }
 
-void CTVQX_UpdateDlg::BeginUpdateVariant4()
+void CUpdateWindow::BeginUpdateVariant4()
 {
     BeginPageUpdateWait(false);
 }
 
-void CTVQX_UpdateDlg::BeginUpdateVariant5()
+void CUpdateWindow::BeginUpdateVariant5()
 {
     BeginPageUpdateWait(true);
 }
 
-void CTVQX_UpdateDlg::BeginPageUpdateWait(bool sendStartCommand)
+void CUpdateWindow::BeginPageUpdateWait(bool sendStartCommand)
 {
     CWaitCursor wait(m_ui);
     if (m_waitingForBootLoader == 1) {
@@ -63,7 +63,7 @@ void CTVQX_UpdateDlg::BeginPageUpdateWait(bool sendStartCommand)
     }
 }
 
-bool CTVQX_UpdateDlg::OpenPortBorrowingOnce(int portNumber, int baud)
+bool CUpdateWindow::OpenPortBorrowingOnce(int portNumber, int baud)
 {
     if (m_port.Open(portNumber, baud, 'N', 8, 1))
         return true;
@@ -74,7 +74,7 @@ bool CTVQX_UpdateDlg::OpenPortBorrowingOnce(int portNumber, int baud)
     return false;
 }
 
-bool CTVQX_UpdateDlg::StartWakeUpWait(bool sendStartCommand)
+bool CUpdateWindow::StartWakeUpWait(bool sendStartCommand)
 {
     if (!CheckHexFile()) {
         EndRun(RunOutcome::Failed);
@@ -111,7 +111,7 @@ bool CTVQX_UpdateDlg::StartWakeUpWait(bool sendStartCommand)
     return true;
 }
 
-void CTVQX_UpdateDlg::CancelWakeUpWait()
+void CUpdateWindow::CancelWakeUpWait()
 {
     const bool wasWaiting = m_bootLoaderAwake == 0;
     m_waitingForBootLoader = 0;
@@ -127,14 +127,14 @@ void CTVQX_UpdateDlg::CancelWakeUpWait()
     EndRun(RunOutcome::Cancelled);
 }
 
-void CTVQX_UpdateDlg::LockWindowForWait(int portNumber)
+void CUpdateWindow::LockWindowForWait(int portNumber)
 {
     DisableOtherPorts(portNumber);
     EnableDlgItem(IDCANCEL, false);
     EnableDlgItem(IDC_CONTACT_INFO, false);
 }
 
-void CTVQX_UpdateDlg::UnlockWindowAfterWait()
+void CUpdateWindow::UnlockWindowAfterWait()
 {
     EnableDlgItem(IDC_REFRESH_PORTS, true);
     EnableDlgItem(IDCANCEL, true);
@@ -142,7 +142,7 @@ void CTVQX_UpdateDlg::UnlockWindowAfterWait()
     EnableCloseAndAbout(true);
 }
 
-void CTVQX_UpdateDlg::EnableCloseAndAbout(bool enable)
+void CUpdateWindow::EnableCloseAndAbout(bool enable)
 {
     if (SystemMenu* menu = GetSystemMenu()) {
         const UINT state = MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED);
@@ -151,7 +151,7 @@ void CTVQX_UpdateDlg::EnableCloseAndAbout(bool enable)
     }
 }
 
-void CTVQX_UpdateDlg::OnTimer(UINT_PTR)
+void CUpdateWindow::OnTimer(UINT_PTR)
 {
     // The timer runs for the window's whole life; it has work only while a
     // waiting variant waits for the boot loader to wake.

@@ -15,7 +15,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/ProductInfo.h"
-#include "app/ProgramServices.h"
+#include "update/ProgramServices.h"
 #include "app/Resource.h"
 #include "app/TVQX_UpdateApp.h"
 #include "app/TVQX_UpdateDlg.h"

@@ -1,7 +1,7 @@
 #include "gui/win32/WindowProgram.h"
 
 #include "app/ProductInfo.h"
-#include "app/ProgramServices.h"
+#include "update/ProgramServices.h"
 #include "app/Resource.h"
 #include "app/TVQX_UpdateApp.h"
 #include "platform/Directories.h"

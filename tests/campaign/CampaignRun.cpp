@@ -2,7 +2,7 @@
 
 #include "TransferCheck.h"
 
-#include "app/FirmwareTexts.h"
+#include "firmware/FirmwareTexts.h"
 #include "app/ProductInfo.h"
 #include "tests/app/UpdateFixture.h"
 #include "tests/common/ProgramOnVirtualTime.h"

@@ -2,7 +2,7 @@
 // The main window on the Qt backend with pretend surroundings: the sample
 // firmware files, COM1 and COM3 present, nothing saved.
 
-#include "app/ProgramServices.h"
+#include "update/ProgramServices.h"
 #include "app/TVQX_UpdateDlg.h"
 #include "platform/PortInventory.h"
 #include "platform/Profile.h"

@@ -1,7 +1,7 @@
 // The desktop's top-level windows through the window manager, and the port
 // handover a whole update posts to a running serial test program.
 
-#include "app/ProgramServices.h"
+#include "update/ProgramServices.h"
 #include "cli/UpdateRun.h"
 #include "platform/Win32WindowDirectory.h"
 #include "serial/SimulatedPortLayer.h"

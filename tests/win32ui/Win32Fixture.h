@@ -3,7 +3,7 @@
 // surroundings: the sample firmware files, COM1 and COM3 present (COM3 leads
 // to the simulated page boot loader, on virtual time), nothing saved.
 
-#include "app/ProgramServices.h"
+#include "update/ProgramServices.h"
 #include "app/Resource.h"
 #include "app/TVQX_UpdateDlg.h"
 #include "platform/PortInventory.h"

@@ -13,7 +13,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/ProductInfo.h"
-#include "app/ProgramServices.h"
+#include "update/ProgramServices.h"
 #include "app/TVQX_UpdateApp.h"
 #include "app/TVQX_UpdateDlg.h"
 #include "gui/AppIcon.h"
