@@ -47,10 +47,10 @@ TEST(CliOptions, ParsesOrRefuses)
         const CliOptions options = ParseCliOptions(c.args, c.system);
         const std::string line = c.args.empty() ? "(none)" : c.args.front() + " ...";
         EXPECT_EQ(options.action, c.action) << line << ": " << options.error;
-        EXPECT_EQ(options.error, c.error.empty() ? "" : options.error) << line;
-        EXPECT_NE(options.error.find(c.error), std::string::npos) << line << ": " << options.error;
-        if (c.action == Action::Invalid)
+        if (c.action == Action::Invalid) {
+            EXPECT_NE(options.error.find(c.error), std::string::npos) << line << ": " << options.error;
             continue;
+        }
         EXPECT_EQ(options.port, c.port) << line;
         EXPECT_EQ(options.portDevice.empty() ? options.tracePath : options.portDevice, c.deviceOrTrace) << line;
     }
