@@ -11,8 +11,8 @@
 #   FUZZ_TARGETS="fuzz_hex_image fuzz_cli_options"   only these
 #   FUZZ_JOBS=2          build jobs
 #
-# Needs clang and its sanitizer and fuzzer run-times (Debian: clang
-# libclang-rt-14-dev).
+# Needs clang and its sanitizer and fuzzer run-times, and CLI11 (Debian:
+# clang libclang-rt-14-dev libcli11-dev).
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -41,9 +41,10 @@ tools=(g++ cmake make dpkg-shlibdeps file lintian desktop-file-validate)
 missing=0
 for t in "${tools[@]}"; do command -v "$t" >/dev/null || missing=1; done
 [ -d /usr/lib/x86_64-linux-gnu/cmake/Qt6 ] || missing=1
+[ -f /usr/include/CLI/CLI.hpp ] || missing=1
 if [ "$missing" -eq 1 ]; then
     apt-get update -qq
-    apt-get install -y -qq --no-install-recommends g++ cmake make qt6-base-dev dpkg-dev file \
+    apt-get install -y -qq --no-install-recommends g++ cmake make libcli11-dev qt6-base-dev dpkg-dev file \
         lintian desktop-file-utils >/dev/null
 fi
 for p in "${packages[@]}"; do

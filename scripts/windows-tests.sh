@@ -8,8 +8,9 @@
 #
 # Defaults: build-win and build-win-host in the source tree. Needs
 # g++-mingw-w64-x86-64-posix, wine (64-bit), xvfb (xvfb-run), googletest (its
-# sources in /usr/src/googletest), cmake, make and g++. JOBS sets the
-# parallelism (2); TEST_TIMEOUT the limit for any one test in seconds (300).
+# sources in /usr/src/googletest), libcli11-dev, cmake, make and g++. JOBS
+# sets the parallelism (2); TEST_TIMEOUT the limit for any one test in
+# seconds (300).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -50,7 +50,8 @@ DevsimCommandLine ParseDevsimCommandLine(const std::vector<std::string>& args);
 std::string VariantName(int variant);
 int VariantFromName(const std::string& name);
 
-// The text of --help.
+// The text of --help, and the options it has to explain.
 std::string DevsimUsage();
+std::vector<std::string> DevsimOptionNames();
 
 } // namespace tvqx::sim
