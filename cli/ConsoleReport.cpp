@@ -1,7 +1,6 @@
 #include "cli/ConsoleReport.h"
 
-#include "update/PageUpdateTexts.h"
-#include "update/RowUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 #include <cstdio>
 

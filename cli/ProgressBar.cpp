@@ -1,7 +1,6 @@
 #include "cli/ProgressBar.h"
 
-#include "update/PageUpdateTexts.h"
-#include "update/RowUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 #include <algorithm>
 

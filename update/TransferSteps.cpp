@@ -4,39 +4,9 @@
 #include "app/ProductInfo.h"
 #include "update/UpdateWindow.h"
 #include "update/DeviceWaits.h"
-#include "update/PageUpdateTexts.h"
-#include "update/RowUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 namespace tvqx {
-
-namespace texts {
-
-std::string FromTheDevice(const char* message)
-{
-    return std::string(message) + kDeviceName + ".     ";
-}
-
-std::string RowFailureText()
-{
-    const std::string five = "     ";
-    std::string text = "\n\n";
-    text += "Firmware update terminated.\n";
-    text += "\n";
-    text += std::string("If some of the hex file was transferred, the firmware in the ") + kDeviceName +
-            " may be corrupt.     \n";
-    text += "\n";
-    text += "You should retry the firmware update procedure.\n";
-    text += "\n";
-    text += "If you continue to have problems, contact Ostrale Systems for support.\n";
-    text += five + "Office hours " + product::kOfficeHours + "\n";
-    text += five + product::kSupportPhone + "\n";
-    text += five + product::kSupportEmail + "\n";
-    text += five + product::kWebSite + "\n";
-    text += "\n";
-    return text;
-}
-
-} // namespace texts
 
 namespace {
 

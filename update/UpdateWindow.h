@@ -8,7 +8,7 @@
 #include "app/Resource.h"
 #include "serial/CRS232.h"
 #include "ui/Dialog.h"
-#include "update/PageTransfer.h"
+#include "update/PageFrames.h"
 #include "update/ProgramServices.h"
 #include "update/RadioLink.h"
 #include "update/UpdateEvents.h"

@@ -3,7 +3,7 @@
 
 #include "UpdateFixture.h"
 
-#include "update/PageUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 #include <filesystem>
 #include <fstream>

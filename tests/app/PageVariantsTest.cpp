@@ -5,7 +5,7 @@
 
 #include "VariantFixture.h"
 
-#include "update/RowUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -3,7 +3,7 @@
 
 #include "VariantFixture.h"
 
-#include "update/RowUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 #include <functional>
 

@@ -5,8 +5,7 @@
 #include "VariantFixture.h"
 
 #include "app/ProductInfo.h"
-#include "update/PageUpdateTexts.h"
-#include "update/RowUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 
 namespace tvqx::testing {

@@ -6,7 +6,7 @@
 #include "app/ProductInfo.h"
 #include "tests/app/UpdateFixture.h"
 #include "tests/common/ProgramOnVirtualTime.h"
-#include "update/PageUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 #include <algorithm>
 #include <filesystem>

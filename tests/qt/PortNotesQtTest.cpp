@@ -6,8 +6,7 @@
 #include "app/Resource.h"
 #include "gui/PortAccessNote.h"
 #include "gui/PortToolTips.h"
-#include "update/PageUpdateTexts.h"
-#include "update/RowUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 #include <QAbstractButton>
 #include <QHelpEvent>

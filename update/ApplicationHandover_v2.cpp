@@ -5,8 +5,7 @@
 #include "app/ProductInfo.h"
 #include "update/UpdateWindow.h"
 #include "update/DeviceWaits.h"
-#include "update/PageUpdateTexts.h"
-#include "update/RowUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 #include <optional>
 

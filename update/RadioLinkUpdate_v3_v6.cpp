@@ -6,9 +6,8 @@
 // the wired variants send it, and the gateway is left as it was found.
 
 #include "update/UpdateWindow.h"
-#include "update/PageUpdateTexts.h"
+#include "update/UpdateTexts.h"
 #include "update/RadioLink.h"
-#include "update/RadioLinkTexts.h"
 
 #include <optional>
 

@@ -1,13 +1,13 @@
 // The pages themselves: progress, a message for the window now and then, the
 // frame on the line and the boot loader's answer to it.
 
-#include "update/PageTransfer.h"
+#include "update/PageFrames.h"
 
 #include "firmware/FirmwareTexts.h"
 #include "update/UpdateWindow.h"
 #include "platform/File.h"
 #include "update/DeviceWaits.h"
-#include "update/PageUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 #include <utility>
 

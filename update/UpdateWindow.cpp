@@ -1,9 +1,11 @@
-// What "Begin Update" and a ready boot loader run, looked up in the variant
-// table; the page update's controller; and the steps every procedure shares.
+// The window's update part: what "Begin Update" and a ready boot loader run,
+// looked up in the variant table; whether the window is at rest; the steps
+// every procedure shares; and the hand-over of the port from the serial test
+// program.
 
 #include "app/ProductInfo.h"
 #include "update/UpdateWindow.h"
-#include "update/RowUpdateTexts.h"
+#include "update/UpdateTexts.h"
 #include "update/VariantTable.h"
 
 #include <algorithm>
@@ -119,31 +121,6 @@ LRESULT CUpdateWindow::OnBootLoaderReady(WPARAM, LPARAM)
     EnableCloseAndAbout(true);
     m_updateRunning = wasRunning;
     return 1;
-}
-
-void CUpdateWindow::RunPageUpdate()
-{
-    CWaitCursor wait(m_ui);
-    const int portNumber = ChosenPort();
-    DisableOtherPorts(portNumber);
-    EnableDlgItem(IDC_BEGIN_UPDATE, false);
-    EnableDlgItem(IDCANCEL, false);
-    EnableDlgItem(IDC_CONTACT_INFO, false);
-    ClearRunStatusLines();
-
-    if (!CheckHexFile() || !ConvertHexToImage()) {
-        // The check or the conversion has said why.
-        EndRun(RunOutcome::Failed);
-    } else {
-        BorrowPortFromTestProgram(portNumber);
-        SendPageImage();
-        ReturnPortToTestProgram();
-    }
-
-    EnablePortButtons();
-    EnableDlgItem(IDC_BEGIN_UPDATE, true);
-    EnableDlgItem(IDCANCEL, true);
-    EnableDlgItem(IDC_CONTACT_INFO, true);
 }
 
 bool CUpdateWindow::IsAtRest() const

@@ -5,9 +5,8 @@
 #include "app/ProductInfo.h"
 #include "update/UpdateWindow.h"
 #include "update/DeviceWaits.h"
-#include "update/PageUpdateTexts.h"
+#include "update/UpdateTexts.h"
 #include "update/RadioLink.h"
-#include "update/RowUpdateTexts.h"
 
 #include <string>
 

@@ -5,8 +5,7 @@
 
 #include "firmware/FirmwareTexts.h"
 #include "update/UpdateWindow.h"
-#include "update/PageUpdateTexts.h"
-#include "update/RowUpdateTexts.h"
+#include "update/UpdateTexts.h"
 
 namespace tvqx {
 

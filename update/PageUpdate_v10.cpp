@@ -1,64 +1,20 @@
-// The page boot-loader protocol: wake the boot loader, check its version and
-// send the page image page by page, each with its number and checksum.
+// Variant 10, the page update: its controller (lock the window, check and
+// convert the firmware files, borrow the port) and the page boot-loader
+// protocol: wake the boot loader, check its version and send the page image
+// page by page, each with its number and checksum.
 
 #include "firmware/FirmwareTexts.h"
 #include "app/ProductInfo.h"
 #include "update/UpdateWindow.h"
 #include "platform/File.h"
 #include "update/DeviceWaits.h"
-#include "update/PageTransfer.h"
-#include "update/PageUpdateTexts.h"
+#include "update/PageFrames.h"
+#include "update/UpdateTexts.h"
 
 #include <cstdio>
 #include <optional>
 
 namespace tvqx {
-
-namespace texts {
-
-std::string UpdateFailureText()
-{
-    std::string text = "\n\n";
-    text += "Firmware update terminated.\n";
-    text += "\n";
-    text += "If some of the hex file was transferred, the\n";
-    text += "firmware in the Tollvane QX may be corrupt.\n";
-    text += "\n";
-    text += "You should retry the firmware update procedure.\n";
-    text += "\n";
-    text += "If you continue to have problems, contact Ostrale          \n";
-    text += "customer support at:\n";
-    text += std::string("     ") + product::kSupportPhone + "\n";
-    text += std::string("     ") + product::kSupportEmail + "\n";
-    text += std::string("     ") + product::kWebSite + "\n";
-    text += std::string("     ") + "Office hours " + product::kOfficeHours + "\n";
-    text += "\n";
-    return text;
-}
-
-std::string FormatText(const char* format, int value)
-{
-    char buffer[160];
-    std::snprintf(buffer, sizeof buffer, format, value);
-    return buffer;
-}
-
-std::string FormatText(const char* format, int first, int second)
-{
-    char buffer[160];
-    std::snprintf(buffer, sizeof buffer, format, first, second);
-    return buffer;
-}
-
-std::string FormatText(const char* format, const std::string& value)
-{
-    const int size = std::snprintf(nullptr, 0, format, value.c_str());
-    std::string text(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    std::snprintf(text.data(), text.size() + 1, format, value.c_str());
-    return text;
-}
-
-} // namespace texts
 
 namespace {
 
@@ -69,6 +25,31 @@ constexpr uint32_t kAfterEndMarkerMs = 20;
 constexpr uint32_t kClosingWaitMs = 1000;
 
 } // namespace
+
+void CUpdateWindow::RunPageUpdate()
+{
+    CWaitCursor wait(m_ui);
+    const int portNumber = ChosenPort();
+    DisableOtherPorts(portNumber);
+    EnableDlgItem(IDC_BEGIN_UPDATE, false);
+    EnableDlgItem(IDCANCEL, false);
+    EnableDlgItem(IDC_CONTACT_INFO, false);
+    ClearRunStatusLines();
+
+    if (!CheckHexFile() || !ConvertHexToImage()) {
+        // The check or the conversion has said why.
+        EndRun(RunOutcome::Failed);
+    } else {
+        BorrowPortFromTestProgram(portNumber);
+        SendPageImage();
+        ReturnPortToTestProgram();
+    }
+
+    EnablePortButtons();
+    EnableDlgItem(IDC_BEGIN_UPDATE, true);
+    EnableDlgItem(IDCANCEL, true);
+    EnableDlgItem(IDC_CONTACT_INFO, true);
+}
 
 void CUpdateWindow::SendPageImage()
 {
