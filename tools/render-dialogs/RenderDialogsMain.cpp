@@ -13,19 +13,12 @@
 
 #include "app/AboutDlg.h"
 #include "app/ProductInfo.h"
-#include "app/ProgramServices.h"
 #include "app/TVQX_UpdateApp.h"
-#include "app/TVQX_UpdateDlg.h"
 #include "gui/AppIcon.h"
 #include "gui/PortToolTips.h"
-#include "platform/PortInventory.h"
-#include "platform/Profile.h"
-#include "platform/ShellOpen.h"
-#include "platform/TickClock.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
 #include "sim/VariantDevices.h"
+#include "testsupport/ProgramOnVirtualTime.h"
 #include "tools/render-dialogs/RoverDialogScene.h"
 #include "ui/qt/DialogWindow.h"
 #include "ui/qt/QtBackend.h"
@@ -71,19 +64,16 @@ int main(int argc, char** argv)
     QDir().mkpath(outDir);
     QTemporaryDir tempDir;
 
-    QtBackend ui;
-    ui.SetApplicationIcon(ApplicationIcon());
-    VirtualTickClock clock(1'000'000);
     sim::PageBootLoader device;
-    SimulatedPortLayer ports(clock);
+    ProgramOnVirtualTime<QtBackend> program(1'000'000, {{"COM1", "/dev/ttyS0"}, {"COM3", "/dev/ttyUSB0"}});
+    VirtualTickClock& clock = program.clock;
+    QtBackend& ui = program.ui;
+    SimulatedPortLayer& ports = program.ports;
+    ProgramServices& services = program.services;
+    ui.SetApplicationIcon(ApplicationIcon());
     ports.Attach(kChosenPort, device);
-    FixedPortInventory inventory(std::vector<PortEntry>{{"COM1", "/dev/ttyS0"}, {"COM3", "/dev/ttyUSB0"}});
-    MemoryProfile profile;
-    profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, kChosenPort);
-    EmptyWindowDirectory windows;
-    RecordingShellOpen shell;
-    ui.SetToolTipProvider(PortToolTips([&inventory](int port) { return inventory.DevicePath(port); }));
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
+    program.profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, kChosenPort);
+    ui.SetToolTipProvider(PortToolTips([&program](int port) { return program.inventory.DevicePath(port); }));
 
     ui.interceptMessageBox = [](QMessageBox& box) {
         std::printf("[%s] %s\n", qPrintable(box.windowTitle()), qPrintable(box.text()));

@@ -15,17 +15,10 @@
 
 #include "app/AboutDlg.h"
 #include "app/ProductInfo.h"
-#include "app/ProgramServices.h"
 #include "app/Resource.h"
 #include "app/TVQX_UpdateApp.h"
-#include "app/TVQX_UpdateDlg.h"
-#include "platform/PortInventory.h"
-#include "platform/Profile.h"
-#include "platform/ShellOpen.h"
-#include "platform/TickClock.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
+#include "testsupport/ProgramOnVirtualTime.h"
 #include "tools/render-dialogs/RoverDialogScene.h"
 #include "ui/win32/Win32Backend.h"
 
@@ -94,18 +87,15 @@ int main(int argc, char** argv)
     GetTempPathA(MAX_PATH, temp);
 
     InitCommonControls();
-    Win32Backend ui;
-    ui.SetApplicationIcon(IDR_MAINFRAME);
-    VirtualTickClock clock(1'000'000);
     sim::PageBootLoader device;
-    SimulatedPortLayer ports(clock);
+    ProgramOnVirtualTime<Win32Backend> program(1'000'000, {{"COM1", "\\\\.\\COM1"}, {"COM3", "\\\\.\\COM3"}});
+    VirtualTickClock& clock = program.clock;
+    Win32Backend& ui = program.ui;
+    SimulatedPortLayer& ports = program.ports;
+    ProgramServices& services = program.services;
+    ui.SetApplicationIcon(IDR_MAINFRAME);
     ports.Attach(kChosenPort, device);
-    FixedPortInventory inventory(std::vector<PortEntry>{{"COM1", "\\\\.\\COM1"}, {"COM3", "\\\\.\\COM3"}});
-    MemoryProfile profile;
-    profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, kChosenPort);
-    EmptyWindowDirectory windows;
-    RecordingShellOpen shell;
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
+    program.profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, kChosenPort);
 
     ui.interceptMessageBox = [](const std::string& text, const std::string& caption, UINT) {
         std::printf("[%s] %s\n", caption.c_str(), text.c_str());
