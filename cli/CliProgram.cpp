@@ -52,7 +52,7 @@ int RunUpdateNow(const CliOptions& options, int updateVariant, int linkFrameType
     EmptyWindowDirectory windows;
     // Nothing is opened from the console: the links and the instructions
     // document are the window's business.
-    RecordingShellOpen shell;
+    NoShellOpen shell;
     ProgramServices services{ui, clock, ports, *system.inventory, *system.profile, windows, shell};
     services.updateVariant = updateVariant;
     services.linkFrameType = linkFrameType;

@@ -51,16 +51,9 @@ std::string ProgramDirFor(size_t size)
 } // namespace
 
 UpdateHarness::UpdateHarness(sim::SimDevice& device)
+    : ProgramOnVirtualTime(kHarnessStartMs, {{"COM3", "/dev/null"}})
 {
     ports.Attach(kHarnessPort, device);
-}
-
-UpdateHarness::~UpdateHarness()
-{
-    // The window goes before the port layer its port still leads to.
-    if (m_dlg && m_dlg->IsCreated())
-        ui.Destroy(*m_dlg);
-    m_dlg.reset();
 }
 
 void UpdateHarness::Run(const HarnessChoices& choices)
@@ -69,25 +62,25 @@ void UpdateHarness::Run(const HarnessChoices& choices)
     static const std::string large = ProgramDirFor(kFirmwareSizes[1]);
     static const std::string temp = MakeDir("temp");
 
-    m_services.updateVariant = choices.variant;
+    services.updateVariant = choices.variant;
     ui.onModalStart = [this, start = choices.startInDialog](CDialog& dialog) { AnswerRoverDialog(dialog, start); };
-    m_dlg = std::make_unique<CTVQX_UpdateDlg>(m_services);
-    m_dlg->m_programDir = choices.firmwareSize == kFirmwareSizes[0] ? small : large;
-    m_dlg->m_tempDir = temp;
-    ui.Create(*m_dlg);
-    ui.Click(*m_dlg, IDC_COM3);
-    ui.Click(*m_dlg, IDC_BEGIN_UPDATE);
+    dlg = std::make_unique<CTVQX_UpdateDlg>(services);
+    dlg->m_programDir = choices.firmwareSize == kFirmwareSizes[0] ? small : large;
+    dlg->m_tempDir = temp;
+    ui.Create(*dlg);
+    ui.Click(*dlg, IDC_COM3);
+    ui.Click(*dlg, IDC_BEGIN_UPDATE);
     RunWindow(kUserPatienceMs);
-    if (m_dlg->m_waitingForBootLoader) {
+    if (dlg->m_waitingForBootLoader) {
         // The user gives up on a unit that never announces itself.
-        ui.Click(*m_dlg, IDC_BEGIN_UPDATE);
+        ui.Click(*dlg, IDC_BEGIN_UPDATE);
         RunWindow(kUserPatienceMs);
     }
 }
 
 bool UpdateHarness::UpdateOver() const
 {
-    return m_dlg->m_waitingForBootLoader == 0 && ui.PendingMessages() == 0 && !m_dlg->IsUpdateRunning();
+    return dlg->m_waitingForBootLoader == 0 && ui.PendingMessages() == 0 && !dlg->IsUpdateRunning();
 }
 
 void UpdateHarness::RunWindow(uint64_t limitMs)
@@ -117,10 +110,10 @@ void UpdateHarness::AnswerRoverDialog(CDialog& dialog, bool start)
 bool UpdateHarness::WindowIsIdle() const
 {
     bool idle = UpdateOver() && !ports.IsOpen(kHarnessPort) && ui.WaitCursorDepth() == 0 &&
-                m_dlg->GetDlgItemText(IDC_BEGIN_UPDATE) == "Begin Update";
+                dlg->GetDlgItemText(IDC_BEGIN_UPDATE) == "Begin Update";
     for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_COM3})
-        idle = idle && m_dlg->IsDlgItemEnabled(id);
-    return idle && m_dlg->GetSystemMenu()->IsEnabled(SC_CLOSE) && m_dlg->GetSystemMenu()->IsEnabled(IDM_ABOUTBOX);
+        idle = idle && dlg->IsDlgItemEnabled(id);
+    return idle && dlg->GetSystemMenu()->IsEnabled(SC_CLOSE) && dlg->GetSystemMenu()->IsEnabled(IDM_ABOUTBOX);
 }
 
 bool UpdateHarness::ReportedSuccess() const
@@ -130,7 +123,7 @@ bool UpdateHarness::ReportedSuccess() const
 
 std::string UpdateHarness::ResultText() const
 {
-    return m_dlg->GetDlgItemText(IDC_RESULT);
+    return dlg->GetDlgItemText(IDC_RESULT);
 }
 
 } // namespace tvqx::fuzz

@@ -4,13 +4,7 @@
 // for every input, and what the seed maker records the simulator's answers
 // from.
 
-#include "app/TVQX_UpdateDlg.h"
-#include "platform/PortInventory.h"
-#include "platform/Profile.h"
-#include "platform/ShellOpen.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
-#include "ui/headless/HeadlessBackend.h"
+#include "testsupport/ProgramOnVirtualTime.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -36,10 +30,9 @@ struct HarnessChoices {
     bool startInDialog = true;
 };
 
-class UpdateHarness {
+class UpdateHarness : public ProgramOnVirtualTime<> {
 public:
     explicit UpdateHarness(sim::SimDevice& device);
-    ~UpdateHarness();
 
     // Opens the window on COM3, presses Begin Update and lets the program run
     // until the update is over, giving up once on a wait without a limit.
@@ -51,21 +44,10 @@ public:
     bool ReportedSuccess() const;
     std::string ResultText() const;
 
-    VirtualTickClock clock{kHarnessStartMs};
-    HeadlessBackend ui{clock};
-    SimulatedPortLayer ports{clock};
-
 private:
     bool UpdateOver() const;
     void RunWindow(uint64_t limitMs);
     void AnswerRoverDialog(CDialog& dialog, bool start);
-
-    FixedPortInventory m_inventory{std::vector<PortEntry>{{"COM3", "/dev/null"}}};
-    MemoryProfile m_profile;
-    EmptyWindowDirectory m_windows;
-    RecordingShellOpen m_shell;
-    ProgramServices m_services{ui, clock, ports, m_inventory, m_profile, m_windows, m_shell};
-    std::unique_ptr<CTVQX_UpdateDlg> m_dlg;
 };
 
 } // namespace tvqx::fuzz

@@ -23,18 +23,6 @@ public:
     std::string DevicePath(int portNumber);
 };
 
-// A fixed list (tests).
-class FixedPortInventory final : public PortInventory {
-public:
-    explicit FixedPortInventory(std::optional<std::vector<PortEntry>> entries = std::vector<PortEntry>{})
-        : m_entries(std::move(entries)) {}
-    std::optional<std::vector<PortEntry>> ListSerialDevices() override { return m_entries; }
-    void Set(std::optional<std::vector<PortEntry>> entries) { m_entries = std::move(entries); }
-
-private:
-    std::optional<std::vector<PortEntry>> m_entries;
-};
-
 // Linux: the port directory holds entries named COMn (any case) that resolve
 // to character devices (links to /dev/ttyUSB0, to a pseudo-terminal, ...).
 class PortDirectoryInventory final : public PortInventory {

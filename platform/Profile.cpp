@@ -10,19 +10,6 @@
 
 namespace tvqx {
 
-int MemoryProfile::GetProfileInt(const std::string& section, const std::string& entry, int defaultValue)
-{
-    auto it = m_values.find({section, entry});
-    return it == m_values.end() ? defaultValue : it->second;
-}
-
-bool MemoryProfile::WriteProfileInt(const std::string& section, const std::string& entry, int value)
-{
-    m_values[{section, entry}] = value;
-    ++m_writes;
-    return true;
-}
-
 namespace {
 
 std::string Trim(const std::string& s)

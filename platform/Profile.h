@@ -2,7 +2,6 @@
 // The per-user settings: integer entries in named sections, the way the
 // program reads and writes its saved port.
 
-#include <map>
 #include <string>
 #include <utility>
 
@@ -13,18 +12,6 @@ public:
     virtual ~Profile() = default;
     virtual int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) = 0;
     virtual bool WriteProfileInt(const std::string& section, const std::string& entry, int value) = 0;
-};
-
-// Settings held in memory (tests).
-class MemoryProfile final : public Profile {
-public:
-    int GetProfileInt(const std::string& section, const std::string& entry, int defaultValue) override;
-    bool WriteProfileInt(const std::string& section, const std::string& entry, int value) override;
-    int Writes() const { return m_writes; }
-
-private:
-    std::map<std::pair<std::string, std::string>, int> m_values;
-    int m_writes = 0;
 };
 
 // Settings in an INI-style file ("[Section]" lines and "Entry=value" lines),

@@ -3,7 +3,6 @@
 // program for it.
 
 #include <string>
-#include <vector>
 
 namespace tvqx {
 
@@ -14,16 +13,10 @@ public:
     virtual bool Open(const std::string& target) = 0;
 };
 
-// Records what would have been opened (tests, headless runs).
-class RecordingShellOpen final : public ShellOpen {
+// Where nothing can be shown, as in the console program: nothing is opened.
+class NoShellOpen final : public ShellOpen {
 public:
-    bool Open(const std::string& target) override
-    {
-        opened.push_back(target);
-        return result;
-    }
-    std::vector<std::string> opened;
-    bool result = true;
+    bool Open(const std::string&) override { return false; }
 };
 
 } // namespace tvqx

@@ -45,10 +45,18 @@ bool StandardSpeed(uint32_t baud, speed_t* speed)
 
 class PosixPortHandle final : public PortHandle {
 public:
-    explicit PosixPortHandle(int fd) : m_fd(fd) {}
+    // Keeps the settings the terminal has on arrival, to leave it as found.
+    explicit PosixPortHandle(int fd) : m_fd(fd), m_foundValid(::tcgetattr(fd, &m_found) == 0) {}
+
+    const termios* FoundSettings() const { return m_foundValid ? &m_found : nullptr; }
 
     ~PosixPortHandle() override
     {
+        // Whoever uses the terminal after us (a shell on a console port,
+        // another program) expects its own settings, not our raw line. The
+        // program has dropped DTR and RTS already; the settings do not raise them.
+        if (m_foundValid)
+            ::tcsetattr(m_fd, TCSANOW, &m_found);
         // The exclusive flag lives on the terminal, not on our descriptor:
         // left set, it would lock others out while anyone else keeps the
         // device open.
@@ -167,6 +175,8 @@ private:
     bool WaitUntilSent();
 
     int m_fd;
+    termios m_found {};
+    bool m_foundValid;
 };
 
 int PosixPortHandle::SetCommState(const Dcb& dcb)
@@ -337,9 +347,9 @@ std::unique_ptr<PortHandle> PosixPortLayer::CreateFile(int portNumber)
     ::ioctl(fd, TIOCEXCL);
     auto handle = std::make_unique<PosixPortHandle>(fd);
 
-    termios t {};
-    if (::tcgetattr(fd, &t) != 0)
+    if (!handle->FoundSettings())
         return nullptr;
+    termios t = *handle->FoundSettings();
     ::cfmakeraw(&t);
     t.c_cflag |= CLOCAL | CREAD;
     t.c_cflag &= ~CRTSCTS;

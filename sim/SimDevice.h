@@ -2,7 +2,7 @@
 // What a simulated device sees of its serial line: power from DTR and RTS,
 // the line speed, the bytes the program sends (each with its time), and what
 // it sends back, released at the virtual time it is due. Both the in-process
-// link (serial/SimulatedPortLayer) and the pseudo-terminal host drive a device
+// link (testsupport/SimulatedPortLayer) and the pseudo-terminal host drive a device
 // through this interface; times are milliseconds of the host's clock. A
 // device tells what it does to a trace sink, when it has one.
 

@@ -4,7 +4,7 @@
 #include "app/ProductInfo.h"
 #include "app/Resource.h"
 #include "app/RoverModuleDlg.h"
-#include "serial/SimulatedPortLayer.h"
+#include "testsupport/SimulatedPortLayer.h"
 #include "ui/headless/HeadlessBackend.h"
 
 #include <gtest/gtest.h>

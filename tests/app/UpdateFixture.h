@@ -3,8 +3,8 @@
 // simulated boot loader on COM3, firmware files in a scratch directory.
 
 #include "sim/PageBootLoader.h"
-#include "tests/common/ProgramOnVirtualTime.h"
 #include "tests/common/ScratchDir.h"
+#include "testsupport/ProgramOnVirtualTime.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ std::string MakeHex(const std::vector<uint8_t>& data, uint16_t address = 0);
 // Bytes that look like firmware: not all alike, so misplaced pages show.
 std::vector<uint8_t> FirmwareBytes(size_t count);
 
-class UpdateFixture : public ::testing::Test, protected test::ProgramOnVirtualTime {
+class UpdateFixture : public ::testing::Test, protected ProgramOnVirtualTime<> {
 protected:
     static constexpr int kDevicePort = 3;
     static constexpr uint64_t kStartMs = 10'000;

@@ -5,7 +5,7 @@
 #include "firmware/FirmwareTexts.h"
 #include "app/ProductInfo.h"
 #include "tests/app/UpdateFixture.h"
-#include "tests/common/ProgramOnVirtualTime.h"
+#include "testsupport/ProgramOnVirtualTime.h"
 #include "update/UpdateTexts.h"
 
 #include <algorithm>
@@ -26,7 +26,7 @@ struct RunHung {};
 
 // The program and everything around it, for one run. The window goes first
 // on the way out: it may still have its port open to the unit.
-struct World : test::ProgramOnVirtualTime {
+struct World : ProgramOnVirtualTime<> {
     explicit World(const RunPlan& plan)
         : ProgramOnVirtualTime(kRunStartMs), unit(sim::MakeDeviceForVariant(plan.variant, plan.device)),
           line(unit.Line(), plan.lineFaults)

@@ -4,11 +4,9 @@
 // COM ports, and what the run printed.
 
 #include "cli/UpdateRun.h"
-#include "platform/ShellOpen.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
 #include "sim/SimDevice.h"
 #include "tests/common/ScratchDir.h"
+#include "testsupport/ProgramOnVirtualTime.h"
 
 #include <gtest/gtest.h>
 
@@ -23,10 +21,11 @@ namespace tvqx::cli::test {
 inline const std::string kSuccessBox =
     "[Firmware Update Complete]\nThe Tollvane QX-R firmware has been successfully updated.     \n\n";
 
-class UpdateRunFixture : public ::testing::Test {
+class UpdateRunFixture : public ::testing::Test, protected ProgramOnVirtualTime<> {
 protected:
-    UpdateRunFixture() : ui(clock), ports(clock)
+    UpdateRunFixture()
     {
+        inventory.Set(std::nullopt);
         // A copy of its own: the firmware files are opened with sharing
         // denied, so test processes running side by side must not share them.
         programDir = temp.MakeDir("program/");
@@ -53,7 +52,6 @@ protected:
 
     int Run(int port = 0, bool terminal = false)
     {
-        ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
         services.updateVariant = variant;
         UpdateRunSetup setup{services, ui, programDir, temp.Root(), hint, cancelRequested, waitingChanged};
         Console console{out, err, terminal};
@@ -62,15 +60,8 @@ protected:
 
     std::string ImagePath() const { return temp.Root() + "Hex.tmp"; }
 
-    VirtualTickClock clock{1'000'000};
-    HeadlessBackend ui;
-    SimulatedPortLayer ports;
     std::vector<std::unique_ptr<sim::SimDevice>> devices;
     std::vector<PortEntry> listed;
-    FixedPortInventory inventory{std::nullopt};
-    MemoryProfile profile;
-    EmptyWindowDirectory windows;
-    RecordingShellOpen shell;
     tvqx::test::ScratchDir temp;
     std::string programDir;
     int variant = 10;

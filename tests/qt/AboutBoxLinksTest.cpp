@@ -5,6 +5,7 @@
 #include "app/AboutDlg.h"
 #include "app/ProductInfo.h"
 #include "app/Resource.h"
+#include "testsupport/FakePlatform.h"
 #include "ui/headless/HeadlessBackend.h"
 #include "ui/qt/ControlWidgets.h"
 #include "ui/qt/DialogWindow.h"

@@ -2,18 +2,10 @@
 // The main window on the Qt backend with pretend surroundings: the sample
 // firmware files, COM1 and COM3 present, nothing saved.
 
-#include "update/ProgramServices.h"
-#include "app/TVQX_UpdateDlg.h"
-#include "platform/PortInventory.h"
-#include "platform/Profile.h"
-#include "platform/ShellOpen.h"
-#include "platform/TickClock.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
+#include "tests/common/ScratchDir.h"
+#include "testsupport/ProgramOnVirtualTime.h"
 #include "ui/qt/DialogWindow.h"
 #include "ui/qt/QtBackend.h"
-
-#include "tests/common/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +14,9 @@
 
 namespace tvqx {
 
-class QtMainWindowTest : public ::testing::Test {
+class QtMainWindowTest : public ::testing::Test, protected ProgramOnVirtualTime<QtBackend> {
 protected:
-    QtMainWindowTest()
+    QtMainWindowTest() : ProgramOnVirtualTime(1'000'000, {{"COM1", "/dev/ttyS0"}, {"COM3", "/dev/ttyUSB0"}})
     {
         // A copy of its own: the firmware files are opened with sharing
         // denied, so test processes running side by side must not share them.
@@ -44,11 +36,6 @@ protected:
         ui.Create(*dlg);
         return *dlg;
     }
-    ~QtMainWindowTest() override
-    {
-        if (dlg)
-            ui.Destroy(*dlg);
-    }
     DialogWindow& Window() { return *ui.WindowOf(*dlg); }
     template <typename W = QWidget>
     W* Widget(int id)
@@ -56,15 +43,6 @@ protected:
         return qobject_cast<W*>(Window().Control(id));
     }
 
-    QtBackend ui;
-    VirtualTickClock clock{1'000'000};
-    SimulatedPortLayer ports{clock};
-    FixedPortInventory inventory{std::vector<PortEntry>{{"COM1", "/dev/ttyS0"}, {"COM3", "/dev/ttyUSB0"}}};
-    MemoryProfile profile;
-    EmptyWindowDirectory windows;
-    RecordingShellOpen shell;
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
-    std::unique_ptr<CTVQX_UpdateDlg> dlg;
     std::vector<std::string> boxes;
     test::ScratchDir m_scratch{"tvqx-qt"};
     std::string m_programDir = m_scratch.Root();

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
@@ -21,6 +24,7 @@ protected:
         char name[256] = {};
         ASSERT_EQ(::openpty(&m_master, &m_slave, name, nullptr, nullptr), 0);
         m_slavePath = name;
+        m_found = SlaveSettings();
         ASSERT_EQ(port.Open(5, 19200, 'N', 8, 1), 1);
     }
     void TearDown() override
@@ -39,6 +43,7 @@ protected:
 
     int m_master = -1;
     int m_slave = -1;
+    termios m_found {};   // the pseudo-terminal's own settings, before the port opened
     std::string m_slavePath;
     PosixPortLayer layer {[this](int n) { return n == 5 ? m_slavePath : std::string(); }};
     RealTickClock clock;   // only ever waits for bytes already on their way
@@ -60,6 +65,17 @@ TEST_F(PosixPort, OpenSetsARawLineWithoutFlowControl)
     // mark parity still shows.
     ASSERT_EQ(port.Open(5, 9600, 'M', 8, 2), 1);
     EXPECT_EQ((t = SlaveSettings()).c_cflag & (PARODD | CMSPAR | CSTOPB), tcflag_t(PARODD | CMSPAR | CSTOPB));
+}
+
+TEST_F(PosixPort, CloseLeavesTheTerminalAsFound)
+{
+    port.Close();
+    const termios t = SlaveSettings();
+    EXPECT_EQ(t.c_iflag, m_found.c_iflag);
+    EXPECT_EQ(t.c_oflag, m_found.c_oflag);
+    EXPECT_EQ(t.c_cflag, m_found.c_cflag);
+    EXPECT_EQ(t.c_lflag, m_found.c_lflag);
+    EXPECT_TRUE(std::equal(std::begin(t.c_cc), std::end(t.c_cc), std::begin(m_found.c_cc)));
 }
 
 TEST_F(PosixPort, ReadWriteAndPurge)

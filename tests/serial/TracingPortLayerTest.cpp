@@ -2,7 +2,7 @@
 // time over the simulated link.
 
 #include "serial/CRS232.h"
-#include "serial/SimulatedPortLayer.h"
+#include "testsupport/SimulatedPortLayer.h"
 #include "serial/TracingPortLayer.h"
 #include "serial/WireTrace.h"
 #include "tests/common/ScratchDir.h"

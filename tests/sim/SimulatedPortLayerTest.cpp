@@ -1,4 +1,4 @@
-#include "serial/SimulatedPortLayer.h"
+#include "testsupport/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
 #include "tests/sim/BootLineDriver.h"
 

@@ -4,7 +4,8 @@
 #include "update/ProgramServices.h"
 #include "cli/UpdateRun.h"
 #include "platform/Win32WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
+#include "testsupport/FakePlatform.h"
+#include "testsupport/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
 #include "tests/common/ScratchDir.h"
 

@@ -3,21 +3,13 @@
 // surroundings: the sample firmware files, COM1 and COM3 present (COM3 leads
 // to the simulated page boot loader, on virtual time), nothing saved.
 
-#include "update/ProgramServices.h"
 #include "app/Resource.h"
-#include "app/TVQX_UpdateDlg.h"
-#include "platform/PortInventory.h"
-#include "platform/Profile.h"
-#include "platform/ShellOpen.h"
-#include "platform/TickClock.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
+#include "tests/common/ScratchDir.h"
+#include "testsupport/ProgramOnVirtualTime.h"
 #include "ui/win32/Win32Backend.h"
 #include "ui/win32/Win32DialogTemplate.h"
 #include "ui/win32/Win32DialogWindow.h"
-
-#include "tests/common/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -130,9 +122,9 @@ inline void ExpectControlsMadeFromTemplate(Win32Backend& ui, const CDialog& dial
     }
 }
 
-class Win32MainWindowTest : public ::testing::Test {
+class Win32MainWindowTest : public ::testing::Test, protected ProgramOnVirtualTime<Win32Backend> {
 protected:
-    Win32MainWindowTest()
+    Win32MainWindowTest() : ProgramOnVirtualTime(1'000'000, {{"COM1", "\\\\.\\COM1"}, {"COM3", "\\\\.\\COM3"}})
     {
         // A copy of its own: the firmware files are opened with sharing
         // denied, so test processes running side by side must not share them.
@@ -147,11 +139,8 @@ protected:
             return true;
         };
     }
-    ~Win32MainWindowTest() override
-    {
-        if (dlg)
-            ui.Destroy(*dlg);
-    }
+    // The window goes before the device its port may lead to.
+    ~Win32MainWindowTest() override { CloseWindow(); }
 
     // Shows the main window without a modal loop; the test drives it.
     CTVQX_UpdateDlg& Open()
@@ -168,16 +157,7 @@ protected:
     bool Checked(int id) const { return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     void Click(int id) const { SendMessageA(Control(id), BM_CLICK, 0, 0); }
 
-    Win32Backend ui;
-    VirtualTickClock clock{1'000'000};
     sim::PageBootLoader device;
-    SimulatedPortLayer ports{clock};
-    FixedPortInventory inventory{std::vector<PortEntry>{{"COM1", "\\\\.\\COM1"}, {"COM3", "\\\\.\\COM3"}}};
-    MemoryProfile profile;
-    EmptyWindowDirectory windows;
-    RecordingShellOpen shell;
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
-    std::unique_ptr<CTVQX_UpdateDlg> dlg;
     std::vector<ShownBox> boxes;
     std::function<void()> onBox;
     test::ScratchDir m_scratch{"tvqx-win32ui"};

@@ -12,21 +12,10 @@
 // variant's parameter dialog once the remote unit has sent its line).
 
 #include "app/AboutDlg.h"
-#include "app/ProductInfo.h"
-#include "update/ProgramServices.h"
 #include "app/TVQX_UpdateApp.h"
-#include "app/TVQX_UpdateDlg.h"
 #include "gui/AppIcon.h"
 #include "gui/PortToolTips.h"
-#include "platform/PortInventory.h"
-#include "platform/Profile.h"
-#include "platform/ShellOpen.h"
-#include "platform/TickClock.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
-#include "sim/PageBootLoader.h"
-#include "sim/VariantDevices.h"
-#include "tools/render-dialogs/RoverDialogScene.h"
+#include "tools/render-dialogs/PictureScenes.h"
 #include "ui/qt/DialogWindow.h"
 #include "ui/qt/QtBackend.h"
 
@@ -41,8 +30,6 @@
 using namespace tvqx;
 
 namespace {
-
-constexpr int kChosenPort = 3;
 
 bool Save(QtBackend& ui, CDialog& dialog, const QString& path)
 {
@@ -71,19 +58,10 @@ int main(int argc, char** argv)
     QDir().mkpath(outDir);
     QTemporaryDir tempDir;
 
-    QtBackend ui;
+    render::PictureProgram<QtBackend> program("/dev/ttyS0", "/dev/ttyUSB0");
+    QtBackend& ui = program.ui;
     ui.SetApplicationIcon(ApplicationIcon());
-    VirtualTickClock clock(1'000'000);
-    sim::PageBootLoader device;
-    SimulatedPortLayer ports(clock);
-    ports.Attach(kChosenPort, device);
-    FixedPortInventory inventory(std::vector<PortEntry>{{"COM1", "/dev/ttyS0"}, {"COM3", "/dev/ttyUSB0"}});
-    MemoryProfile profile;
-    profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, kChosenPort);
-    EmptyWindowDirectory windows;
-    RecordingShellOpen shell;
-    ui.SetToolTipProvider(PortToolTips([&inventory](int port) { return inventory.DevicePath(port); }));
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
+    ui.SetToolTipProvider(PortToolTips([&program](int port) { return program.inventory.DevicePath(port); }));
 
     ui.interceptMessageBox = [](QMessageBox& box) {
         std::printf("[%s] %s\n", qPrintable(box.windowTitle()), qPrintable(box.text()));
@@ -100,27 +78,24 @@ int main(int argc, char** argv)
             sim::VariantDeviceFaults asleep;
             asleep.wakeUp.neverWakes = true;
             sim::VariantDevice waiting = sim::MakeDeviceForVariant(1, asleep);
-            ports.Attach(kChosenPort, waiting.Line());
-            services.updateVariant = 1;
+            program.Use(1, waiting.Line());
             ui.UserClicked(*main, IDC_BEGIN_UPDATE);
             ok = Save(ui, *main, outDir + QStringLiteral("/main-window-waiting.png")) && ok;
             ui.UserClicked(*main, IDC_BEGIN_UPDATE);
             // A radio variant asking for the remote unit's parameters; the
             // dialog's picture is taken when it comes up, then it is cancelled.
             sim::VariantDevice gateway = render::MakeRadioDevice();
-            ports.Attach(kChosenPort, gateway.Line());
-            services.updateVariant = render::kRadioVariant;
+            program.Use(render::kRadioVariant, gateway.Line());
             ui.UserClicked(*main, IDC_BEGIN_UPDATE);
             if (!roverShown)
                 std::fprintf(stderr, "the rover module dialog did not come up\n");
             ok = roverShown && ok;
-            ports.Attach(kChosenPort, device);
-            services.updateVariant = 10;
+            program.Use(10, program.device);
             ui.UserSystemCommand(*main, IDM_ABOUTBOX);
             ui.UserClicked(*main, IDCANCEL);
         } else if (auto* rover = dynamic_cast<CRover_Module_ID_Dlg*>(&dialog)) {
             roverShown = true;
-            render::ReceiveParameters(*rover, clock);
+            render::ReceiveParameters(*rover, program.clock);
             ok = Save(ui, *rover, outDir + QStringLiteral("/rover-module-dialog.png")) && ok;
             ui.UserClicked(*rover, IDCANCEL);
         } else {
@@ -128,7 +103,7 @@ int main(int argc, char** argv)
             ui.UserClicked(dialog, IDOK);
         }
     };
-    CTVQX_UpdateApp app(services, firmwareDir, QDir(tempDir.path()).absolutePath().toStdString() + "/");
+    CTVQX_UpdateApp app(program.services, firmwareDir, QDir(tempDir.path()).absolutePath().toStdString() + "/");
     app.InitInstance();
     return ok ? 0 : 1;
 }

@@ -8,14 +8,8 @@
 #include "app/TVQX_UpdateDlg.h"
 #include "platform/Directories.h"
 #include "platform/File.h"
-#include "platform/PortInventory.h"
-#include "platform/Profile.h"
-#include "platform/ShellOpen.h"
-#include "platform/TickClock.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
-#include "ui/headless/HeadlessBackend.h"
+#include "testsupport/ProgramOnVirtualTime.h"
 
 #include <chrono>
 #include <cstdio>
@@ -82,16 +76,11 @@ int main(int argc, char** argv)
         }
     }
 
-    VirtualTickClock clock(1'000'000);
-    HeadlessBackend ui(clock);
     sim::PageBootLoader device(faults);
-    SimulatedPortLayer ports(clock);
-    ports.Attach(kPort, device);
-    FixedPortInventory inventory(std::vector<PortEntry>{{"COM1", "(simulated Tollvane QX-R)"}});
-    MemoryProfile profile;
-    EmptyWindowDirectory windows;
-    RecordingShellOpen shell;
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
+    ProgramOnVirtualTime<> program(1'000'000, {{"COM1", "(simulated Tollvane QX-R)"}});
+    VirtualTickClock& clock = program.clock;
+    HeadlessBackend& ui = program.ui;
+    program.ports.Attach(kPort, device);
 
     ui.onMessageBox = [](const MessageBoxRecord& box) {
         std::printf("[%s]\n%s\n\n", box.caption.c_str(), box.text.c_str());
@@ -126,7 +115,7 @@ int main(int argc, char** argv)
         std::printf("Simulated time %.1f s, real time %.1f ms.\n", (clock.Now() - startMs) / 1000.0, realMs);
         ui.Click(*dlg, IDCANCEL);
     };
-    CTVQX_UpdateApp app(services, dir, UserTempDirectory());
+    CTVQX_UpdateApp app(program.services, dir, UserTempDirectory());
     app.InitInstance();
     return updated && flashMatches ? 0 : 1;
 }

@@ -14,19 +14,8 @@
 // windows-rover-module-dialog, windows-about-box.
 
 #include "app/AboutDlg.h"
-#include "app/ProductInfo.h"
-#include "update/ProgramServices.h"
-#include "app/Resource.h"
 #include "app/TVQX_UpdateApp.h"
-#include "app/TVQX_UpdateDlg.h"
-#include "platform/PortInventory.h"
-#include "platform/Profile.h"
-#include "platform/ShellOpen.h"
-#include "platform/TickClock.h"
-#include "platform/WindowDirectory.h"
-#include "serial/SimulatedPortLayer.h"
-#include "sim/PageBootLoader.h"
-#include "tools/render-dialogs/RoverDialogScene.h"
+#include "tools/render-dialogs/PictureScenes.h"
 #include "ui/win32/Win32Backend.h"
 
 #include <cstdio>
@@ -38,7 +27,6 @@ using namespace tvqx;
 
 namespace {
 
-constexpr int kChosenPort = 3;
 constexpr DWORD kPictureTimeoutMs = 60000;
 
 bool Exists(const std::string& path)
@@ -94,18 +82,9 @@ int main(int argc, char** argv)
     GetTempPathA(MAX_PATH, temp);
 
     InitCommonControls();
-    Win32Backend ui;
+    render::PictureProgram<Win32Backend> program("\\\\.\\COM1", "\\\\.\\COM3");
+    Win32Backend& ui = program.ui;
     ui.SetApplicationIcon(IDR_MAINFRAME);
-    VirtualTickClock clock(1'000'000);
-    sim::PageBootLoader device;
-    SimulatedPortLayer ports(clock);
-    ports.Attach(kChosenPort, device);
-    FixedPortInventory inventory(std::vector<PortEntry>{{"COM1", "\\\\.\\COM1"}, {"COM3", "\\\\.\\COM3"}});
-    MemoryProfile profile;
-    profile.WriteProfileInt(product::kSettingsSection, product::kComPortEntry, kChosenPort);
-    EmptyWindowDirectory windows;
-    RecordingShellOpen shell;
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
 
     ui.interceptMessageBox = [](const std::string& text, const std::string& caption, UINT) {
         std::printf("[%s] %s\n", caption.c_str(), text.c_str());
@@ -121,19 +100,17 @@ int main(int argc, char** argv)
             // A radio variant asking for the remote unit's parameters; the
             // dialog is pictured when it comes up, then cancelled.
             sim::VariantDevice gateway = render::MakeRadioDevice();
-            ports.Attach(kChosenPort, gateway.Line());
-            services.updateVariant = render::kRadioVariant;
+            program.Use(render::kRadioVariant, gateway.Line());
             SendMessageA(ui.ControlOf(*main, IDC_BEGIN_UPDATE), BM_CLICK, 0, 0);
             if (!roverShown)
                 std::fprintf(stderr, "the rover module dialog did not come up\n");
             ok = roverShown && ok;
-            ports.Attach(kChosenPort, device);
-            services.updateVariant = 10;
+            program.Use(10, program.device);
             SendMessageA(ui.WindowOf(*main), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
             SendMessageA(ui.ControlOf(*main, IDCANCEL), BM_CLICK, 0, 0);
         } else if (auto* rover = dynamic_cast<CRover_Module_ID_Dlg*>(&dialog)) {
             roverShown = true;
-            render::ReceiveParameters(*rover, clock);
+            render::ReceiveParameters(*rover, program.clock);
             ok = HoldForPicture(ui, *rover, dir, "windows-rover-module-dialog") && ok;
             SendMessageA(ui.ControlOf(*rover, IDCANCEL), BM_CLICK, 0, 0);
         } else {
@@ -141,7 +118,7 @@ int main(int argc, char** argv)
             SendMessageA(ui.ControlOf(dialog, IDOK), BM_CLICK, 0, 0);
         }
     };
-    CTVQX_UpdateApp app(services, firmwareDir, temp);
+    CTVQX_UpdateApp app(program.services, firmwareDir, temp);
     app.InitInstance();
     return ok ? 0 : 1;
 }

@@ -3,7 +3,7 @@
 # its rover module dialog and its About box, as Wine shows them on a virtual
 # desktop of its own under a private X server, saved as PNG files.
 #
-#   gui/win32/render-windows.sh TOOL.exe OUTPUT_DIR
+#   tools/render-windows/render-windows.sh TOOL.exe OUTPUT_DIR
 #
 # TOOL.exe is tvqx-render-windows.exe from a Windows build. Needs wine, Xvfb
 # (xvfb-run) and ImageMagick (import, convert); uses Wine's own fonts
