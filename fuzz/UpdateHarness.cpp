@@ -71,16 +71,11 @@ void UpdateHarness::Run(const HarnessChoices& choices)
     ui.Click(*dlg, IDC_COM3);
     ui.Click(*dlg, IDC_BEGIN_UPDATE);
     RunWindow(kUserPatienceMs);
-    if (dlg->m_waitingForBootLoader) {
+    if (dlg->IsWaitingForUnit()) {
         // The user gives up on a unit that never announces itself.
         ui.Click(*dlg, IDC_BEGIN_UPDATE);
         RunWindow(kUserPatienceMs);
     }
-}
-
-bool UpdateHarness::UpdateOver() const
-{
-    return dlg->m_waitingForBootLoader == 0 && ui.PendingMessages() == 0 && !dlg->IsUpdateRunning();
 }
 
 void UpdateHarness::RunWindow(uint64_t limitMs)
@@ -109,16 +104,16 @@ void UpdateHarness::AnswerRoverDialog(CDialog& dialog, bool start)
 
 bool UpdateHarness::WindowIsIdle() const
 {
-    bool idle = UpdateOver() && !ports.IsOpen(kHarnessPort) && ui.WaitCursorDepth() == 0 &&
-                dlg->GetDlgItemText(IDC_BEGIN_UPDATE) == "Begin Update";
-    for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_COM3})
-        idle = idle && dlg->IsDlgItemEnabled(id);
-    return idle && dlg->GetSystemMenu()->IsEnabled(SC_CLOSE) && dlg->GetSystemMenu()->IsEnabled(IDM_ABOUTBOX);
+    return UpdateOver() && !ports.IsOpen(kHarnessPort) && ui.WaitCursorDepth() == 0 &&
+           dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE) && dlg->IsDlgItemEnabled(IDC_COM3);
 }
 
 bool UpdateHarness::ReportedSuccess() const
 {
-    return ResultText() == "Tollvane QX-R firmware successfully updated";
+    // What the program told and what its window shows must agree.
+    const bool shown = ResultText() == "Tollvane QX-R firmware successfully updated";
+    FUZZ_CHECK(runs.Updated() == shown);
+    return shown;
 }
 
 std::string UpdateHarness::ResultText() const

@@ -38,14 +38,13 @@ public:
     // until the update is over, giving up once on a wait without a limit.
     void Run(const HarnessChoices& choices);
 
-    // Back where a user can start again: nothing running, port closed, every
-    // control and the system menu enabled, "Begin Update", normal cursor.
+    // Back where a user can start again: the window at rest, the port
+    // closed, "Begin Update" enabled, normal cursor.
     bool WindowIsIdle() const;
     bool ReportedSuccess() const;
     std::string ResultText() const;
 
 private:
-    bool UpdateOver() const;
     void RunWindow(uint64_t limitMs);
     void AnswerRoverDialog(CDialog& dialog, bool start);
 };

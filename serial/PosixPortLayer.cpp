@@ -54,9 +54,21 @@ public:
     {
         // Whoever uses the terminal after us (a shell on a console port,
         // another program) expects its own settings, not our raw line. The
-        // program has dropped DTR and RTS already; the settings do not raise them.
-        if (m_foundValid)
-            ::tcsetattr(m_fd, TCSANOW, &m_found);
+        // program has dropped DTR and RTS already; the settings do not raise
+        // them. The line keeps the speed its last bytes went at: they may
+        // still be on their way, and a peer that cannot drain (a
+        // pseudo-terminal, a network-backed adapter) would take them at the
+        // new speed.
+        if (m_foundValid) {
+            termios restored = m_found;
+            termios now {};
+            if (::tcgetattr(m_fd, &now) == 0) {
+                ::cfsetispeed(&restored, ::cfgetispeed(&now));
+                ::cfsetospeed(&restored, ::cfgetospeed(&now));
+            }
+            ::tcdrain(m_fd);
+            ::tcsetattr(m_fd, TCSANOW, &restored);
+        }
         // The exclusive flag lives on the terminal, not on our descriptor:
         // left set, it would lock others out while anyone else keeps the
         // device open.

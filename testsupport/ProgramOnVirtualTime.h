@@ -21,11 +21,22 @@
 
 namespace tvqx {
 
+// What the program told of its runs, for the verdicts of the tests, the
+// fault campaign and the fuzz targets.
+struct RunRecorder final : UpdateObserver {
+    void RunEnded(const RunEnd& end) override { ends.push_back(end); }
+    bool Updated() const { return !ends.empty() && ends.back().outcome == RunOutcome::Updated; }
+    std::vector<RunEnd> ends;
+};
+
 template <typename Backend = HeadlessBackend>
 struct ProgramOnVirtualTime {
     explicit ProgramOnVirtualTime(uint64_t startMs = 1'000'000, std::vector<PortEntry> listed = {})
         : clock(startMs), inventory(std::move(listed)) {}
     ~ProgramOnVirtualTime() { CloseWindow(); }
+
+    // The update is over: the window is at rest and no message waits.
+    bool UpdateOver() const { return dlg->IsAtRest() && ui.PendingMessages() == 0; }
 
     void CloseWindow()
     {
@@ -48,7 +59,12 @@ struct ProgramOnVirtualTime {
     MemoryProfile profile;
     FakeWindowDirectory windows;
     RecordingShellOpen shell;
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
+    RunRecorder runs;
+    ProgramServices services = [this] {
+        ProgramServices s{ui, clock, ports, inventory, profile, windows, shell};
+        s.observer = &runs;
+        return s;
+    }();
     std::unique_ptr<CTVQX_UpdateDlg> dlg;
 };
 

@@ -40,12 +40,10 @@ std::vector<std::string> VariantFixture::HexLines() const
 
 bool VariantFixture::IsIdleWindow() const
 {
-    bool idle = Status(IDC_BEGIN_UPDATE) == "Begin Update" && dlg->m_waitingForBootLoader == 0 &&
-                dlg->m_bootLoaderAwake == 0 && !ports.IsOpen(kDevicePort) && !DevicePowered();
-    for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_COM1, IDC_COM3})
+    bool idle = dlg->IsAtRest() && !ports.IsOpen(kDevicePort) && !DevicePowered() && ui.WaitCursorDepth() == 0;
+    for (int id : {IDC_BEGIN_UPDATE, IDC_COM1, IDC_COM3})
         idle = idle && dlg->IsDlgItemEnabled(id);
-    return idle && dlg->GetSystemMenu()->IsEnabled(SC_CLOSE) && dlg->GetSystemMenu()->IsEnabled(IDM_ABOUTBOX) &&
-           ui.WaitCursorDepth() == 0;
+    return idle;
 }
 
 void VariantFixture::OpenOnDevicePort()
@@ -57,9 +55,7 @@ void VariantFixture::OpenOnDevicePort()
 
 void VariantFixture::RunWindow(uint64_t limitMs)
 {
-    RunWindowUntil([&] {
-        return dlg->m_waitingForBootLoader == 0 && ui.PendingMessages() == 0 && !dlg->IsUpdateRunning();
-    }, limitMs);
+    RunWindowUntil([&] { return UpdateOver(); }, limitMs);
 }
 
 void VariantFixture::RunWindowUntil(const std::function<bool()>& done, uint64_t limitMs)

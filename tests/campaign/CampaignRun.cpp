@@ -75,13 +75,12 @@ void PlayUpdate(World& w, const RunPlan& plan, uint64_t pressMs)
     w.ui.Click(dlg, IDC_BEGIN_UPDATE);
     bool cancelled = false;
     for (;;) {
-        const bool waiting = dlg.m_waitingForBootLoader != 0 && dlg.m_bootLoaderAwake == 0;
-        if (waiting && !cancelled && w.clock.Now() - pressMs >= plan.patienceMs) {
+        if (dlg.IsWaitingForUnit() && !cancelled && w.clock.Now() - pressMs >= plan.patienceMs) {
             w.ui.Click(dlg, IDC_BEGIN_UPDATE);
             cancelled = true;
             continue;
         }
-        if (dlg.m_waitingForBootLoader == 0 && w.ui.PendingMessages() == 0 && !dlg.IsUpdateRunning())
+        if (w.UpdateOver())
             return;
         if (!w.ui.PumpMessage())
             return;
@@ -95,16 +94,11 @@ void CheckWindowAtRest(World& w, const RunPlan& plan, RunResult& r)
         if (!holds)
             r.broken.push_back(what);
     };
+    expect(dlg.IsAtRest(), "the window is not at rest");
     expect(!w.ports.IsOpen(kDevicePort), "the port is left open");
-    expect(dlg.GetDlgItemText(IDC_BEGIN_UPDATE) == "Begin Update", "the button does not read \"Begin Update\"");
-    expect(dlg.m_waitingForBootLoader == 0 && dlg.m_bootLoaderAwake == 0, "the window still waits for the unit");
-    expect(!dlg.IsUpdateRunning(), "the update still counts as running");
-    for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_COM1, IDC_COM3})
+    for (int id : {IDC_BEGIN_UPDATE, IDC_COM1, IDC_COM3})
         expect(dlg.IsDlgItemEnabled(id), "a control of the idle window is disabled");
-    const SystemMenu* menu = dlg.GetSystemMenu();
-    expect(!menu || (menu->IsEnabled(SC_CLOSE) && menu->IsEnabled(IDM_ABOUTBOX)), "Close or About is greyed");
     expect(w.ui.WaitCursorDepth() == 0, "the wait cursor is still shown");
-    expect(dlg.m_borrowedPort == -1, "the port is still borrowed");
     if (!IsRadioVariant(plan.variant)) {
         const auto& power = w.unit.PowerEvents();
         expect(power.empty() || !power.back().on, "the unit is left powered");
@@ -129,6 +123,12 @@ void Judge(World& w, const RunPlan& plan, const std::string& hexText, RunResult&
         r.broken.push_back(resultLine ? "success in the result line without its box"
                                       : "success box without the result line");
     r.succeeded = resultLine && box;
+    // The front ends go by what the program tells, not by its texts: both
+    // must say the same.
+    if (w.runs.ends.size() != 1)
+        r.broken.push_back("the run's end was not told exactly once");
+    else if (w.runs.Updated() != r.succeeded)
+        r.broken.push_back(r.succeeded ? "success shown but not told" : "success told but not shown");
 
     std::vector<uint8_t> expected(w.unit.Flash().size(), 0xFF);
     std::copy(plan.firmware.begin(), plan.firmware.end(), expected.begin());
