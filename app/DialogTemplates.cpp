@@ -6,15 +6,23 @@ namespace tvqx {
 
 namespace {
 
-DialogTemplate BuildMainWindow()
+// Every dialog of the program: a caption, a system menu, a modal frame and
+// the shell's dialog font at 8 points; `extraStyle` adds to that.
+DialogTemplate Dialog(int id, int cx, int cy, uint32_t extraStyle = 0)
 {
     DialogTemplate t;
-    t.id = IDD_TVQX_UPDATE_DIALOG;
-    t.cx = 647;
-    t.cy = 425;
+    t.id = id;
+    t.cx = cx;
+    t.cy = cy;
     t.fontFace = "MS Shell Dlg";
     t.fontPoints = 8;
-    t.style = DS_CAPTION | DS_SYSMENU | DS_MINIMIZEBOX | DS_MODALFRAME | DS_APPWINDOW | DS_SETFONT;
+    t.style = DS_CAPTION | DS_SYSMENU | extraStyle | DS_MODALFRAME | DS_SETFONT;
+    return t;
+}
+
+DialogTemplate BuildMainWindow()
+{
+    DialogTemplate t = Dialog(IDD_TVQX_UPDATE_DIALOG, 647, 425, DS_MINIMIZEBOX | DS_APPWINDOW);
     using K = ControlKind;
     auto& c = t.controls;
     c.push_back({IDCANCEL, K::PushButton, "Done", 394, 404, 100, 14, CS_TABSTOP});
@@ -49,13 +57,7 @@ DialogTemplate BuildMainWindow()
 
 DialogTemplate BuildAboutBox()
 {
-    DialogTemplate t;
-    t.id = IDD_ABOUTBOX;
-    t.cx = 482;
-    t.cy = 233;
-    t.fontFace = "MS Shell Dlg";
-    t.fontPoints = 8;
-    t.style = DS_CAPTION | DS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    DialogTemplate t = Dialog(IDD_ABOUTBOX, 482, 233);
     using K = ControlKind;
     auto& c = t.controls;
     c.push_back({IDC_STATIC, K::Icon, "", 19, 13, 20, 20, 0});
@@ -75,14 +77,8 @@ DialogTemplate BuildAboutBox()
 
 DialogTemplate BuildRoverModuleDialog()
 {
-    DialogTemplate t;
-    t.id = IDD_ROVER_MODULE_ID_DLG;
-    t.cx = 403;
-    t.cy = 277;
+    DialogTemplate t = Dialog(IDD_ROVER_MODULE_ID_DLG, 403, 277);
     t.caption = "Tollvane Rover Module Update";
-    t.fontFace = "MS Shell Dlg";
-    t.fontPoints = 8;
-    t.style = DS_CAPTION | DS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
     using K = ControlKind;
     auto& c = t.controls;
     c.push_back({IDC_STATIC, K::GroupBox, "Rover Mobule Control Parameters: ", 7, 7, 389, 68, 0});
