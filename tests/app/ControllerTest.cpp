@@ -10,8 +10,7 @@ using Controller = UpdateFixture;
 
 TEST_F(Controller, LocksTheWindowWhileTheUpdateRuns)
 {
-    WriteFirmware(FirmwareBytes(512));
-    Open();
+    OpenWithFirmware(512);
     ui.Click(*dlg, IDC_COM3);
     bool checked = false;
     clock.At(kStartMs + 560, [&] {
@@ -40,8 +39,7 @@ TEST_F(Controller, BorrowsThePortFromTheSerialTestProgram)
     const WindowHandle other = windows.Add("Linewatch");
     const WindowHandle hidden = windows.Add("Ostrale Serial Test Program", false);
     const WindowHandle tester = windows.Add("Ostrale Serial Test Program v2");
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     ui.Click(*dlg, IDC_COM3);
     RunUpdate();
 
@@ -65,8 +63,7 @@ TEST_F(Controller, BorrowsThePortFromTheSerialTestProgram)
 
 TEST_F(Controller, NoTestProgramNoPause)
 {
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     ui.Click(*dlg, IDC_COM3);
     RunUpdate();
     EXPECT_EQ(device->PowerEvents().front().timeMs - clickMs, 0u);
@@ -87,8 +84,7 @@ TEST_F(Controller, OtherVariantsAreNotRunByThisBuild)
 
 TEST_F(Controller, AboutBoxFromMenuAndContactButton)
 {
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     std::vector<std::string> captions;
     ui.onModalStart = [&](CDialog& box) {
         captions.push_back(box.GetWindowText());
@@ -101,8 +97,7 @@ TEST_F(Controller, AboutBoxFromMenuAndContactButton)
 
 TEST_F(Controller, DoneClosesThePortAndStopsTheTimer)
 {
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     ui.Click(*dlg, IDCANCEL);
     ASSERT_TRUE(dlg->HasEnded());
     ui.Destroy(*dlg);

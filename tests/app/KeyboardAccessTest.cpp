@@ -44,14 +44,10 @@ class PortGroupKeyboard : public UpdateFixture, public ::testing::WithParamInter
 TEST_P(PortGroupKeyboard, TabReachesTheCheckedPortAndArrowsMoveAmongPresentOnes)
 {
     const GroupCase& c = GetParam();
-    std::vector<PortEntry> entries;
-    for (const char* name : c.ports)
-        entries.push_back({name, ""});
-    inventory.Set(entries);
+    ListPorts(c.ports);
     if (c.saved != -1)
         profile.WriteProfileInt("Settings", "ComPort", c.saved);
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
 
     std::vector<int> expectedRound = {IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_BEGIN_UPDATE, IDCANCEL};
     if (c.tabStop != 0)

@@ -63,8 +63,7 @@ TEST_P(PageUpdateFailure, EndsWithItsMessageAndLeavesNothingSaved)
 {
     const FailureCase& c = GetParam();
     UseDevice(c.faults);
-    WriteFirmware(FirmwareBytes(1024));
-    Open();
+    OpenWithFirmware(1024);
     ui.Click(*dlg, IDC_COM3);
     profile.WriteProfileInt("Settings", "ComPort", 1);
 
@@ -112,8 +111,7 @@ using PageUpdateSetupFailure = UpdateFixture;
 TEST_F(PageUpdateSetupFailure, NoPortCheckedNamesPortMinus2000)
 {
     inventory.Set(std::vector<PortEntry>{});
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     ASSERT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), 0);
     ASSERT_TRUE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
     RunUpdate();
@@ -125,8 +123,7 @@ TEST_F(PageUpdateSetupFailure, NoPortCheckedNamesPortMinus2000)
 
 TEST_F(PageUpdateSetupFailure, PortMissingOrInUse)
 {
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     ui.Click(*dlg, IDC_COM1);   // listed, but no device behind it
     RunUpdate();
     ASSERT_EQ(Boxes().size(), 1u);
@@ -137,8 +134,7 @@ TEST_F(PageUpdateSetupFailure, PortMissingOrInUse)
 
 TEST_F(PageUpdateSetupFailure, HexFileGoneBeforeTheUpdate)
 {
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     std::filesystem::remove(m_programDir + "firmware.hex");
     ui.Click(*dlg, IDC_COM3);
     RunUpdate();

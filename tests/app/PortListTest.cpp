@@ -32,10 +32,7 @@ class PortList : public UpdateFixture, public ::testing::WithParamInterface<Port
 TEST_P(PortList, EnablesPresentPortsAndPreselects)
 {
     const auto& c = GetParam();
-    std::vector<PortEntry> entries;
-    for (const char* name : c.devices)
-        entries.push_back({name, "/dev/null"});
-    inventory.Set(entries);
+    ListPorts(c.devices);
     if (c.saved != -1)
         profile.WriteProfileInt("Settings", "ComPort", c.saved);
     if (c.firmwareUsable)
@@ -82,18 +79,12 @@ class PortListRefresh : public UpdateFixture, public ::testing::WithParamInterfa
 TEST_P(PortListRefresh, EnablesBeginUpdateOnlyForUsableFiles)
 {
     const RefreshCase& c = GetParam();
-    auto entries = [](const std::vector<const char*>& names) {
-        std::vector<PortEntry> list;
-        for (const char* name : names)
-            list.push_back({name, ""});
-        return list;
-    };
-    inventory.Set(entries(c.atStart));
+    ListPorts(c.atStart);
     if (c.firmwareUsable)
         WriteFirmware(FirmwareBytes(256));
     Open();
     ui.ClearMessageBoxes();
-    inventory.Set(entries(c.atRefresh));
+    ListPorts(c.atRefresh);
     ui.Click(*dlg, IDC_REFRESH_PORTS);
 
     const int checked = dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22);
@@ -109,10 +100,9 @@ using PortRefresh = UpdateFixture;
 
 TEST_F(PortRefresh, PutsTheSelectionBackOnTheSavedPort)
 {
-    inventory.Set(std::vector<PortEntry>{{"COM1", ""}, {"COM3", ""}, {"COM5", ""}});
+    ListPorts({"COM1", "COM3", "COM5"});
     profile.WriteProfileInt("Settings", "ComPort", 5);
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     ui.Click(*dlg, IDC_COM3);
     EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), IDC_COM3);
     ui.Click(*dlg, IDC_REFRESH_PORTS);
@@ -122,8 +112,7 @@ TEST_F(PortRefresh, PutsTheSelectionBackOnTheSavedPort)
 TEST_F(PortRefresh, NoDeviceListShowsItsMessageEveryTime)
 {
     inventory.Set(std::nullopt);
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     ui.Click(*dlg, IDC_REFRESH_PORTS);
     ASSERT_EQ(Boxes().size(), 2u);
     for (const auto& box : Boxes()) {
@@ -137,8 +126,7 @@ TEST_F(PortRefresh, NoDeviceListShowsItsMessageEveryTime)
 
 TEST_F(PortRefresh, ClickOnADisabledPortDoesNothing)
 {
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     ui.Click(*dlg, IDC_COM1 + 6);
     EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), IDC_COM1);
 }

@@ -15,8 +15,7 @@ using Startup = UpdateFixture;
 
 TEST_F(Startup, OpensWithItsTextsMenuAndTimer)
 {
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     EXPECT_EQ(dlg->GetWindowText(), "Tollvane QX-R Firmware Update");
     EXPECT_EQ(Status(IDC_PRODUCT_LINE), "Use to update the Tollvane QX-R firmware (only for use with units that "
                                         "have a read switch connector).");
@@ -50,8 +49,7 @@ TEST_F(Startup, PlacedCentredWithAQuarterOfTheFreeHeightAbove)
 
 TEST_F(Startup, ColourRuleOfProductAndResultLines)
 {
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     const ControlLook product = dlg->GetControlLook(IDC_PRODUCT_LINE);
     EXPECT_TRUE(product.custom);
     EXPECT_EQ(product.textColor, RGB(192, 0, 0));
@@ -141,8 +139,7 @@ TEST_F(Startup, FirmwareFileLineShowsTheModificationTime)
 
 TEST_F(Startup, EnterDoesNothingAndDoneEndsTheWindow)
 {
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     dlg->SendMessage(WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(dlg->HasEnded());
     ui.Click(*dlg, IDCANCEL);

@@ -82,6 +82,32 @@ void UpdateFixture::Open()
     ui.Create(*dlg);
 }
 
+void UpdateFixture::OpenWithFirmware(size_t bytes)
+{
+    WriteFirmware(FirmwareBytes(bytes));
+    Open();
+}
+
+void UpdateFixture::ListPorts(const std::vector<const char*>& names)
+{
+    std::vector<PortEntry> entries;
+    for (const char* name : names)
+        entries.push_back({name, ""});
+    inventory.Set(entries);
+}
+
+void UpdateFixture::ExpectUpdateSucceeded(const std::string& lastProgress)
+{
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "The Tollvane QX-R firmware has been successfully updated.     ");
+    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Complete");
+    EXPECT_EQ(Boxes()[0].type, MB_ICONINFORMATION);
+    EXPECT_EQ(Status(IDC_BOOTLOADER_VERSION), "Boot loader version  =  TVQXR-1-4.00");
+    EXPECT_EQ(Status(IDC_PROGRESS), lastProgress);
+    EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
+    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), kDevicePort);
+}
+
 void UpdateFixture::RunUpdate()
 {
     clickMs = clock.Now();

@@ -36,12 +36,19 @@ protected:
     void UseDevice(sim::PageBootLoaderFaults faults);
     // Creates the main window (its initialisation runs).
     void Open();
+    // The usual start: `bytes` of firmware beside the program, then Open().
+    void OpenWithFirmware(size_t bytes = 256);
+    // The system's serial ports, by name only (nothing here opens them).
+    void ListPorts(const std::vector<const char*>& names);
     // Presses "Begin Update" and returns once the run has ended.
     void RunUpdate();
 
     std::string ImagePath() const { return m_tempDir + "Hex.tmp"; }
     std::string Status(int id) const { return dlg->GetDlgItemText(id); }
     const std::vector<MessageBoxRecord>& Boxes() const { return ui.MessageBoxes(); }
+    // What a whole update leaves: the one box saying so, the boot loader's
+    // version, the last progress line, the result and the port saved.
+    void ExpectUpdateSucceeded(const std::string& lastProgress);
     // Times (relative to the click) at which each byte reached the device.
     std::vector<uint64_t> ArrivalTimes() const;
     std::vector<uint8_t> LineBytes() const;

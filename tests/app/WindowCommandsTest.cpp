@@ -59,8 +59,7 @@ protected:
 TEST_P(DetailedInstructions, OpensTheDirectoryOrSaysWhyNot)
 {
     const InstructionsCase& c = GetParam();
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     std::string path = m_programDir;
     if (c.pathLength != 0) {
         path = DirectoryOfLength(c.pathLength);
@@ -132,8 +131,7 @@ protected:
 
 TEST_F(AboutBox, ShowsTheProductAndTheMakersContactLines)
 {
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     const AboutSeen seen = OpenFrom(false);
     EXPECT_EQ(seen.caption, "About Tollvane QX-R Update");
     const std::string contact = std::string(product::kSupportPhone) + "\n" + product::kSupportFax + "\nmailto:" +
@@ -201,8 +199,7 @@ TEST_P(DoneWithPort, ClosesThePortAndReturnsWhatWasBorrowed)
     const DoneCase& c = GetParam();
     const WindowHandle tester = windows.Add("Ostrale Serial Test Program");
     const WindowHandle linewatch = windows.Add("Ostrale Linewatch COM3");
-    WriteFirmware(FirmwareBytes(256));
-    Open();
+    OpenWithFirmware();
     ASSERT_TRUE(dlg->m_port.Open(kDevicePort, 9600, 'N', 8, 1));
     dlg->m_borrowedPort = c.borrowed;
     if (c.closeCommand)

@@ -96,32 +96,46 @@ INSTANTIATE_TEST_SUITE_P(
                       BarCase{5, 3, "pages", 0, "[##########]  3/3 pages  100%  0:00 left"},
                       BarCase{12, 340, "rows", 41000, "[..........]  12/340 rows  3%  0:41 left"}));
 
-std::string Page(int n, int total)
-{
-    return "Sending hex file page  " + std::to_string(n) + "  of  " + std::to_string(total);
-}
+// Plain output: one line about every tenth of the way, and the last. The
+// window shows every second row, so rows arrive two by two.
+struct PlainCase {
+    const char* name;
+    TransferUnit unit;
+    int total;
+    std::vector<int> updates;   // as handed over: pages from 0, rows from 1
+    std::vector<int> shown;     // as counted on the lines
+};
 
-std::string Row(int n, int total)
-{
-    return "Sending hex file row  " + std::to_string(n) + "  of  " + std::to_string(total);
-}
+void PrintTo(const PlainCase& c, std::ostream* os) { *os << c.name; }
 
-TEST(ProgressReporter, PlainOutputIsAboutEveryTenthOfTheWay)
+class PlainProgress : public ::testing::TestWithParam<PlainCase> {};
+
+TEST_P(PlainProgress, PrintsAboutEveryTenthOfTheWay)
 {
+    const PlainCase& c = GetParam();
     VirtualTickClock clock;
     std::ostringstream out;
     ProgressReporter progress(out, false, clock);
-    for (int n = 1; n <= 20; ++n) {
-        progress.Update(TransferUnit::Page, n - 1, 20);
-        if (n == 3)
-            progress.Update(TransferUnit::Page, 2, 20);   // a resend
-    }
+    for (int n : c.updates)
+        progress.Update(c.unit, n, c.total);
     progress.EndLine();
+    const std::string what = c.unit == TransferUnit::Page ? "page" : "row";
     std::string expected;
-    for (int n : {1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 20})
-        expected += Page(n, 20) + "\n";
+    for (int n : c.shown)
+        expected += "Sending hex file " + what + "  " + std::to_string(n) + "  of  " + std::to_string(c.total) + "\n";
     EXPECT_EQ(out.str(), expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, PlainProgress,
+    ::testing::Values(PlainCase{"PagesWithAResend", TransferUnit::Page, 20,
+                                {0, 1, 2, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19},
+                                {1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 20}},
+                      PlainCase{"EverySecondRow", TransferUnit::Row, 61,
+                                {2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32,
+                                 34, 36, 38, 40, 42, 44, 46, 48, 50, 52, 54, 56, 58, 60, 61},
+                                {2, 8, 14, 20, 26, 32, 38, 44, 50, 56, 61}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProgressReporter, TerminalBarEstimatesFromTheAveragePage)
 {
@@ -143,21 +157,6 @@ TEST(ProgressReporter, TerminalBarEstimatesFromTheAveragePage)
     out.str("");
     progress.EndLine();   // the line is already ended
     EXPECT_EQ(out.str(), "");
-}
-
-// The window shows every second row and the last.
-TEST(ProgressReporter, PlainRowsAreAboutEveryTenthOfTheWayToo)
-{
-    VirtualTickClock clock;
-    std::ostringstream out;
-    ProgressReporter progress(out, false, clock);
-    for (int n = 2; n <= 60; n += 2)
-        progress.Update(TransferUnit::Row, n, 61);
-    progress.Update(TransferUnit::Row, 61, 61);
-    std::string expected;
-    for (int n : {2, 8, 14, 20, 26, 32, 38, 44, 50, 56, 61})
-        expected += Row(n, 61) + "\n";
-    EXPECT_EQ(out.str(), expected);
 }
 
 TEST(ProgressReporter, TerminalRowBarEstimatesFromTheFirstRowSeen)

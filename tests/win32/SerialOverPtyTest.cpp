@@ -13,35 +13,21 @@
 #include "serial/Win32PortLayer.h"
 #include "sim/BootLoaderEntry.h"
 
+#include "tests/common/OverPty.h"
 #include "tests/win32/Win32TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <thread>
 
 namespace tvqx::win32test {
 namespace {
-
-// A bound on how long the device may take, not a measurement.
-bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(20))
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 class PortOverPty : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* com = std::getenv("TVQX_TEST_COM");
-        m_com = com ? std::atoi(com) : 0;
+        m_com = test::PortOverPty();
         ASSERT_GT(m_com, 0) << "run these tests through tests/win32/run-over-pty.sh";
     }
 
@@ -63,7 +49,7 @@ TEST_F(PortOverPty, ReadsWhatArrivedCountsItAndPurgesIt)
     // The boot loader answers its entry command: version, CR, ready byte.
     port.WriteString(sim::kBootEntryCommand);
     const std::string answer = std::string(sim::kBootVersion) + "\r!";
-    ASSERT_TRUE(WaitUntil([&] { return port.BytesWaiting() >= answer.size(); })) << port.BytesWaiting();
+    ASSERT_TRUE(test::WaitUntil([&] { return port.BytesWaiting() >= answer.size(); }, std::chrono::seconds(20))) << port.BytesWaiting();
     EXPECT_EQ(port.BytesWaiting(), answer.size());
     ASSERT_EQ(port.Read(buffer, 5), 5u);
     EXPECT_EQ(std::string(buffer, buffer + 5), answer.substr(0, 5));

@@ -29,8 +29,7 @@ class CliProcess : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* com = std::getenv("TVQX_TEST_COM");
-        m_com = com ? std::atoi(com) : 0;
+        m_com = PortOverPty();
         ASSERT_GT(m_com, 2) << "run these tests through tests/win32/run-over-pty.sh";
     }
 

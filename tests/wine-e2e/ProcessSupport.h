@@ -7,27 +7,17 @@
 #include "platform/File.h"
 
 #include "platform/Win32Api.h"
+#include "tests/common/OverPty.h"
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace tvqx::winproc {
 
-// A bound on how long a process or the device may take, not a measurement.
-inline bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
+using test::PortOverPty;
+using test::WaitUntil;
 
 // CMake hands over the programs' paths with forward slashes.
 inline std::string WindowsPath(std::string path)

@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace tvqx::winproc {
 namespace {
 
@@ -34,8 +32,7 @@ bool Idle(HWND main)
 
 TEST(RadioLinkWindow, RoverDialogComesUpOverTheMainWindowAndCancelUpdateLeavesItIdle)
 {
-    const char* com = std::getenv("TVQX_TEST_COM");
-    const int port = com ? std::atoi(com) : 0;
+    const int port = PortOverPty();
     ASSERT_GT(port, 0) << "run this test through tests/win32/run-over-pty.sh";
 
     DeviceMapEntry device("\\Device\\TvqxPty" + std::to_string(::GetCurrentProcessId()), port);
@@ -43,10 +40,8 @@ TEST(RadioLinkWindow, RoverDialogComesUpOverTheMainWindowAndCancelUpdateLeavesIt
     ChildProcess window(WindowsPath(TVQX_RADIO_WINDOW_EXE), "", temp.Path("output.txt"));
     ASSERT_TRUE(window.Started()) << TVQX_RADIO_WINDOW_EXE;
 
-    HWND main = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (main = FindProcessWindow(window.Id(), kDialogClass, kMainTitle)) != nullptr; },
-                          120s))
-        << "no window titled \"" << kMainTitle << "\"";
+    const HWND main = WaitForWindow(window.Id(), kMainTitle);
+    ASSERT_TRUE(main) << "no window titled \"" << kMainTitle << "\"";
     ASSERT_TRUE(ChoosePort(main, port)) << "COM" << port << " is not offered";
     ASSERT_TRUE(::IsWindowEnabled(::GetDlgItem(main, IDC_BEGIN_UPDATE)))
         << "Begin Update is disabled; result line: " << TextOf(::GetDlgItem(main, IDC_RESULT));
@@ -54,10 +49,8 @@ TEST(RadioLinkWindow, RoverDialogComesUpOverTheMainWindowAndCancelUpdateLeavesIt
 
     // The gateway search tries four speeds before the gateway's, the radio
     // set-up and the unanswered probe take a few seconds more.
-    HWND rover = nullptr;
-    ASSERT_TRUE(WaitUntil(
-        [&] { return (rover = FindProcessWindow(window.Id(), kDialogClass, kRoverTitle)) != nullptr; }, 120s))
-        << "no window titled \"" << kRoverTitle << "\"; boxes: " << BoxesOf(window.Id(), {main}).size()
+    const HWND rover = WaitForWindow(window.Id(), kRoverTitle);
+    ASSERT_TRUE(rover) << "no window titled \"" << kRoverTitle << "\"; boxes: " << BoxesOf(window.Id(), {main}).size()
         << "; result line: " << TextOf(::GetDlgItem(main, IDC_RESULT));
     EXPECT_EQ(::GetWindow(rover, GW_OWNER), main);
     EXPECT_FALSE(::IsWindowEnabled(main));   // modal: the main window waits

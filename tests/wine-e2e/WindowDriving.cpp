@@ -1,6 +1,7 @@
 #include "tests/wine-e2e/WindowDriving.h"
 
 #include "app/Resource.h"
+#include "tests/wine-e2e/ProcessSupport.h"
 
 #include <algorithm>
 
@@ -22,6 +23,14 @@ HWND FindProcessWindow(DWORD process, const char* className, const char* title)
             return hwnd;
     }
     return nullptr;
+}
+
+HWND WaitForWindow(DWORD process, const char* title)
+{
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindProcessWindow(process, kDialogClass, title)) != nullptr; },
+              std::chrono::seconds(120));
+    return found;
 }
 
 std::vector<HWND> BoxesOf(DWORD process, const std::vector<HWND>& except)

@@ -20,6 +20,9 @@ std::string TextOf(HWND hwnd);
 // FindWindowEx over every window of that title (other tests' windows may
 // share it); null when none.
 HWND FindProcessWindow(DWORD process, const char* className, const char* title);
+// The dialog box of `process` with this title once it has come up; null
+// when it has not within two minutes (Wine starting on a busy machine).
+HWND WaitForWindow(DWORD process, const char* title);
 
 // Every visible dialog box of `process` but those in `except`: the message
 // boxes it shows.

@@ -29,8 +29,7 @@ constexpr const char* kSuccessResult = "Tollvane QX-R firmware successfully upda
 
 TEST(WindowProcess, DrivenToAnUpdateOfTheDeviceOnTheChosenPort)
 {
-    const char* com = std::getenv("TVQX_TEST_COM");
-    const int port = com ? std::atoi(com) : 0;
+    const int port = PortOverPty();
     ASSERT_GT(port, 0) << "run this test through tests/win32/run-over-pty.sh";
     const char* flashPath = std::getenv("TVQX_TEST_FLASH");
     ASSERT_NE(flashPath, nullptr);
@@ -43,10 +42,8 @@ TEST(WindowProcess, DrivenToAnUpdateOfTheDeviceOnTheChosenPort)
     ChildProcess window(WindowsPath(TVQX_WINDOW_EXE), "", temp.Path("output.txt"));
     ASSERT_TRUE(window.Started()) << TVQX_WINDOW_EXE;
 
-    HWND main = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (main = FindProcessWindow(window.Id(), kDialogClass, kMainTitle)) != nullptr; },
-                          120s))
-        << "no window titled \"" << kMainTitle << "\"";
+    const HWND main = WaitForWindow(window.Id(), kMainTitle);
+    ASSERT_TRUE(main) << "no window titled \"" << kMainTitle << "\"";
 
     ASSERT_TRUE(ChoosePort(main, port)) << "COM" << port << " is not offered";
 
