@@ -5,40 +5,17 @@
 
 namespace tvqx::sim {
 
-namespace {
-
-constexpr size_t kEntryLength = sizeof(kBootEntryCommand) - 1;
-
-} // namespace
-
 PageBootLoader::PageBootLoader(PageBootLoaderFaults faults, size_t pageSize)
-    : m_faults(std::move(faults)),
+    : BootLoaderDevice(kBootBaud, faults.noiseAt),
+      m_faults(std::move(faults)),
       m_pageSize(pageSize ? pageSize : kBootPageSize),
-      m_line(kBootBaud, m_faults.noiseAt),
-      m_entryWindow(kEntryLength),
       m_flash(kBootFlashSize, 0xFF)
 {
     m_line.SetNoiseBeforeAnswer(m_faults.noiseBeforeAnswer);
 }
 
-void PageBootLoader::SetPower(bool dtr, bool rts, uint64_t nowMs)
-{
-    const bool on = dtr && rts;
-    if (!m_line.SetPower(on, nowMs))
-        return;
-    // A fresh supply starts the boot loader from the top.
-    ResetProtocol();
-    m_stage = on ? Stage::AwaitingEntry : Stage::Off;
-}
-
-void PageBootLoader::SetLineSpeed(uint32_t baud, uint64_t nowMs)
-{
-    m_line.SetLineSpeed(baud, nowMs);
-}
-
 void PageBootLoader::ResetProtocol()
 {
-    m_entryWindow.Clear();
     m_frame.clear();
     m_resendsGiven.clear();
     m_lastPage.reset();
@@ -46,54 +23,26 @@ void PageBootLoader::ResetProtocol()
     m_writtenAtPowerUp = m_pagesWritten.size();
 }
 
-void PageBootLoader::Receive(const uint8_t* data, size_t count, uint64_t nowMs)
+void PageBootLoader::TakeByte(uint8_t byte, uint64_t nowMs)
 {
-    for (size_t i = 0; i < count; ++i)
-        if (m_line.Hear(data[i], nowMs))
-            HandleByte(data[i], nowMs);
-}
-
-void PageBootLoader::HandleByte(uint8_t byte, uint64_t nowMs)
-{
-    switch (m_stage) {
-    case Stage::AwaitingEntry:
-        m_entryWindow.Push(byte);
-        if (m_entryWindow.EndsWith(kBootEntryCommand)) {
-            m_entryWindow.Clear();
-            OnEntryCommand(nowMs);
-        }
-        break;
-    case Stage::ReceivingPages:
-        m_frame.push_back(byte);
-        if (m_frame.size() == 2 && m_frame[0] == kBootEndMarkerByte && m_frame[1] == kBootEndMarkerByte)
-            OnEndMarker(nowMs);
-        else if (m_frame.size() == 2 + m_pageSize + 1)
-            OnPage(nowMs);
-        break;
-    case Stage::Off:
-    case Stage::Done:
-    case Stage::Hung:
-        break;
-    }
+    m_frame.push_back(byte);
+    if (m_frame.size() == 2 && m_frame[0] == kBootEndMarkerByte && m_frame[1] == kBootEndMarkerByte)
+        OnEndMarker(nowMs);
+    else if (m_frame.size() == 2 + m_pageSize + 1)
+        OnPage(nowMs);
 }
 
 void PageBootLoader::OnEntryCommand(uint64_t nowMs)
 {
-    if (m_faults.ignoreEntryCommand)
-        return Tell(nowMs, "entry command received: ignored (--no-answer)");
-    ++m_entries;
-    m_stage = Stage::ReceivingPages;
-    m_frame.clear();
-    Tell(nowMs, "entry command received");
-    Tell(nowMs, VersionAnswerLine(m_faults));
-    const uint64_t due = AnswerVersion(m_line, m_faults, nowMs);
-
+    const std::optional<uint64_t> due = AcceptEntry(m_faults, nowMs);
+    if (!due)
+        return;
     if (m_faults.omitReady)
         return Tell(nowMs, "no ready byte sent (--no-ready)");
     std::vector<uint8_t> ready{m_faults.readyByte.value_or(kBootReady)};
     if (m_faults.readyByte && m_faults.readyAfterWrongByte)
         ready.push_back(kBootReady);
-    m_line.Answer(ready, due + m_faults.readyDelayMs);
+    m_line.Answer(ready, *due + m_faults.readyDelayMs);
     std::string told = "ready sent: " + ShowByte(ready.front()) + (ready.size() > 1 ? " then '!'" : "");
     if (m_faults.readyDelayMs)
         told += ", " + std::to_string(m_faults.readyDelayMs) + " ms after the version";
@@ -133,7 +82,7 @@ void PageBootLoader::OnPage(uint64_t nowMs)
         Tell(nowMs, name + " sent again (resend " + std::to_string(m_repeats) + ")");
     std::string told = name + ": checksum " + (checksumOk ? "ok" : "bad");
     if (m_faults.hangAtPage && page == *m_faults.hangAtPage) {
-        m_stage = Stage::Hung;
+        m_stage = Stage::Silent;
         m_frame.clear();
         return Tell(nowMs, told + "; device hangs, no answer from here on (--hang-at-page)");
     }
@@ -160,11 +109,6 @@ void PageBootLoader::OnPage(uint64_t nowMs)
     if (!written && checksumOk)
         told += page >= PageCount() ? " (beyond the flash)" : " (--resend)";
     Tell(nowMs, told, checksumOk && answer == kBootPageAccepted ? TraceKind::Routine : TraceKind::Notable);
-}
-
-void PageBootLoader::Collect(uint64_t nowMs, std::vector<uint8_t>& out)
-{
-    m_line.Collect(nowMs, out);
 }
 
 } // namespace tvqx::sim

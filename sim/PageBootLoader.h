@@ -10,8 +10,6 @@
 // unit misbehaves can be reproduced to the byte and to the millisecond.
 
 #include "sim/BootLoaderEntry.h"
-#include "sim/DeviceLine.h"
-#include "sim/SimDevice.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -75,54 +73,38 @@ struct PageBootLoaderFaults {
     bool silentAfterEndMarker = false;
 };
 
-class PageBootLoader final : public SimDevice {
+// A hung unit is Stage::Silent.
+class PageBootLoader final : public BootLoaderDevice {
 public:
-    enum class Stage { Off, AwaitingEntry, ReceivingPages, Done, Hung };
-
     // `pageSize` is kBootPageSize or kBootLargePageSize; the flash is the
     // same 64 KiB either way.
     explicit PageBootLoader(PageBootLoaderFaults faults = {}, size_t pageSize = kBootPageSize);
 
-    void SetPower(bool dtr, bool rts, uint64_t nowMs) override;
-    void SetLineSpeed(uint32_t baud, uint64_t nowMs) override;
-    void Receive(const uint8_t* data, size_t count, uint64_t nowMs) override;
-    void Collect(uint64_t nowMs, std::vector<uint8_t>& out) override;
     // A powered unit drives DSR.
-    bool Dsr() const override { return m_stage != Stage::Off; }
+    bool Dsr() const override { return Powered(); }
 
     const PageBootLoaderFaults& Faults() const { return m_faults; }
     size_t PageSize() const { return m_pageSize; }
     // Pages that fit the flash; higher page numbers are refused.
     size_t PageCount() const { return kBootFlashSize / m_pageSize; }
-    Stage CurrentStage() const { return m_stage; }
-    bool Powered() const { return m_stage != Stage::Off; }
 
     // Survives power cycles; 0xFF where nothing was written.
     const std::vector<uint8_t>& Flash() const { return m_flash; }
-    // Every byte that reached the line from the program, powered or not and
-    // at any speed, as the program wrote it.
-    const std::vector<ReceivedByte>& Received() const { return m_line.Received(); }
-    const std::vector<PowerEvent>& PowerEvents() const { return m_line.PowerEvents(); }
     // Page numbers of every complete frame, and of those written to flash,
     // in arrival order.
     const std::vector<uint16_t>& PagesReceived() const { return m_pagesReceived; }
     const std::vector<uint16_t>& PagesWritten() const { return m_pagesWritten; }
     bool EndMarkerReceived() const { return m_endMarker; }
-    size_t EntryCount() const { return m_entries; }
 
 private:
-    void ResetProtocol();
-    void HandleByte(uint8_t byte, uint64_t nowMs);
-    void OnEntryCommand(uint64_t nowMs);
+    void ResetProtocol() override;
+    void OnEntryCommand(uint64_t nowMs) override;
+    void TakeByte(uint8_t byte, uint64_t nowMs) override;
     void OnEndMarker(uint64_t nowMs);
     void OnPage(uint64_t nowMs);
 
     PageBootLoaderFaults m_faults;
     size_t m_pageSize;
-    DeviceLine m_line;
-    Stage m_stage = Stage::Off;
-
-    CommandWindow m_entryWindow;
     std::vector<uint8_t> m_frame;
     std::map<uint16_t, unsigned> m_resendsGiven;
     // Since power-up, for the trace: the last page that came and how often
@@ -135,7 +117,6 @@ private:
     std::vector<uint16_t> m_pagesReceived;
     std::vector<uint16_t> m_pagesWritten;
     bool m_endMarker = false;
-    size_t m_entries = 0;
 };
 
 } // namespace tvqx::sim

@@ -11,7 +11,6 @@ namespace tvqx::sim {
 
 namespace {
 
-constexpr size_t kEntryLength = sizeof(kBootEntryCommand) - 1;
 // ':' LL AAAA TT .. CC: everything but the data is 11 characters.
 constexpr size_t kRecordOverhead = 11;
 
@@ -37,83 +36,28 @@ std::string Hex16(unsigned value)
 } // namespace
 
 RowBootLoader::RowBootLoader(RowBootLoaderFaults faults)
-    : m_faults(std::move(faults)),
-      m_line(kRowBootBaud, m_faults.noiseAt),
-      m_entryWindow(kEntryLength),
-      m_flash(kRowFlashSize, 0xFF)
+    : BootLoaderDevice(kRowBootBaud, faults.noiseAt), m_faults(std::move(faults)), m_flash(kRowFlashSize, 0xFF)
 {
-}
-
-void RowBootLoader::SetPower(bool dtr, bool rts, uint64_t nowMs)
-{
-    const bool on = dtr && rts;
-    if (!m_line.SetPower(on, nowMs))
-        return;
-    // A fresh supply starts the boot loader from the top; a half-received
-    // record is gone.
-    ResetProtocol();
-    m_stage = on ? Stage::AwaitingEntry : Stage::Off;
-}
-
-void RowBootLoader::SetLineSpeed(uint32_t baud, uint64_t nowMs)
-{
-    m_line.SetLineSpeed(baud, nowMs);
 }
 
 void RowBootLoader::ResetProtocol()
 {
-    m_entryWindow.Clear();
     m_record.clear();
     m_rowIndex = 0;
     m_readyAtMs = 0;
     m_skipping = false;
 }
 
-void RowBootLoader::Receive(const uint8_t* data, size_t count, uint64_t nowMs)
-{
-    for (size_t i = 0; i < count; ++i)
-        if (m_line.Hear(data[i], nowMs))
-            HandleByte(data[i], nowMs);
-}
-
-void RowBootLoader::HandleByte(uint8_t byte, uint64_t nowMs)
-{
-    switch (m_stage) {
-    case Stage::AwaitingEntry:
-        m_entryWindow.Push(byte);
-        if (m_entryWindow.EndsWith(kBootEntryCommand)) {
-            m_entryWindow.Clear();
-            OnEntryCommand(nowMs);
-        }
-        break;
-    case Stage::ReceivingRows:
-        TakeRowByte(byte, nowMs);
-        break;
-    case Stage::Off:
-    case Stage::Done:
-    case Stage::Dead:
-        break;
-    }
-}
-
 void RowBootLoader::OnEntryCommand(uint64_t nowMs)
 {
-    if (m_faults.ignoreEntryCommand)
-        return Tell(nowMs, "entry command received: ignored (--no-answer)");
-    ++m_entries;
-    m_stage = Stage::ReceivingRows;
-    m_record.clear();
-    m_rowIndex = 0;
-    m_skipping = false;
-    Tell(nowMs, "entry command received");
-    Tell(nowMs, VersionAnswerLine(m_faults));
-
-    const uint64_t due = AnswerVersion(m_line, m_faults, nowMs);
-    m_readyAtMs = due;
+    const std::optional<uint64_t> due = AcceptEntry(m_faults, nowMs);
+    if (!due)
+        return;
+    m_readyAtMs = *due;
     if (m_faults.omitReady)
         return Tell(nowMs, "no ready character sent (--no-ready)");
     const uint8_t ready = m_faults.readyByte.value_or(kRowBootReady);
-    AskForRow(m_line.Answer({ready}, due + m_faults.readyDelayMs));
+    AskForRow(m_line.Answer({ready}, *due + m_faults.readyDelayMs));
     std::string told = "ready sent: " + ShowByte(ready);
     if (m_faults.readyDelayMs)
         told += ", " + std::to_string(m_faults.readyDelayMs) + " ms after the version";
@@ -121,7 +65,7 @@ void RowBootLoader::OnEntryCommand(uint64_t nowMs)
     Tell(nowMs, told + (xon.empty() ? ", then XON for row 1" : "; " + xon + " for row 1"));
 }
 
-void RowBootLoader::TakeRowByte(uint8_t byte, uint64_t nowMs)
+void RowBootLoader::TakeByte(uint8_t byte, uint64_t nowMs)
 {
     if (nowMs < m_readyAtMs) {
         ++m_lostWhileBusy;
@@ -129,7 +73,7 @@ void RowBootLoader::TakeRowByte(uint8_t byte, uint64_t nowMs)
     }
     if (!m_skipping && m_faults.silentFrom && m_faults.silentFrom->row == m_rowIndex
         && m_faults.silentFrom->character == m_record.size()) {
-        m_stage = Stage::Dead;
+        m_stage = Stage::Silent;
         Tell(nowMs, "row " + std::to_string(m_rowIndex + 1) + ", character " + std::to_string(m_record.size() + 1)
                         + ": the device goes silent, nothing taken or answered from here on (--silent-at-row)");
         return;
@@ -241,11 +185,6 @@ uint64_t RowBootLoader::SendStep(const std::map<size_t, std::vector<uint8_t>>& r
 void RowBootLoader::AskForRow(uint64_t dueMs)
 {
     m_readyAtMs = SendStep(m_faults.xonFor, m_rowIndex, kRowXon, dueMs + m_faults.xonDelayMs);
-}
-
-void RowBootLoader::Collect(uint64_t nowMs, std::vector<uint8_t>& out)
-{
-    m_line.Collect(nowMs, out);
 }
 
 } // namespace tvqx::sim

@@ -12,8 +12,6 @@
 // real unit misbehaves can be reproduced to the byte and to the millisecond.
 
 #include "sim/BootLoaderEntry.h"
-#include "sim/DeviceLine.h"
-#include "sim/SimDevice.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -82,46 +80,33 @@ struct RowBootLoaderFaults {
     std::vector<TimedNoise> noiseAt{};
 };
 
-class RowBootLoader final : public SimDevice {
+// A dead unit is Stage::Silent.
+class RowBootLoader final : public BootLoaderDevice {
 public:
-    enum class Stage { Off, AwaitingEntry, ReceivingRows, Done, Dead };
-
     explicit RowBootLoader(RowBootLoaderFaults faults = {});
 
-    void SetPower(bool dtr, bool rts, uint64_t nowMs) override;
-    void SetLineSpeed(uint32_t baud, uint64_t nowMs) override;
-    void Receive(const uint8_t* data, size_t count, uint64_t nowMs) override;
-    void Collect(uint64_t nowMs, std::vector<uint8_t>& out) override;
     // The boot loader leaves DSR down: that is how the program tells it
     // from the running application.
     bool Dsr() const override { return false; }
 
     const RowBootLoaderFaults& Faults() const { return m_faults; }
-    Stage CurrentStage() const { return m_stage; }
-    bool Powered() const { return m_stage != Stage::Off; }
 
     // Survives power cycles; 0xFF where nothing was written.
     const std::vector<uint8_t>& Flash() const { return m_flash; }
-    // Every byte that reached the line from the program, powered or not and
-    // at any speed, as the program wrote it.
-    const std::vector<ReceivedByte>& Received() const { return m_line.Received(); }
-    const std::vector<PowerEvent>& PowerEvents() const { return m_line.PowerEvents(); }
     // Every record taken, as it arrived, across power cycles; and the
     // positions in that list of those answered NAK.
     const std::vector<std::string>& RowsReceived() const { return m_rowsReceived; }
     const std::vector<size_t>& RowsRejected() const { return m_rowsRejected; }
     // The end-of-file record was accepted (at any time since construction).
     bool UpdateComplete() const { return m_complete; }
-    size_t EntryCount() const { return m_entries; }
     // Bytes that came while the unit was busy with a row, before its XON:
     // a program that does not wait for XON loses them.
     size_t BytesLostWhileBusy() const { return m_lostWhileBusy; }
 
 private:
-    void ResetProtocol();
-    void HandleByte(uint8_t byte, uint64_t nowMs);
-    void TakeRowByte(uint8_t byte, uint64_t nowMs);
-    void OnEntryCommand(uint64_t nowMs);
+    void ResetProtocol() override;
+    void OnEntryCommand(uint64_t nowMs) override;
+    void TakeByte(uint8_t byte, uint64_t nowMs) override;
     void OnRecord(uint64_t nowMs);
     void Reject(uint64_t nowMs);
     // Sends a flow-control character or its scripted replacement; returns
@@ -134,10 +119,6 @@ private:
     std::string Deviations(std::vector<std::string> answers) const;
 
     RowBootLoaderFaults m_faults;
-    DeviceLine m_line;
-    Stage m_stage = Stage::Off;
-
-    CommandWindow m_entryWindow;
     std::string m_record;
     size_t m_rowIndex = 0;
     // The next record may start once the XON asking for it is out.
@@ -150,7 +131,6 @@ private:
     std::vector<std::string> m_rowsReceived;
     std::vector<size_t> m_rowsRejected;
     bool m_complete = false;
-    size_t m_entries = 0;
     size_t m_lostWhileBusy = 0;
 };
 

@@ -43,29 +43,21 @@ const char* NameOf(const ApplicationFront& front)
     return "?";
 }
 
-const char* NameOf(const RowBootLoader& loader)
+// The boot loaders differ only in what they take and in how they fall silent.
+const char* NameOf(const BootLoaderDevice& loader, const char* receiving, const char* silent)
 {
     switch (loader.CurrentStage()) {
-    case RowBootLoader::Stage::Off: return "off";
-    case RowBootLoader::Stage::AwaitingEntry: return "waiting for the entry command";
-    case RowBootLoader::Stage::ReceivingRows: return "receiving rows";
-    case RowBootLoader::Stage::Done: return "done";
-    case RowBootLoader::Stage::Dead: return "dead";
+    case BootLoaderDevice::Stage::Off: return "off";
+    case BootLoaderDevice::Stage::AwaitingEntry: return "waiting for the entry command";
+    case BootLoaderDevice::Stage::Receiving: return receiving;
+    case BootLoaderDevice::Stage::Done: return "done";
+    case BootLoaderDevice::Stage::Silent: return silent;
     }
     return "?";
 }
 
-const char* NameOf(const PageBootLoader& loader)
-{
-    switch (loader.CurrentStage()) {
-    case PageBootLoader::Stage::Off: return "off";
-    case PageBootLoader::Stage::AwaitingEntry: return "waiting for the entry command";
-    case PageBootLoader::Stage::ReceivingPages: return "receiving pages";
-    case PageBootLoader::Stage::Done: return "done";
-    case PageBootLoader::Stage::Hung: return "hung";
-    }
-    return "?";
-}
+const char* NameOf(const RowBootLoader& loader) { return NameOf(loader, "receiving rows", "dead"); }
+const char* NameOf(const PageBootLoader& loader) { return NameOf(loader, "receiving pages", "hung"); }
 
 // The speed each part talks at. The radio's line ends at the gateway,
 // whoever is talking behind it.

@@ -5,11 +5,25 @@
 
 #include "sim/PageBootLoader.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
 namespace tvqx::sim::test {
+
+// A simulated unit's scripted faults and what the program should hear of them.
+template <typename Faults, typename Heard = std::string>
+struct FaultCase {
+    const char* name;
+    Faults faults;
+    Heard expected;
+};
+template <typename Faults, typename Heard>
+void PrintTo(const FaultCase<Faults, Heard>& c, std::ostream* os) { *os << c.name; }
+template <typename Case>
+std::string CaseName(const testing::TestParamInfo<Case>& info) { return info.param.name; }
 
 inline std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 

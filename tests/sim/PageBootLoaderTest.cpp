@@ -8,6 +8,7 @@ namespace {
 
 const std::string kEntry = "~#&TV-QX-R-205-7.31";
 using Faults = PageBootLoaderFaults;
+using Case = FaultCase<Faults>;
 
 // Power, the program's 500 ms pause, then the entry command.
 void Wake(BootLineDriver& line)
@@ -84,16 +85,9 @@ TEST(PageBootLoader, FindsEntryCommandAfterOtherBytesAndInPieces)
     EXPECT_EQ(device.EntryCount(), 1u);
 }
 
-struct FaultCase {
-    const char* name;
-    Faults faults;
-    std::string expected;
-};
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
-std::string CaseName(const testing::TestParamInfo<FaultCase>& info) { return info.param.name; }
 
 // What the program hears in the 5 s after power-up.
-class WakeFaults : public testing::TestWithParam<FaultCase> {};
+class WakeFaults : public testing::TestWithParam<Case> {};
 TEST_P(WakeFaults, ProgramHearsScriptedAnswer)
 {
     PageBootLoader device(GetParam().faults);
@@ -105,23 +99,23 @@ TEST_P(WakeFaults, ProgramHearsScriptedAnswer)
 INSTANTIATE_TEST_SUITE_P(
     Sim, WakeFaults,
     testing::Values(
-        FaultCase{"Silent", Faults{.ignoreEntryCommand = true}, ""},
-        FaultCase{"Short", Faults{.versionText = "TVQXR-1-4.0"}, "500:TVQXR-1-4.0\r!"},
-        FaultCase{"LeadingLf", Faults{.noiseBeforeAnswer = {{0, {'\n'}}}}, "500:\nTVQXR-1-4.00\r!"},
-        FaultCase{"Pieces", Faults{.versionPieces = {{4, 0}, {4, 1000}, {2, 1500}}},
+        Case{"Silent", Faults{.ignoreEntryCommand = true}, ""},
+        Case{"Short", Faults{.versionText = "TVQXR-1-4.0"}, "500:TVQXR-1-4.0\r!"},
+        Case{"LeadingLf", Faults{.noiseBeforeAnswer = {{0, {'\n'}}}}, "500:\nTVQXR-1-4.00\r!"},
+        Case{"Pieces", Faults{.versionPieces = {{4, 0}, {4, 1000}, {2, 1500}}},
                   "500:TVQX 1500:R-1- 3000:4.00\r!"},
-        FaultCase{"NoReady", Faults{.omitReady = true}, "500:TVQXR-1-4.00\r"},
-        FaultCase{"WrongReady", Faults{.readyByte = '?'}, "500:TVQXR-1-4.00\r?"},
-        FaultCase{"WrongThenReady", Faults{.readyByte = 'x', .readyAfterWrongByte = true},
+        Case{"NoReady", Faults{.omitReady = true}, "500:TVQXR-1-4.00\r"},
+        Case{"WrongReady", Faults{.readyByte = '?'}, "500:TVQXR-1-4.00\r?"},
+        Case{"WrongThenReady", Faults{.readyByte = 'x', .readyAfterWrongByte = true},
                   "500:TVQXR-1-4.00\rx!"},
-        FaultCase{"LateReady", Faults{.readyDelayMs = 1200}, "500:TVQXR-1-4.00\r 1700:!"},
-        FaultCase{"Slow", Faults{.responseDelayMs = 2000}, "2500:TVQXR-1-4.00\r!"},
-        FaultCase{"LineNoise", Faults{.noiseAt = {{700, {'#', '~'}}, {200, {'*'}}}},
+        Case{"LateReady", Faults{.readyDelayMs = 1200}, "500:TVQXR-1-4.00\r 1700:!"},
+        Case{"Slow", Faults{.responseDelayMs = 2000}, "2500:TVQXR-1-4.00\r!"},
+        Case{"LineNoise", Faults{.noiseAt = {{700, {'#', '~'}}, {200, {'*'}}}},
                   "200:* 500:TVQXR-1-4.00\r! 700:#~"}),
-    CaseName);
+    CaseName<Case>);
 
 // The answers to a three-page transfer and its end marker.
-class TransferFaults : public testing::TestWithParam<FaultCase> {};
+class TransferFaults : public testing::TestWithParam<Case> {};
 TEST_P(TransferFaults, ProgramGetsScriptedPageAnswers)
 {
     PageBootLoader device(GetParam().faults);
@@ -131,14 +125,14 @@ TEST_P(TransferFaults, ProgramGetsScriptedPageAnswers)
 }
 INSTANTIATE_TEST_SUITE_P(
     Sim, TransferFaults,
-    testing::Values(FaultCase{"FourResends", Faults{.resendsForPage = {{1, 4}}}, "!@@@@!!!"},
-                    FaultCase{"FiveResends", Faults{.resendsForPage = {{0, 5}}}, "@@@@@"},
-                    FaultCase{"WrongPageAnswer", Faults{.pageAnswerByte = {{1, '#'}}}, "!#"},
-                    FaultCase{"HangsAtPage", Faults{.hangAtPage = 1}, "!-"},
-                    FaultCase{"NoiseBeforePageAnswer", Faults{.noiseBeforeAnswer = {{3, {'x'}}}}, "!x"},
-                    FaultCase{"SilentAfterEnd", Faults{.silentAfterEndMarker = true}, "!!!-"},
-                    FaultCase{"OtherEndAnswer", Faults{.endMarkerAnswer = 'E'}, "!!!E"}),
-    CaseName);
+    testing::Values(Case{"FourResends", Faults{.resendsForPage = {{1, 4}}}, "!@@@@!!!"},
+                    Case{"FiveResends", Faults{.resendsForPage = {{0, 5}}}, "@@@@@"},
+                    Case{"WrongPageAnswer", Faults{.pageAnswerByte = {{1, '#'}}}, "!#"},
+                    Case{"HangsAtPage", Faults{.hangAtPage = 1}, "!-"},
+                    Case{"NoiseBeforePageAnswer", Faults{.noiseBeforeAnswer = {{3, {'x'}}}}, "!x"},
+                    Case{"SilentAfterEnd", Faults{.silentAfterEndMarker = true}, "!!!-"},
+                    Case{"OtherEndAnswer", Faults{.endMarkerAnswer = 'E'}, "!!!E"}),
+    CaseName<Case>);
 
 TEST(PageBootLoader, OnlyGoodPagesInRangeAreWritten)
 {

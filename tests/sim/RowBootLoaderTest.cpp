@@ -10,6 +10,7 @@ namespace tvqx::sim::test {
 namespace {
 
 using Faults = RowBootLoaderFaults;
+using Case = FaultCase<Faults>;
 
 const std::vector<uint8_t> kData0{0x02, 0x00, 0x10, 0xE4, 0xF5, 0x90};
 const std::vector<uint8_t> kData1{0x12, 0x34};
@@ -56,16 +57,9 @@ TEST(RowBootLoader, StepDelaysPaceTheAnswers)
     EXPECT_EQ(CaretTimeline(line.Heard()), "2:TVQXR-1-4.00^M 7:? 10:^Q 12:^S 19:~ 22:^Q 24:@");
 }
 
-struct FaultCase {
-    const char* name;
-    Faults faults;
-    std::string expected;
-};
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
-std::string CaseName(const testing::TestParamInfo<FaultCase>& info) { return info.param.name; }
 
 // What the program hears in the 4 s after the entry command.
-class RowEntryFaults : public testing::TestWithParam<FaultCase> {};
+class RowEntryFaults : public testing::TestWithParam<Case> {};
 TEST_P(RowEntryFaults, ProgramHearsScriptedAnswer)
 {
     RowBootLoader device(GetParam().faults);
@@ -77,14 +71,14 @@ TEST_P(RowEntryFaults, ProgramHearsScriptedAnswer)
 }
 INSTANTIATE_TEST_SUITE_P(
     Sim, RowEntryFaults,
-    testing::Values(FaultCase{"Healthy", {}, "0:TVQXR-1-4.00^M?^Q"},
-                    FaultCase{"Pieces", Faults{.versionPieces = {{6, 0}, {7, 2500}}},
+    testing::Values(Case{"Healthy", {}, "0:TVQXR-1-4.00^M?^Q"},
+                    Case{"Pieces", Faults{.versionPieces = {{6, 0}, {7, 2500}}},
                               "0:TVQXR- 2500:1-4.00^M?^Q"},
-                    FaultCase{"Slow", Faults{.responseDelayMs = 2100}, "2100:TVQXR-1-4.00^M?^Q"}),
-    CaseName);
+                    Case{"Slow", Faults{.responseDelayMs = 2100}, "2100:TVQXR-1-4.00^M?^Q"}),
+    CaseName<Case>);
 
 // What the program hears during the transfer of the small firmware.
-class RowTransferFaults : public testing::TestWithParam<FaultCase> {};
+class RowTransferFaults : public testing::TestWithParam<Case> {};
 TEST_P(RowTransferFaults, ProgramHearsScriptedPacing)
 {
     RowBootLoader device(GetParam().faults);
@@ -95,11 +89,11 @@ TEST_P(RowTransferFaults, ProgramHearsScriptedPacing)
 INSTANTIATE_TEST_SUITE_P(
     Sim, RowTransferFaults,
     testing::Values(
-        FaultCase{"StopsAfterXoff", Faults{.xonFor = {{4, {}}}, .lineCompleteFor = {{3, {}}}},
+        Case{"StopsAfterXoff", Faults{.xonFor = {{4, {}}}, .lineCompleteFor = {{3, {}}}},
                   "^Q^S~^Q^S~^Q^S~^Q^S-"},
-        FaultCase{"WrongLineComplete", Faults{.lineCompleteFor = {{0, {'#'}}}}, "^Q^S#"},
-        FaultCase{"DiesAtRowStart", Faults{.silentFrom = RowPosition{0, 0}}, "^Q-"}),
-    CaseName);
+        Case{"WrongLineComplete", Faults{.lineCompleteFor = {{0, {'#'}}}}, "^Q^S#"},
+        Case{"DiesAtRowStart", Faults{.silentFrom = RowPosition{0, 0}}, "^Q-"}),
+    CaseName<Case>);
 
 struct BadRecord {
     const char* name;

@@ -32,18 +32,13 @@ std::vector<std::string> WaitForWakeUp(BootLineDriver& line, int ticks)
     return heard;
 }
 
-struct WakeCase {
-    const char* name;
-    WakeUpOptions options;
-    std::vector<std::string> expected;
-};
-void PrintTo(const WakeCase& c, std::ostream* os) { *os << c.name; }
+using WakeCase = FaultCase<WakeUpOptions, std::vector<std::string>>;
 
 class WakeUpPolls : public testing::TestWithParam<WakeCase> {};
 TEST_P(WakeUpPolls, ProgramFindsTheWakeUpByteWhereExpected)
 {
     PageBootLoader inner;
-    WakeUpFront front(inner, GetParam().options);
+    WakeUpFront front(inner, GetParam().faults);
     BootLineDriver line(front);
     line.Speed(9600);
     line.Power(true);
@@ -54,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         WakeCase{"LateWakeUpByte", {.wakeDelayMs = 700}, {"", "", "<D0>"}},
         WakeCase{"ListensAtAnotherSpeed", {.baud = 115200}, {"", "", "", "", ""}}),
-    [](const testing::TestParamInfo<WakeCase>& info) { return std::string(info.param.name); });
+    CaseName<WakeCase>);
 
 TEST(WakeUpFront, BytesBehindTheWakeUpByteAndLatePollsDoNoHarm)
 {
