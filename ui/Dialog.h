@@ -138,6 +138,10 @@ protected:
 private:
     int IndexOf(int id) const;
     void Changed(int index);
+    // A control's state by id; nothing for a control that is not there.
+    template <typename Value>
+    void SetState(int id, Value ControlState::*field, Value value);
+    bool StateFlag(int id, bool ControlState::*flag) const;
 
     void MoveFocusToTabStop(bool previous);
     // Enabled and visible: a control the user can reach.
