@@ -1,5 +1,7 @@
 #include "ui/headless/HeadlessBackend.h"
 
+#include "ui/DialogUnits.h"
+
 #include <algorithm>
 
 namespace tvqx {
@@ -11,14 +13,6 @@ namespace {
 // queue, as a real toolkit judges a click when it processes it.
 constexpr UINT kUserClick = 0x10000001;
 constexpr UINT kUserSystemMenu = 0x10000002;
-
-// Windows' MulDiv: rounds half away from zero.
-int MulDiv(int value, int numerator, int denominator)
-{
-    const long long product = static_cast<long long>(value) * numerator;
-    const long long half = denominator / 2;
-    return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
-}
 
 } // namespace
 
@@ -186,10 +180,8 @@ int HeadlessBackend::MessageBox(CDialog* owner, const std::string& text, const s
 
 Size HeadlessBackend::GetWindowSize(const CDialog& dialog)
 {
-    // 8-point dialog font at 96 dpi: base units 6 x 13 pixels; a fixed
-    // dialog frame and caption around the client area.
-    const auto& t = dialog.Template();
-    return {MulDiv(t.cx, 6, 4) + 6, MulDiv(t.cy, 13, 8) + 29};
+    // 8-point dialog font at 96 dpi: base units 6 x 13 pixels.
+    return FramedDialogSize(DialogClientSize(dialog.Template(), 6, 13));
 }
 
 void HeadlessBackend::Invalidate(CDialog&, bool)

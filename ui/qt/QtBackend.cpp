@@ -15,11 +15,6 @@ namespace tvqx {
 
 namespace {
 
-// Frame and caption around a dialog's client area, for the size a window has
-// before its window manager has framed it.
-constexpr int kFrameWidth = 6;
-constexpr int kFrameHeight = 29;
-
 constexpr UINT kIconMask = 0xF0;
 
 } // namespace
@@ -315,11 +310,10 @@ Size QtBackend::GetWindowSize(const CDialog& dialog)
             const QSize size = w->frameGeometry().size();
             return {size.width(), size.height()};
         }
-        return {w->ClientSize().width() + kFrameWidth, w->ClientSize().height() + kFrameHeight};
+        return FramedDialogSize({w->ClientSize().width(), w->ClientSize().height()});
     }
-    const DialogTemplate& t = dialog.Template();
-    const BaseUnits units = MeasureBaseUnits(DialogFont(t));
-    return {MulDiv(t.cx, units.cx, 4) + kFrameWidth, MulDiv(t.cy, units.cy, 8) + kFrameHeight};
+    const BaseUnits units = MeasureBaseUnits(DialogFont(dialog.Template()));
+    return FramedDialogSize(DialogClientSize(dialog.Template(), units.cx, units.cy));
 }
 
 void QtBackend::ControlChanged(CDialog& dialog, int controlIndex)
