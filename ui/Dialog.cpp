@@ -21,6 +21,13 @@ void CDialog::EndDialog(int result)
     m_ui.EndModal(*this);
 }
 
+void CDialog::EndAsClosed()
+{
+    SendMessage(WM_COMMAND, IDCANCEL, 0);
+    if (!m_ended)
+        EndDialog(IDCANCEL);
+}
+
 void CDialog::CreateFromTemplate()
 {
     m_controls.clear();

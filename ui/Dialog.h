@@ -33,6 +33,10 @@ public:
 
     INT_PTR DoModal();
     void EndDialog(int result);
+    // For a dialog that has to end (nothing can reach it any more, or its
+    // thread is asked to end): it hears the Cancel command, as on Close, and
+    // ends with IDCANCEL all the same when that does not end it.
+    void EndAsClosed();
 
     // Overridables, as the framework's dialog has them.
     virtual BOOL OnInitDialog() { return TRUE; }
