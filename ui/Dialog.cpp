@@ -276,10 +276,9 @@ void CDialog::CheckRadioButton(int firstId, int lastId, int checkId)
 
 int CDialog::GetCheckedRadioButton(int firstId, int lastId) const
 {
-    for (int id = firstId; id <= lastId; ++id) {
+    for (int id = firstId; id <= lastId; ++id)
         if (IsDlgButtonChecked(id))
             return id;
-    }
     return 0;
 }
 
