@@ -21,6 +21,13 @@ void CDialog::EndDialog(int result)
     m_ui.EndModal(*this);
 }
 
+void CDialog::EndAsClosed()
+{
+    SendMessage(WM_COMMAND, IDCANCEL, 0);
+    if (!m_ended)
+        EndDialog(IDCANCEL);
+}
+
 void CDialog::CreateFromTemplate()
 {
     m_controls.clear();
@@ -199,12 +206,9 @@ void CDialog::MoveFocusToTabStop(bool previous)
 
 int CDialog::IndexOf(int id) const
 {
-    if (id == IDC_STATIC)
-        return -1;
-    for (size_t i = 0; i < m_template.controls.size() && i < m_controls.size(); ++i)
-        if (m_template.controls[i].id == id)
-            return static_cast<int>(i);
-    return -1;
+    // Before the window is made there are no control states to go by.
+    const int i = m_template.IndexOf(id);
+    return static_cast<size_t>(i) < m_controls.size() ? i : -1;
 }
 
 void CDialog::Changed(int index)
@@ -227,82 +231,70 @@ std::string CDialog::GetDlgItemText(int id) const
     return i < 0 ? std::string() : m_controls[i].text;
 }
 
-void CDialog::EnableDlgItem(int id, bool enable)
+template <typename Value>
+void CDialog::SetState(int id, Value ControlState::*field, Value value)
+{
+    // Only a real change reaches the backend, which redraws the control.
+    const int i = IndexOf(id);
+    if (i < 0 || m_controls[i].*field == value)
+        return;
+    m_controls[i].*field = std::move(value);
+    Changed(i);
+}
+
+bool CDialog::StateFlag(int id, bool ControlState::*flag) const
 {
     const int i = IndexOf(id);
-    if (i < 0 || m_controls[i].enabled == enable)
-        return;
-    m_controls[i].enabled = enable;
-    Changed(i);
+    return i >= 0 && m_controls[i].*flag;
+}
+
+void CDialog::EnableDlgItem(int id, bool enable)
+{
+    SetState(id, &ControlState::enabled, enable);
 }
 
 bool CDialog::IsDlgItemEnabled(int id) const
 {
-    const int i = IndexOf(id);
-    return i >= 0 && m_controls[i].enabled;
+    return StateFlag(id, &ControlState::enabled);
 }
 
 void CDialog::ShowDlgItem(int id, bool show)
 {
-    const int i = IndexOf(id);
-    if (i < 0 || m_controls[i].visible == show)
-        return;
-    m_controls[i].visible = show;
-    Changed(i);
+    SetState(id, &ControlState::visible, show);
 }
 
 bool CDialog::IsDlgItemVisible(int id) const
 {
-    const int i = IndexOf(id);
-    return i >= 0 && m_controls[i].visible;
+    return StateFlag(id, &ControlState::visible);
 }
 
 void CDialog::CheckRadioButton(int firstId, int lastId, int checkId)
 {
-    for (int id = firstId; id <= lastId; ++id) {
-        const int i = IndexOf(id);
-        if (i < 0)
-            continue;
-        const bool check = id == checkId;
-        if (m_controls[i].checked != check) {
-            m_controls[i].checked = check;
-            Changed(i);
-        }
-    }
+    for (int id = firstId; id <= lastId; ++id)
+        CheckDlgButton(id, id == checkId);
 }
 
 int CDialog::GetCheckedRadioButton(int firstId, int lastId) const
 {
-    for (int id = firstId; id <= lastId; ++id) {
-        const int i = IndexOf(id);
-        if (i >= 0 && m_controls[i].checked)
+    for (int id = firstId; id <= lastId; ++id)
+        if (IsDlgButtonChecked(id))
             return id;
-    }
     return 0;
 }
 
 void CDialog::CheckDlgButton(int id, bool check)
 {
-    const int i = IndexOf(id);
-    if (i < 0 || m_controls[i].checked == check)
-        return;
-    m_controls[i].checked = check;
-    Changed(i);
+    SetState(id, &ControlState::checked, check);
 }
 
 bool CDialog::IsDlgButtonChecked(int id) const
 {
-    const int i = IndexOf(id);
-    return i >= 0 && m_controls[i].checked;
+    return StateFlag(id, &ControlState::checked);
 }
 
 void CDialog::SetDlgItemLinks(int id, std::vector<CHARRANGE> links)
 {
-    const int i = IndexOf(id);
-    if (i < 0 || m_controls[i].links == links)
-        return;
-    m_controls[i].links = std::move(links);
-    Changed(i);
+    SetState(id, &ControlState::links, std::move(links));
 }
 
 void CDialog::SetWindowText(const std::string& caption)

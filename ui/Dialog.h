@@ -33,6 +33,10 @@ public:
 
     INT_PTR DoModal();
     void EndDialog(int result);
+    // For a dialog that has to end (nothing can reach it any more, or its
+    // thread is asked to end): it hears the Cancel command, as on Close, and
+    // ends with IDCANCEL all the same when that does not end it.
+    void EndAsClosed();
 
     // Overridables, as the framework's dialog has them.
     virtual BOOL OnInitDialog() { return TRUE; }
@@ -138,6 +142,10 @@ protected:
 private:
     int IndexOf(int id) const;
     void Changed(int index);
+    // A control's state by id; nothing for a control that is not there.
+    template <typename Value>
+    void SetState(int id, Value ControlState::*field, Value value);
+    bool StateFlag(int id, bool ControlState::*flag) const;
 
     void MoveFocusToTabStop(bool previous);
     // Enabled and visible: a control the user can reach.

@@ -62,12 +62,20 @@ struct DialogTemplate {
     uint32_t style = 0;
     std::vector<ControlTemplate> controls;   // template order = tab order
 
+    // A control's index in `controls`; -1 for none, and for IDC_STATIC, which
+    // names no one control.
+    int IndexOf(int controlId) const
+    {
+        if (controlId != IDC_STATIC)
+            for (size_t i = 0; i < controls.size(); ++i)
+                if (controls[i].id == controlId)
+                    return static_cast<int>(i);
+        return -1;
+    }
     const ControlTemplate* Find(int controlId) const
     {
-        for (const auto& c : controls)
-            if (c.id == controlId && controlId != IDC_STATIC)
-                return &c;
-        return nullptr;
+        const int i = IndexOf(controlId);
+        return i < 0 ? nullptr : &controls[static_cast<size_t>(i)];
     }
 };
 

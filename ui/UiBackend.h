@@ -6,6 +6,7 @@
 
 #include "ui/WinTypes.h"
 
+#include <functional>
 #include <string>
 
 namespace tvqx {
@@ -50,6 +51,44 @@ public:
     virtual bool IsIconic(const CDialog&) { return false; }
     // The dialog moved the keyboard focus (GotoDlgCtrl); see GetFocusId().
     virtual void FocusChanged(CDialog&) {}
+};
+
+// What every backend keeps the same way, whatever its toolkit: the hook into
+// a dialog's modal loop, and the depth of the wait cursor, which nested waits
+// deepen and an end without a begin leaves alone.
+class BackendBase : public UiBackend {
+public:
+    // Nothing to do for a modal loop that looks at HasEnded() after every message.
+    void EndModal(CDialog&) override {}
+    void BeginWaitCursor() final { ShowWaitCursor(m_waitCursor++ == 0); }
+    void EndWaitCursor() final
+    {
+        if (m_waitCursor > 0)
+            HideWaitCursor(--m_waitCursor == 0);
+    }
+    int WaitCursorDepth() const { return m_waitCursor; }
+
+    // Called once a dialog is made and initialised (its window shown), before
+    // its modal loop runs, so that a test or front end can act in it.
+    std::function<void(CDialog&)> onModalStart;
+
+protected:
+    // The toolkit's cursor: shown at every begin, `first` when no wait was on;
+    // put back at every end, `last` when no wait is on any more.
+    virtual void ShowWaitCursor(bool /*first*/) {}
+    virtual void HideWaitCursor(bool /*last*/) {}
+
+private:
+    int m_waitCursor = 0;
+};
+
+// A message posted to a dialog, waiting in the queue of a backend that keeps
+// its own.
+struct PostedMessage {
+    CDialog* target;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
 };
 
 // Shows the wait cursor for its lifetime.

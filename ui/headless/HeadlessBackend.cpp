@@ -1,5 +1,7 @@
 #include "ui/headless/HeadlessBackend.h"
 
+#include "ui/DialogUnits.h"
+
 #include <algorithm>
 
 namespace tvqx {
@@ -11,14 +13,6 @@ namespace {
 // queue, as a real toolkit judges a click when it processes it.
 constexpr UINT kUserClick = 0x10000001;
 constexpr UINT kUserSystemMenu = 0x10000002;
-
-// Windows' MulDiv: rounds half away from zero.
-int MulDiv(int value, int numerator, int denominator)
-{
-    const long long product = static_cast<long long>(value) * numerator;
-    const long long half = denominator / 2;
-    return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
-}
 
 } // namespace
 
@@ -34,21 +28,14 @@ INT_PTR HeadlessBackend::RunModal(CDialog& dialog)
         onModalStart(dialog);
     while (!dialog.HasEnded()) {
         if (!PumpMessage()) {
-            // Nothing can ever arrive any more: the user walks away by closing
-            // the dialog, which is what a dialog does with its Close command.
-            dialog.SendMessage(WM_COMMAND, IDCANCEL, 0);
-            if (!dialog.HasEnded())
-                dialog.EndDialog(IDCANCEL);
+            // Nothing can ever arrive any more: the user walks away by
+            // closing the dialog.
+            dialog.EndAsClosed();
         }
     }
     const INT_PTR result = dialog.Result();
     Destroy(dialog);
     return result;
-}
-
-void HeadlessBackend::EndModal(CDialog&)
-{
-    // The modal loop looks at HasEnded() after every message.
 }
 
 void HeadlessBackend::Create(CDialog& dialog)
@@ -65,7 +52,7 @@ void HeadlessBackend::Destroy(CDialog& dialog)
 
 void HeadlessBackend::Forget(CDialog& dialog)
 {
-    std::erase_if(m_queue, [&](const Posted& p) { return p.target == &dialog; });
+    std::erase_if(m_queue, [&](const PostedMessage& p) { return p.target == &dialog; });
     std::erase_if(m_timers, [&](const Timer& t) { return t.target == &dialog; });
     std::erase(m_live, &dialog);
 }
@@ -91,7 +78,7 @@ bool HeadlessBackend::PumpMessage()
 {
     for (;;) {
         if (!m_queue.empty()) {
-            const Posted posted = m_queue.front();
+            const PostedMessage posted = m_queue.front();
             m_queue.pop_front();
             Dispatch(posted);
             return true;
@@ -139,7 +126,7 @@ uint64_t HeadlessBackend::MsUntilNextTimer()
     return wait;
 }
 
-void HeadlessBackend::Dispatch(const Posted& posted)
+void HeadlessBackend::Dispatch(const PostedMessage& posted)
 {
     switch (posted.message) {
     case kUserClick:
@@ -170,9 +157,7 @@ UINT_PTR HeadlessBackend::SetTimer(CDialog& target, UINT_PTR id, UINT periodMs)
 
 BOOL HeadlessBackend::KillTimer(CDialog& target, UINT_PTR id)
 {
-    const auto before = m_timers.size();
-    std::erase_if(m_timers, [&](const Timer& t) { return t.target == &target && t.id == id; });
-    return m_timers.size() != before ? TRUE : FALSE;
+    return std::erase_if(m_timers, [&](const Timer& t) { return t.target == &target && t.id == id; }) ? TRUE : FALSE;
 }
 
 int HeadlessBackend::MessageBox(CDialog* owner, const std::string& text, const std::string& caption, UINT type)
@@ -186,10 +171,8 @@ int HeadlessBackend::MessageBox(CDialog* owner, const std::string& text, const s
 
 Size HeadlessBackend::GetWindowSize(const CDialog& dialog)
 {
-    // 8-point dialog font at 96 dpi: base units 6 x 13 pixels; a fixed
-    // dialog frame and caption around the client area.
-    const auto& t = dialog.Template();
-    return {MulDiv(t.cx, 6, 4) + 6, MulDiv(t.cy, 13, 8) + 29};
+    // 8-point dialog font at 96 dpi: base units 6 x 13 pixels.
+    return FramedDialogSize(DialogClientSize(dialog.Template(), 6, 13));
 }
 
 void HeadlessBackend::Invalidate(CDialog&, bool)

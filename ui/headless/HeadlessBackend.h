@@ -26,7 +26,7 @@ struct MessageBoxRecord {
     std::string ownerCaption;
 };
 
-class HeadlessBackend final : public UiBackend {
+class HeadlessBackend final : public BackendBase {
 public:
     // With a VirtualTickClock, idle waits advance it; with any other clock
     // they let it idle in real time.
@@ -34,14 +34,11 @@ public:
 
     // UiBackend
     INT_PTR RunModal(CDialog& dialog) override;
-    void EndModal(CDialog& dialog) override;
     BOOL PostMessage(CDialog& target, UINT message, WPARAM wParam, LPARAM lParam) override;
     bool PumpMessage() override;
     UINT_PTR SetTimer(CDialog& target, UINT_PTR id, UINT periodMs) override;
     BOOL KillTimer(CDialog& target, UINT_PTR id) override;
     int MessageBox(CDialog* owner, const std::string& text, const std::string& caption, UINT type) override;
-    void BeginWaitCursor() override { ++m_waitCursor; }
-    void EndWaitCursor() override { if (m_waitCursor > 0) --m_waitCursor; }
     Size GetScreenSize() override { return m_screen; }
     Size GetWindowSize(const CDialog& dialog) override;
     void Invalidate(CDialog& dialog, bool erase) override;
@@ -74,7 +71,6 @@ public:
     // What was seen.
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return m_boxes; }
     void ClearMessageBoxes() { m_boxes.clear(); }
-    int WaitCursorDepth() const { return m_waitCursor; }
     int RepaintCount() const { return m_repaints; }
     int IgnoredClicks() const { return m_ignoredClicks; }
     size_t PendingMessages() const { return m_queue.size(); }
@@ -85,17 +81,8 @@ public:
     // changes (index into the dialog's template), so a front end can follow
     // the status lines as they change.
     std::function<void(CDialog&, int)> onControlChanged;
-    // Called once a dialog's modal loop has started (after its initialisation),
-    // so that a test or front end can act in it.
-    std::function<void(CDialog&)> onModalStart;
 
 private:
-    struct Posted {
-        CDialog* target;
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
     struct Timer {
         CDialog* target;
         UINT_PTR id;
@@ -103,7 +90,7 @@ private:
         uint32_t last;
     };
 
-    void Dispatch(const Posted& posted);
+    void Dispatch(const PostedMessage& posted);
     void DoClick(CDialog& dialog, int controlId);
     void DoSystemMenu(CDialog& dialog, UINT command);
     Timer* DueTimer();
@@ -113,13 +100,12 @@ private:
 
     TickClock& m_clock;
     VirtualTickClock* m_virtual;
-    std::deque<Posted> m_queue;
+    std::deque<PostedMessage> m_queue;
     std::vector<Timer> m_timers;
     std::vector<MessageBoxRecord> m_boxes;
     std::vector<CDialog*> m_live;
     Size m_screen{1024, 768};
     bool m_iconic = false;
-    int m_waitCursor = 0;
     int m_repaints = 0;
     int m_ignoredClicks = 0;
     bool m_invalid = false;

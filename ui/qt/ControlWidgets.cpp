@@ -14,6 +14,18 @@ namespace tvqx {
 
 namespace {
 
+// Sets a widget's text only when it differs from the one shown: a set text
+// repaints the control, and an edit's moves its cursor. True when it was set.
+template <typename Widget>
+bool UpdateText(Widget* widget, QString (Widget::*get)() const, void (Widget::*set)(const QString&),
+                const QString& text)
+{
+    if ((widget->*get)() == text)
+        return false;
+    (widget->*set)(text);
+    return true;
+}
+
 // Character position in the shown text of a byte offset in the program's text.
 int TextPosition(const std::string& text, long offset)
 {
@@ -237,36 +249,21 @@ void SyncControlWidget(QWidget* widget, const ControlTemplate& control, const Co
     const bool noPrefix = (control.style & CS_NOPREFIX) != 0;
     switch (control.kind) {
     case ControlKind::PushButton:
-    case ControlKind::DefPushButton: {
-        auto* button = static_cast<QPushButton*>(widget);
-        const QString text = ButtonText(state.text, noPrefix);
-        if (button->text() != text)
-            button->setText(text);
-        break;
-    }
+    case ControlKind::DefPushButton:
     case ControlKind::AutoRadioButton: {
-        auto* radio = static_cast<QRadioButton*>(widget);
-        const QString text = ButtonText(state.text, noPrefix);
-        if (radio->text() != text)
-            radio->setText(text);
-        if (radio->isChecked() != state.checked)
-            radio->setChecked(state.checked);
+        auto* button = static_cast<QAbstractButton*>(widget);
+        UpdateText(button, &QAbstractButton::text, &QAbstractButton::setText, ButtonText(state.text, noPrefix));
+        if (control.kind == ControlKind::AutoRadioButton && button->isChecked() != state.checked)
+            button->setChecked(state.checked);
         break;
     }
-    case ControlKind::GroupBox: {
-        auto* group = static_cast<QGroupBox*>(widget);
-        const QString text = ButtonText(state.text, noPrefix);
-        if (group->title() != text)
-            group->setTitle(text);
+    case ControlKind::GroupBox:
+        UpdateText(static_cast<QGroupBox*>(widget), &QGroupBox::title, &QGroupBox::setTitle,
+                   ButtonText(state.text, noPrefix));
         break;
-    }
-    case ControlKind::Static: {
-        auto* label = static_cast<QLabel*>(widget);
-        const QString text = StaticText(state.text, noPrefix);
-        if (label->text() != text)
-            label->setText(text);
+    case ControlKind::Static:
+        UpdateText(static_cast<QLabel*>(widget), &QLabel::text, &QLabel::setText, StaticText(state.text, noPrefix));
         break;
-    }
     case ControlKind::Icon:
         break;   // the window puts the icon in
     case ControlKind::RichEdit:
@@ -274,11 +271,8 @@ void SyncControlWidget(QWidget* widget, const ControlTemplate& control, const Co
         break;
     case ControlKind::Edit: {
         auto* edit = static_cast<QLineEdit*>(widget);
-        const QString text = QString::fromStdString(state.text);
-        if (edit->text() != text) {
-            edit->setText(text);
+        if (UpdateText(edit, &QLineEdit::text, &QLineEdit::setText, QString::fromStdString(state.text)))
             edit->setCursorPosition(0);   // the start of a long text, as a fresh edit shows it
-        }
         break;
     }
     }

@@ -29,13 +29,6 @@ constexpr std::array<FaceMapping, 3> kFaces{{
 
 } // namespace
 
-int MulDiv(int value, int numerator, int denominator)
-{
-    const long long product = static_cast<long long>(value) * numerator;
-    const long long half = denominator / 2;
-    return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
-}
-
 BaseUnits MeasureBaseUnits(const QFont& font)
 {
     const QFontMetrics metrics(font);

@@ -4,16 +4,13 @@
 // font's base units give the scale, and every coordinate and size is scaled
 // on its own.
 
-#include "ui/DialogTemplate.h"
+#include "ui/DialogUnits.h"
 
 #include <QFont>
 #include <QRect>
 #include <QString>
 
 namespace tvqx {
-
-// Windows' MulDiv: value * numerator / denominator, rounded half away from zero.
-int MulDiv(int value, int numerator, int denominator);
 
 struct BaseUnits {
     int cx = 0;   // average character width

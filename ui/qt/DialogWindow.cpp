@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace tvqx {
 
 namespace {
@@ -38,7 +40,8 @@ DialogWindow::DialogWindow(QtBackend& backend, CDialog& dialog, QWidget* parent)
     const QFont font = DialogFont(t);
     setFont(font);
     m_units = MeasureBaseUnits(font);
-    m_clientSize = QSize(MulDiv(t.cx, m_units.cx, 4), MulDiv(t.cy, m_units.cy, 8));
+    const Size client = DialogClientSize(t, m_units.cx, m_units.cy);
+    m_clientSize = QSize(client.cx, client.cy);
 
     // A fixed modal frame: no resizing, no maximising; a taskbar button of
     // its own when the template asks for one.
@@ -99,21 +102,13 @@ QWidget* DialogWindow::ControlAt(int index) const
 
 QWidget* DialogWindow::Control(int id) const
 {
-    if (id == IDC_STATIC)
-        return nullptr;
-    const auto& controls = m_dialog.Template().controls;
-    for (size_t i = 0; i < controls.size(); ++i)
-        if (controls[i].id == id)
-            return ControlAt(static_cast<int>(i));
-    return nullptr;
+    return ControlAt(m_dialog.Template().IndexOf(id));
 }
 
 int DialogWindow::IndexOfWidget(const QObject* widget) const
 {
-    for (size_t i = 0; i < m_controls.size(); ++i)
-        if (m_controls[i] == widget)
-            return static_cast<int>(i);
-    return -1;
+    const auto it = std::find(m_controls.begin(), m_controls.end(), widget);
+    return it == m_controls.end() ? -1 : static_cast<int>(it - m_controls.begin());
 }
 
 void DialogWindow::SyncControl(int index)

@@ -15,11 +15,6 @@ namespace tvqx {
 
 namespace {
 
-// Frame and caption around a dialog's client area, for the size a window has
-// before its window manager has framed it.
-constexpr int kFrameWidth = 6;
-constexpr int kFrameHeight = 29;
-
 constexpr UINT kIconMask = 0xF0;
 
 } // namespace
@@ -74,7 +69,7 @@ QtBackend::QtBackend()
 
 QtBackend::~QtBackend()
 {
-    while (m_waitCursor > 0)
+    while (WaitCursorDepth() > 0)
         EndWaitCursor();
 }
 
@@ -150,7 +145,7 @@ void QtBackend::EndModal(CDialog& dialog)
 
 void QtBackend::Forget(CDialog& dialog)
 {
-    std::erase_if(m_queue, [&](const Posted& p) { return p.target == &dialog; });
+    std::erase_if(m_queue, [&](const PostedMessage& p) { return p.target == &dialog; });
     std::erase_if(m_timers, [&](const Timer& t) { return t.target == &dialog; });
     m_windows.erase(&dialog);
     std::erase(m_opened, &dialog);
@@ -191,7 +186,7 @@ void QtBackend::Deliver()
 bool QtBackend::DispatchOne()
 {
     if (!m_queue.empty()) {
-        const Posted posted = m_queue.front();
+        const PostedMessage posted = m_queue.front();
         m_queue.pop_front();
         if (posted.message == WM_PAINT)
             Invalidate(*posted.target, false);
@@ -258,9 +253,7 @@ UINT_PTR QtBackend::SetTimer(CDialog& target, UINT_PTR id, UINT periodMs)
 
 BOOL QtBackend::KillTimer(CDialog& target, UINT_PTR id)
 {
-    const auto before = m_timers.size();
-    std::erase_if(m_timers, [&](const Timer& t) { return t.target == &target && t.id == id; });
-    return m_timers.size() != before ? TRUE : FALSE;
+    return std::erase_if(m_timers, [&](const Timer& t) { return t.target == &target && t.id == id; }) ? TRUE : FALSE;
 }
 
 int QtBackend::MessageBox(CDialog* owner, const std::string& text, const std::string& caption, UINT type)
@@ -285,17 +278,14 @@ int QtBackend::MessageBox(CDialog* owner, const std::string& text, const std::st
     return IDOK;
 }
 
-void QtBackend::BeginWaitCursor()
+// Qt keeps a stack of override cursors: one entry per wait.
+void QtBackend::ShowWaitCursor(bool)
 {
-    ++m_waitCursor;
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-void QtBackend::EndWaitCursor()
+void QtBackend::HideWaitCursor(bool)
 {
-    if (m_waitCursor == 0)
-        return;
-    --m_waitCursor;
     QApplication::restoreOverrideCursor();
 }
 
@@ -315,11 +305,10 @@ Size QtBackend::GetWindowSize(const CDialog& dialog)
             const QSize size = w->frameGeometry().size();
             return {size.width(), size.height()};
         }
-        return {w->ClientSize().width() + kFrameWidth, w->ClientSize().height() + kFrameHeight};
+        return FramedDialogSize({w->ClientSize().width(), w->ClientSize().height()});
     }
-    const DialogTemplate& t = dialog.Template();
-    const BaseUnits units = MeasureBaseUnits(DialogFont(t));
-    return {MulDiv(t.cx, units.cx, 4) + kFrameWidth, MulDiv(t.cy, units.cy, 8) + kFrameHeight};
+    const BaseUnits units = MeasureBaseUnits(DialogFont(dialog.Template()));
+    return FramedDialogSize(DialogClientSize(dialog.Template(), units.cx, units.cy));
 }
 
 void QtBackend::ControlChanged(CDialog& dialog, int controlIndex)

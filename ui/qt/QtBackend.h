@@ -28,7 +28,7 @@ namespace tvqx {
 
 class DialogWindow;
 
-class QtBackend final : public UiBackend {
+class QtBackend final : public BackendBase {
 public:
     QtBackend();
     ~QtBackend() override;
@@ -43,8 +43,6 @@ public:
     UINT_PTR SetTimer(CDialog& target, UINT_PTR id, UINT periodMs) override;
     BOOL KillTimer(CDialog& target, UINT_PTR id) override;
     int MessageBox(CDialog* owner, const std::string& text, const std::string& caption, UINT type) override;
-    void BeginWaitCursor() override;
-    void EndWaitCursor() override;
     Size GetScreenSize() override;
     Size GetWindowSize(const CDialog& dialog) override;
     void ControlChanged(CDialog& dialog, int controlIndex) override;
@@ -72,8 +70,6 @@ public:
     using MessageNote = std::function<std::string(const std::string& text)>;
     void SetMessageNote(MessageNote note) { m_messageNote = std::move(note); }
 
-    // Called once a dialog's window is shown, before its modal loop runs.
-    std::function<void(CDialog&)> onModalStart;
     // Called with every message box ready to show; returning true answers it
     // with OK without showing it (tests, the picture tool).
     std::function<bool(QMessageBox&)> interceptMessageBox;
@@ -95,12 +91,9 @@ public:
     void UserSystemCommand(CDialog& dialog, UINT command);
 
 private:
-    struct Posted {
-        CDialog* target;
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
+    void ShowWaitCursor(bool first) override;
+    void HideWaitCursor(bool last) override;
+
     struct Timer {
         CDialog* target;
         UINT_PTR id;
@@ -126,7 +119,7 @@ private:
     bool IsLive(const CDialog& dialog) const;
 
     QObject m_context;   // owns the queued delivery calls
-    std::deque<Posted> m_queue;
+    std::deque<PostedMessage> m_queue;
     std::vector<Timer> m_timers;
     std::map<const CDialog*, DialogWindow*> m_windows;
     std::vector<const CDialog*> m_opened;   // live dialogs, the last shown last
@@ -138,7 +131,6 @@ private:
     bool m_deliveryScheduled = false;
     int m_pumpDepth = 0;                 // PumpMessage passes under way
     bool m_dispatchingFromPump = false;  // a pass is handing out its message
-    int m_waitCursor = 0;
 };
 
 // The icon of a message box of this type (MB_ICON... bits; none for MB_OK).

@@ -36,7 +36,7 @@ Win32Backend::Win32Backend(HINSTANCE instance)
 
 Win32Backend::~Win32Backend()
 {
-    while (m_waitCursor > 0)
+    while (WaitCursorDepth() > 0)
         EndWaitCursor();
     m_windows.clear();
     for (const auto& entry : m_fonts)
@@ -116,12 +116,9 @@ INT_PTR Win32Backend::RunModal(CDialog& dialog)
             onModalStart(dialog);
         while (!dialog.HasEnded()) {
             if (!PumpMessage() || m_quit) {
-                // The thread is asked to end: the dialog ends as its Close
-                // command would end it, and the request stays for the
+                // The thread is asked to end; the request stays for the
                 // loops outside.
-                dialog.SendMessage(WM_COMMAND, IDCANCEL, 0);
-                if (!dialog.HasEnded())
-                    dialog.EndDialog(IDCANCEL);
+                dialog.EndAsClosed();
             }
         }
         m_modal.erase(std::find(m_modal.begin(), m_modal.end(), &dialog));
@@ -135,11 +132,6 @@ INT_PTR Win32Backend::RunModal(CDialog& dialog)
         PostQuitMessage(static_cast<int>(m_quitCode));
     }
     return result;
-}
-
-void Win32Backend::EndModal(CDialog&)
-{
-    // The modal loop looks at HasEnded() after every message.
 }
 
 BOOL Win32Backend::PostMessage(CDialog& target, UINT message, WPARAM wParam, LPARAM lParam)
@@ -207,20 +199,16 @@ int Win32Backend::MessageBox(CDialog* owner, const std::string& text, const std:
     return MessageBoxA(parent, text.c_str(), caption.c_str(), type);
 }
 
-void Win32Backend::BeginWaitCursor()
+void Win32Backend::ShowWaitCursor(bool first)
 {
-    const HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
-    if (m_waitCursor++ == 0)
-        m_cursorBeforeWait = SetCursor(wait);
-    else
-        SetCursor(wait);
+    const HCURSOR before = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    if (first)
+        m_cursorBeforeWait = before;
 }
 
-void Win32Backend::EndWaitCursor()
+void Win32Backend::HideWaitCursor(bool last)
 {
-    if (m_waitCursor == 0)
-        return;
-    if (--m_waitCursor == 0)
+    if (last)
         SetCursor(m_cursorBeforeWait ? m_cursorBeforeWait : LoadCursorA(nullptr, IDC_ARROW));
 }
 

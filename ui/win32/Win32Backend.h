@@ -29,7 +29,7 @@ namespace tvqx {
 
 class Win32DialogWindow;
 
-class Win32Backend final : public UiBackend {
+class Win32Backend final : public BackendBase {
 public:
     // Icons are loaded from `instance` (the program's own module when null).
     // Loads the rich edit control's library, which the dialogs' rich text
@@ -41,14 +41,11 @@ public:
 
     // UiBackend
     INT_PTR RunModal(CDialog& dialog) override;
-    void EndModal(CDialog& dialog) override;
     BOOL PostMessage(CDialog& target, UINT message, WPARAM wParam, LPARAM lParam) override;
     bool PumpMessage() override;
     UINT_PTR SetTimer(CDialog& target, UINT_PTR id, UINT periodMs) override;
     BOOL KillTimer(CDialog& target, UINT_PTR id) override;
     int MessageBox(CDialog* owner, const std::string& text, const std::string& caption, UINT type) override;
-    void BeginWaitCursor() override;
-    void EndWaitCursor() override;
     Size GetScreenSize() override;
     Size GetWindowSize(const CDialog& dialog) override;
     void ControlChanged(CDialog& dialog, int controlIndex) override;
@@ -62,8 +59,6 @@ public:
     void SetApplicationIcon(int resourceId) { m_applicationIcon = resourceId; }
     int ApplicationIcon() const { return m_applicationIcon; }
 
-    // Called once a dialog's window is shown, before its modal loop runs.
-    std::function<void(CDialog&)> onModalStart;
     // Called with every message box before it is shown; returning true
     // answers it with OK without showing it (tests, the picture tool).
     std::function<bool(const std::string& text, const std::string& caption, UINT type)> interceptMessageBox;
@@ -79,8 +74,6 @@ public:
     HWND__* ControlOf(const CDialog& dialog, int controlId) const;
     Win32DialogWindow* DialogWindowOf(const CDialog& dialog) const;
 
-    int WaitCursorDepth() const { return m_waitCursor; }
-
     // For the dialog windows: shared resources, made once and kept.
     HFONT__* FontFor(const FontSpec& font);
     HICON__* IconFor(int resourceId, bool big);
@@ -90,6 +83,8 @@ public:
     HWND__* InnermostWindow() const;
 
 private:
+    void ShowWaitCursor(bool first) override;
+    void HideWaitCursor(bool last) override;
     Win32DialogWindow* Open(CDialog& dialog, HWND__* owner);
     // After each message: the dialogs' idea of the keyboard focus follows
     // where the user put it (tab key, clicks).
@@ -103,7 +98,6 @@ private:
     std::map<std::tuple<std::string, int, int>, HFONT__*> m_fonts;
     std::map<std::pair<int, bool>, HICON__*> m_icons;
     int m_applicationIcon = 0;
-    int m_waitCursor = 0;
     HICON__* m_cursorBeforeWait = nullptr;
     bool m_quit = false;   // WM_QUIT was taken from the queue
     intptr_t m_quitCode = 0;

@@ -4,6 +4,8 @@
 
 #include "ui/win32/Win32Api.h"
 
+#include <algorithm>
+
 namespace tvqx {
 
 namespace {
@@ -156,23 +158,15 @@ HWND Win32DialogWindow::ControlAt(int index) const
 
 HWND Win32DialogWindow::Control(int id) const
 {
-    if (id == IDC_STATIC)
-        return nullptr;
-    const auto& controls = m_dialog.Template().controls;
-    for (size_t i = 0; i < controls.size(); ++i)
-        if (controls[i].id == id)
-            return ControlAt(static_cast<int>(i));
-    return nullptr;
+    return ControlAt(m_dialog.Template().IndexOf(id));
 }
 
 int Win32DialogWindow::IndexOf(HWND control) const
 {
     if (!control)
         return -1;
-    for (size_t i = 0; i < m_controls.size(); ++i)
-        if (m_controls[i] == control)
-            return static_cast<int>(i);
-    return -1;
+    const auto it = std::find(m_controls.begin(), m_controls.end(), control);
+    return it == m_controls.end() ? -1 : static_cast<int>(it - m_controls.begin());
 }
 
 void Win32DialogWindow::SyncControl(int index)
