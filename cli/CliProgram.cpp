@@ -1,7 +1,6 @@
 #include "cli/CliProgram.h"
 
 #include "app/ProductInfo.h"
-#include "update/ProgramServices.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSystem.h"
 #include "cli/Interrupt.h"
@@ -12,6 +11,7 @@
 #include "platform/WindowDirectory.h"
 #include "serial/WireTrace.h"
 #include "ui/headless/HeadlessBackend.h"
+#include "update/ProgramServices.h"
 
 #include <cstdlib>
 #include <iostream>

@@ -1,6 +1,5 @@
 #include "cli/ConsoleReport.h"
 
-#include "update/UpdateTexts.h"
 
 #include <cstdio>
 

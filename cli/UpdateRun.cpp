@@ -1,6 +1,5 @@
 #include "cli/UpdateRun.h"
 
-#include "firmware/FirmwareTexts.h"
 #include "app/ProductInfo.h"
 #include "app/Resource.h"
 #include "app/TVQX_UpdateApp.h"
@@ -8,6 +7,7 @@
 #include "cli/ConsoleReport.h"
 #include "cli/ProgressBar.h"
 #include "cli/RoverDialogConsole.h"
+#include "firmware/FirmwareTexts.h"
 
 #include <optional>
 #include <utility>

@@ -4,8 +4,8 @@
 // window's messages until the update is over, then Done. Everything the
 // window shows on the way is printed.
 
-#include "update/ProgramServices.h"
 #include "ui/headless/HeadlessBackend.h"
+#include "update/ProgramServices.h"
 
 #include <functional>
 #include <ostream>

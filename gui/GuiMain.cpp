@@ -4,7 +4,6 @@
 // desktop's programs for mail and web links.
 
 #include "app/ProductInfo.h"
-#include "update/ProgramServices.h"
 #include "app/TVQX_UpdateApp.h"
 #include "gui/AppIcon.h"
 #include "gui/PortAccessNote.h"
@@ -18,6 +17,7 @@
 #include "serial/WireTrace.h"
 #include "ui/qt/QtBackend.h"
 #include "ui/qt/QtShellOpen.h"
+#include "update/ProgramServices.h"
 
 #include <QApplication>
 

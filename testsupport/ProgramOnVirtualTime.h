@@ -6,12 +6,12 @@
 // behind the ports belong to the owner, which closes the window before they
 // go: its port may still be open to one of them.
 
-#include "update/ProgramServices.h"
 #include "app/TVQX_UpdateDlg.h"
 #include "platform/TickClock.h"
 #include "testsupport/FakePlatform.h"
 #include "testsupport/SimulatedPortLayer.h"
 #include "ui/headless/HeadlessBackend.h"
+#include "update/ProgramServices.h"
 
 #include <cstdint>
 #include <memory>

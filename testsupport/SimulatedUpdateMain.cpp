@@ -3,9 +3,9 @@
 // The firmware files are read from beside this program (or --dir), just as
 // the window reads them; time is simulated, so the run takes no real time.
 
-#include "firmware/FirmwareTexts.h"
 #include "app/TVQX_UpdateApp.h"
 #include "app/TVQX_UpdateDlg.h"
+#include "firmware/FirmwareTexts.h"
 #include "platform/Directories.h"
 #include "platform/File.h"
 #include "sim/PageBootLoader.h"

@@ -3,9 +3,9 @@
 // drops DSR; then the row transfer runs at once at the boot loader's speed.
 
 #include "app/ProductInfo.h"
-#include "update/UpdateWindow.h"
 #include "update/DeviceWaits.h"
 #include "update/UpdateTexts.h"
+#include "update/UpdateWindow.h"
 
 #include <optional>
 

@@ -3,10 +3,10 @@
 // the gateway who it is.
 
 #include "app/ProductInfo.h"
-#include "update/UpdateWindow.h"
 #include "update/DeviceWaits.h"
-#include "update/UpdateTexts.h"
 #include "update/RadioLink.h"
+#include "update/UpdateTexts.h"
+#include "update/UpdateWindow.h"
 
 #include <string>
 

@@ -4,10 +4,10 @@
 #include "update/PageFrames.h"
 
 #include "firmware/FirmwareTexts.h"
-#include "update/UpdateWindow.h"
 #include "platform/File.h"
 #include "update/DeviceWaits.h"
 #include "update/UpdateTexts.h"
+#include "update/UpdateWindow.h"
 
 #include <utility>
 

@@ -4,8 +4,8 @@
 // open. The variant table removes the image file afterwards.
 
 #include "firmware/FirmwareTexts.h"
-#include "update/UpdateWindow.h"
 #include "update/UpdateTexts.h"
+#include "update/UpdateWindow.h"
 
 namespace tvqx {
 

@@ -3,13 +3,13 @@
 // protocol: wake the boot loader, check its version and send the page image
 // page by page, each with its number and checksum.
 
-#include "firmware/FirmwareTexts.h"
 #include "app/ProductInfo.h"
-#include "update/UpdateWindow.h"
+#include "firmware/FirmwareTexts.h"
 #include "platform/File.h"
 #include "update/DeviceWaits.h"
 #include "update/PageFrames.h"
 #include "update/UpdateTexts.h"
+#include "update/UpdateWindow.h"
 
 #include <cstdio>
 #include <optional>

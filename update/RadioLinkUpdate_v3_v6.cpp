@@ -5,9 +5,9 @@
 // configure both ends of the link. Then the firmware goes over the link as
 // the wired variants send it, and the gateway is left as it was found.
 
-#include "update/UpdateWindow.h"
-#include "update/UpdateTexts.h"
 #include "update/RadioLink.h"
+#include "update/UpdateTexts.h"
+#include "update/UpdateWindow.h"
 
 #include <optional>
 

@@ -2,10 +2,10 @@
 // is stored, each line asked for with XON and acknowledged with XOFF and '~',
 // the whole file with '@'.
 
-#include "update/UpdateWindow.h"
 #include "platform/File.h"
 #include "update/DeviceWaits.h"
 #include "update/UpdateTexts.h"
+#include "update/UpdateWindow.h"
 
 #include <optional>
 

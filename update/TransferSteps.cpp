@@ -2,9 +2,9 @@
 // the boot loader on the open port, and the two ways a transfer ends.
 
 #include "app/ProductInfo.h"
-#include "update/UpdateWindow.h"
 #include "update/DeviceWaits.h"
 #include "update/UpdateTexts.h"
+#include "update/UpdateWindow.h"
 
 namespace tvqx {
 

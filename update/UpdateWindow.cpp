@@ -4,8 +4,8 @@
 // program.
 
 #include "app/ProductInfo.h"
-#include "update/UpdateWindow.h"
 #include "update/UpdateTexts.h"
+#include "update/UpdateWindow.h"
 #include "update/VariantTable.h"
 
 #include <algorithm>

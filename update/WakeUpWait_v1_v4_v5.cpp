@@ -4,8 +4,8 @@
 // itself, then posts WM_BOOTLOADER_READY. "Cancel Update" ends the wait.
 
 #include "firmware/FirmwareTexts.h"
-#include "update/UpdateWindow.h"
 #include "update/UpdateTexts.h"
+#include "update/UpdateWindow.h"
 
 namespace tvqx {
 

@@ -1,7 +1,6 @@
 #include "gui/win32/WindowProgram.h"
 
 #include "app/ProductInfo.h"
-#include "update/ProgramServices.h"
 #include "app/Resource.h"
 #include "app/TVQX_UpdateApp.h"
 #include "platform/Directories.h"
@@ -13,6 +12,7 @@
 #include "serial/Win32PortLayer.h"
 #include "serial/WireTrace.h"
 #include "ui/win32/Win32Backend.h"
+#include "update/ProgramServices.h"
 
 #include "ui/win32/Win32Api.h"
 

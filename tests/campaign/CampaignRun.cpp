@@ -2,8 +2,8 @@
 
 #include "TransferCheck.h"
 
-#include "firmware/FirmwareTexts.h"
 #include "app/ProductInfo.h"
+#include "firmware/FirmwareTexts.h"
 #include "tests/app/UpdateFixture.h"
 #include "testsupport/ProgramOnVirtualTime.h"
 #include "update/UpdateTexts.h"

@@ -2,10 +2,10 @@
 // time over the simulated link.
 
 #include "serial/CRS232.h"
-#include "testsupport/SimulatedPortLayer.h"
 #include "serial/TracingPortLayer.h"
 #include "serial/WireTrace.h"
 #include "tests/common/ScratchDir.h"
+#include "testsupport/SimulatedPortLayer.h"
 
 #include <gtest/gtest.h>
 

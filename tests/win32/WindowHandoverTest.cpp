@@ -1,13 +1,13 @@
 // The desktop's top-level windows through the window manager, and the port
 // handover a whole update posts to a running serial test program.
 
-#include "update/ProgramServices.h"
 #include "cli/UpdateRun.h"
 #include "platform/Win32WindowDirectory.h"
-#include "testsupport/FakePlatform.h"
-#include "testsupport/SimulatedPortLayer.h"
 #include "sim/PageBootLoader.h"
 #include "tests/common/ScratchDir.h"
+#include "testsupport/FakePlatform.h"
+#include "testsupport/SimulatedPortLayer.h"
+#include "update/ProgramServices.h"
 
 #include "tests/win32/Win32TestSupport.h"
 
