@@ -63,8 +63,6 @@ public:
     void SendPageImageVariant5();
     void SendHexRows();
 
-    // True while an update runs; "Begin Update" does nothing then.
-    bool IsUpdateRunning() const { return m_updateRunning; }
     // The window waits for the unit's boot loader to wake, and "Cancel
     // Update" would end that wait.
     bool IsWaitingForUnit() const { return m_waitingForBootLoader == 1 && m_bootLoaderAwake == 0; }
@@ -90,7 +88,6 @@ public:
     int32_t m_borrowedPort = -1;
 
 protected:
-    ProgramServices& Services() { return m_services; }
     // The port list's buttons, enabled for the ports that are present.
     virtual void EnablePortButtons() = 0;
     // The remote unit's parameters from the user, while the remote unit's
@@ -163,6 +160,7 @@ private:
     // is closed already.
     void ReportRadioFailure(const std::string& resultText, const std::string& boxText);
 
+    // True while an update runs; "Begin Update" does nothing then.
     bool m_updateRunning = false;
     // Between "Begin Update" and the end of its run, which is told once.
     bool m_runOpen = false;

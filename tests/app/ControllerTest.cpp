@@ -15,7 +15,7 @@ TEST_F(Controller, LocksTheWindowWhileTheUpdateRuns)
     bool checked = false;
     clock.At(kStartMs + 560, [&] {
         checked = true;
-        EXPECT_TRUE(dlg->IsUpdateRunning());
+        EXPECT_FALSE(dlg->IsAtRest());
         EXPECT_EQ(ui.WaitCursorDepth(), 1);
         for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_COM1})
             EXPECT_FALSE(dlg->IsDlgItemEnabled(id)) << id;
