@@ -20,6 +20,7 @@ void PrintTo(const PortListCase& c, std::ostream* os) { *os << c.name; }
 const PortListCase kPortLists[] = {
     {"SavedPortPresent", {"COM1", "COM4"}, 4, true, 4, {1, 4}, true},
     {"SavedPortAbsent", {"COM1", "COM4"}, 7, true, 1, {1, 4}, true},
+    {"SavedLastPort", {"COM1", "COM22"}, 22, true, 22, {1, 22}, true},
     {"SavedOutOfRange", {"COM4", "COM2"}, 23, true, 2, {2, 4}, true},
     {"NothingSaved", {"COM3"}, -1, true, 3, {3}, true},
     {"NamesCompareWithoutCase", {"com2", "COM23", "COM2 ", "LPT1", "COM0"}, -1, true, 2, {2}, true},

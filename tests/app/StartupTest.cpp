@@ -2,10 +2,12 @@
 
 #include "UpdateFixture.h"
 
+#include "app/DialogTemplates.h"
 #include "app/ProductInfo.h"
 #include "platform/Directories.h"
 #include "tests/common/FileTimes.h"
 
+#include <array>
 #include <filesystem>
 
 namespace tvqx::testing {
@@ -45,6 +47,23 @@ TEST_F(Startup, PlacedCentredWithAQuarterOfTheFreeHeightAbove)
     const Rect r = dlg->GetWindowRect();
     EXPECT_EQ(r.left, (1280 - r.Width()) / 2);
     EXPECT_EQ(r.top, (1024 - r.Height()) / 4);
+}
+
+// The five status lines in the order the user reads them, each in its own
+// rectangle: the ids, not only the texts, decide what shows where.
+TEST(MainWindowLayout, StatusLinesStandTopToBottom)
+{
+    struct Line {
+        int id;
+        int y, cy;
+    };
+    for (const Line& line : {Line{IDC_FIRMWARE_FILE, 284, 8}, Line{IDC_FIRMWARE_VERSION, 296, 8},
+                             Line{IDC_BOOTLOADER_VERSION, 308, 8}, Line{IDC_PROGRESS, 320, 8},
+                             Line{IDC_RESULT, 332, 12}}) {
+        const ControlTemplate* c = MainWindowTemplate().Find(line.id);
+        ASSERT_NE(c, nullptr) << line.id;
+        EXPECT_EQ((std::array{c->x, c->y, c->cx, c->cy}), (std::array{20, line.y, 608, line.cy})) << line.id;
+    }
 }
 
 TEST_F(Startup, ColourRuleOfProductAndResultLines)

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <QThread>
 
 namespace tvqx {
 namespace {
@@ -181,6 +182,23 @@ TEST(QtMessageQueue, PumpHandsOutOneMessagePerPassAndNeverFromInsideOne)
     EXPECT_EQ(dlg.log, (std::vector<std::string>{"user1", "user2", "user3", "timer7"}));
     ui.Destroy(dlg);
     EXPECT_EQ(dlg.PostMessage(WM_USER, 9), FALSE);   // no window any more
+}
+
+// A timer fallen due while a message was posted: the message comes out
+// first, as from the platform's own queue, which the window relies on.
+TEST(QtMessageQueue, PostedMessageComesBeforeADueTimer)
+{
+    QtBackend ui;
+    Recorder dlg(ui);
+    ui.Create(dlg);
+    dlg.SetTimer(7, 1);
+    QThread::msleep(20);   // due, but no event handled yet
+    dlg.PostMessage(WM_USER, 1);
+    ui.PumpMessage();
+    EXPECT_EQ(dlg.log, (std::vector<std::string>{"user1"}));
+    ui.PumpMessage();
+    EXPECT_EQ(dlg.log, (std::vector<std::string>{"user1", "timer7"}));
+    ui.Destroy(dlg);
 }
 
 TEST(QtModalLoop, NestedModalDialogsEndInTurn)
