@@ -71,8 +71,9 @@ void UpdateHarness::Run(const HarnessChoices& choices)
     ui.Click(*dlg, IDC_COM3);
     ui.Click(*dlg, IDC_BEGIN_UPDATE);
     RunWindow(kUserPatienceMs);
-    if (dlg->IsWaitingForUnit()) {
-        // The user gives up on a unit that never announces itself.
+    if (!UpdateOver()) {
+        // The user gives up on a unit that never announces itself (or does
+        // so just as the user's patience runs out): "Cancel Update".
         ui.Click(*dlg, IDC_BEGIN_UPDATE);
         RunWindow(kUserPatienceMs);
     }
