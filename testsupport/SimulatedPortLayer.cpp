@@ -13,6 +13,9 @@ struct SimulatedPortLayer::Line {
     bool rts = false;
     std::deque<uint8_t> input;
     size_t dropped = 0;
+    uint8_t failingByte = 0;
+    size_t failingReads = 0;
+    bool modemStatusFails = false;
 };
 
 // Outlives the layer while handles remain, so a test that tears the layer
@@ -120,6 +123,12 @@ public:
     {
         m_shared->calls.push_back("ReadFile");
         Pull();
+        if (m_line->failingReads > 0 && !m_line->input.empty() && m_line->input.front() == m_line->failingByte) {
+            --m_line->failingReads;
+            if (read)
+                *read = 0;
+            return 0;
+        }
         const size_t n = std::min<size_t>(count, m_line->input.size());
         std::copy_n(m_line->input.begin(), n, buffer);
         m_line->input.erase(m_line->input.begin(), m_line->input.begin() + n);
@@ -140,6 +149,8 @@ public:
     int GetCommModemStatus(uint32_t* status) override
     {
         m_shared->calls.push_back("GetCommModemStatus");
+        if (m_line->modemStatusFails)
+            return 0;
         if (status)
             *status = (m_line->device && m_line->device->DsrAt(m_shared->Now())) ? uint32_t{MS_DSR_ON} : 0u;
         return 1;
@@ -216,6 +227,15 @@ void SimulatedPortLayer::Detach(int portNumber)
     it->second->device = nullptr;
     m_shared->lines.erase(it);
 }
+
+void SimulatedPortLayer::FailReadsOf(int portNumber, uint8_t byte, size_t times)
+{
+    Line& line = *m_shared->lines.at(portNumber);
+    line.failingByte = byte;
+    line.failingReads = times;
+}
+
+void SimulatedPortLayer::FailModemStatus(int portNumber) { m_shared->lines.at(portNumber)->modemStatusFails = true; }
 
 std::unique_ptr<PortHandle> SimulatedPortLayer::CreateFile(int portNumber)
 {

@@ -36,6 +36,14 @@ public:
     void Attach(int portNumber, sim::SimDevice& device);
     void Detach(int portNumber);
 
+    // A faulty driver on an attached port. The next `times` reads that would
+    // hand out a byte of value `byte` fail and deliver nothing; the byte
+    // stays counted in the input queue.
+    void FailReadsOf(int portNumber, uint8_t byte, size_t times = 1);
+    // The modem status can no longer be read on the port (the call fails),
+    // as on an adapter without modem lines.
+    void FailModemStatus(int portNumber);
+
     // Null when COMn is not attached or already open.
     std::unique_ptr<PortHandle> CreateFile(int portNumber) override;
 
