@@ -1,6 +1,7 @@
 // The two radio link frame forms as they go on the line.
 
-#include "FakePortLayer.h"
+#include "serial/CRS232.h"
+#include "testsupport/SimulatedPortLayer.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,15 @@ public:
     using CRS232::m_frameSeq1, CRS232::m_frameSeq2;
 };
 
+// Keeps each platform write on its own: one frame is one write.
+struct WriteRecorder final : sim::SimDevice {
+    void SetPower(bool, bool, uint64_t) override {}
+    void SetLineSpeed(uint32_t, uint64_t) override {}
+    void Receive(const uint8_t* data, size_t count, uint64_t) override { writes.emplace_back(data, data + count); }
+    void Collect(uint64_t, std::vector<uint8_t>&) override {}
+    std::vector<Bytes> writes;
+};
+
 // "<$:P", the frame's three digits, then the parts in turn.
 Bytes Frame(const char* digits, std::initializer_list<Bytes> parts)
 {
@@ -30,29 +40,30 @@ Bytes Frame(const char* digits, std::initializer_list<Bytes> parts)
 
 class LinkFrameTest : public ::testing::Test {
 protected:
-    LinkFrameTest() { std::iota(data.begin(), data.end(), uint8_t(0x30)); }
+    LinkFrameTest()
+    {
+        std::iota(data.begin(), data.end(), uint8_t(0x30));
+        layer.Attach(1, line);
+    }
     std::unique_ptr<LinkRS232> OpenLink(int form)
     {
         auto link = std::make_unique<LinkRS232>(layer, clock, form);
         EXPECT_EQ(link->Open(1, 38400, 'N', 8, 1), 1);
-        line.calls.clear();
-        line.output.clear();
+        line.writes.clear();
         return link;
     }
-    // The frames written since the port opened, one per platform write.
     std::vector<size_t> WriteSizes() const
     {
         std::vector<size_t> sizes;
-        for (const std::string& call : line.calls)
-            if (call.rfind("WriteFile ", 0) == 0)
-                sizes.push_back(std::stoul(call.substr(10)));
+        for (const Bytes& w : line.writes)
+            sizes.push_back(w.size());
         return sizes;
     }
     Bytes Payload(int n) const { return Bytes(data.begin(), data.begin() + n); }
 
-    FakePortLayer layer;
     VirtualTickClock clock;
-    FakeLine& line = layer.line;
+    SimulatedPortLayer layer {clock};
+    WriteRecorder line;
     Bytes data = Bytes(200);
 };
 
@@ -64,8 +75,8 @@ TEST_F(LinkFrameTest, FormOneCarriesItsCountFixedBytesAndTwoZeroBytes)
         SCOPED_TRACE(r.n);
         auto link = OpenLink(1);
         link->SendLinkBuffer(data.data(), r.n);
-        EXPECT_EQ(line.output, Frame(r.digits, {fixed, {uint8_t(r.n)}, Payload(r.n), {0x00, 0x00}}));
-        EXPECT_EQ(WriteSizes(), (std::vector<size_t>{size_t(r.n) + 22}));
+        const Bytes frame = Frame(r.digits, {fixed, {uint8_t(r.n)}, Payload(r.n), {0x00, 0x00}});
+        EXPECT_EQ(line.writes, std::vector<Bytes>{frame});
     }
     // Longer buffers go out 86 bytes to a frame; this form keeps no counters.
     auto link = OpenLink(1);
@@ -73,14 +84,20 @@ TEST_F(LinkFrameTest, FormOneCarriesItsCountFixedBytesAndTwoZeroBytes)
     EXPECT_EQ(WriteSizes(), (std::vector<size_t>{86 + 22, 86 + 22, 28 + 22}));
     EXPECT_EQ(link->m_frameSeq1, 11);
     EXPECT_EQ(link->m_frameSeq2, 50);
+    // Without a frame form nothing goes out at all.
+    link.reset();
+    auto none = OpenLink(0);
+    none->SendLinkBuffer(data.data(), 20);
+    none->SendLinkString("hi");
+    EXPECT_TRUE(line.writes.empty());
 }
 
 TEST_F(LinkFrameTest, FormTwoCarriesTheCountersWhichRunFrom11To255)
 {
     auto link = OpenLink(2);
     link->SendLinkBuffer(data.data(), 20);
-    EXPECT_EQ(line.output,
-              Frame("033", {{0x61, 0x88, 11, 0xAA, 0xAA, 0, 0, 0, 0, 50, 0x00}, Payload(20), {0x00, 0x00}}));
+    EXPECT_EQ(line.writes, std::vector<Bytes>{Frame("033", {{0x61, 0x88, 11, 0xAA, 0xAA, 0, 0, 0, 0, 50, 0x00},
+                                                              Payload(20), {0x00, 0x00}})});
     // Longer buffers: 86 bytes to a frame, each with counters of its own.
     link->SendLinkBuffer(data.data(), 200);
     EXPECT_EQ(WriteSizes(), (std::vector<size_t>{20 + 20, 86 + 20, 86 + 20, 28 + 20}));
@@ -94,10 +111,11 @@ TEST_F(LinkFrameTest, FormTwoCarriesTheCountersWhichRunFrom11To255)
         SCOPED_TRACE(int(r.before1));
         link->m_frameSeq1 = r.before1;
         link->m_frameSeq2 = r.before2;
-        line.output.clear();
+        line.writes.clear();
         link->SendLinkBuffer(data.data(), 1);
-        EXPECT_EQ(line.output[9], r.before1);
-        EXPECT_EQ(line.output[16], r.before2);
+        ASSERT_EQ(line.writes.size(), 1u);
+        EXPECT_EQ(line.writes[0][9], r.before1);
+        EXPECT_EQ(line.writes[0][16], r.before2);
         EXPECT_EQ(link->m_frameSeq1, r.after1);
         EXPECT_EQ(link->m_frameSeq2, r.after2);
     }

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -97,12 +96,10 @@ TEST_F(PosixPort, CloseLeavesTheTerminalAsFound)
     EXPECT_TRUE(std::equal(std::begin(t.c_cc), std::end(t.c_cc), std::begin(m_found.c_cc)));
 }
 
-TEST_F(PosixPort, ReadWriteAndPurge)
+TEST_F(PosixPort, ReadsWhatArrivesAsItIsAndPurgeDropsTheRest)
 {
-    uint8_t buf[16] = {};
-    EXPECT_EQ(port.Read(buf, sizeof buf), 0u);   // nothing there: back at once
-
     ASSERT_EQ(::write(m_master, "hi\r\nabc", 7), 7);
+    uint8_t buf[8] = {};
     EXPECT_EQ(port.ReadCount(buf, 5, 2000), 5);
     EXPECT_EQ(std::string(buf, buf + 5), "hi\r\na");   // no line discipline in between
     for (int i = 0; i < 2000 && port.BytesWaiting() < 2; ++i)
@@ -110,19 +107,6 @@ TEST_F(PosixPort, ReadWriteAndPurge)
     EXPECT_EQ(port.BytesWaiting(), 2u);
     EXPECT_NE(port.PurgeInput(), 0);
     EXPECT_EQ(port.BytesWaiting(), 0u);
-
-    EXPECT_NE(port.WriteString("~#&\r\n"), 0);
-    EXPECT_NE(port.WriteByte(0xFF), 0);
-    char got[8] = {};
-    pollfd p {m_master, POLLIN, 0};
-    ASSERT_EQ(::poll(&p, 1, 2000), 1);
-    EXPECT_EQ(::read(m_master, got, sizeof got), 6);
-    EXPECT_STREQ(got, "~#&\r\n\xFF");
-
-    uint32_t word = 123;   // no modem lines on a pseudo-terminal: no error either
-    EXPECT_NE(port.GetModemStatus(&word), 0);
-    EXPECT_EQ(word, 0u);
-    EXPECT_NE(port.EscapeFunction(SETDTR), 0);
 }
 
 TEST_F(PosixPort, PortIsHeldExclusivelyUntilClosed)
@@ -134,18 +118,6 @@ TEST_F(PosixPort, PortIsHeldExclusivelyUntilClosed)
     EXPECT_EQ(port.GetPortNumber(), -1);
     EXPECT_EQ(other.Open(5, 9600, 'N', 8, 1), 1);
     EXPECT_EQ(port.Open(6, 9600, 'N', 8, 1), 0);   // no such port
-}
-
-TEST_F(PosixPort, VanishedDeviceFailsWithoutBlocking)
-{
-    ::close(m_master);
-    m_master = -1;
-    uint8_t buf[4];
-    EXPECT_EQ(port.WriteString("abc"), 0);
-    EXPECT_EQ(port.Read(buf, sizeof buf), 0u);
-    EXPECT_EQ(port.ReadCount(buf, 1, 5), 0);
-    port.Close();
-    EXPECT_EQ(port.GetPortNumber(), -1);
 }
 
 } // namespace
