@@ -1,6 +1,7 @@
-// Real keys on the Qt window: Tab reaches the port group through its checked
-// button when COM1 is absent, and the arrow keys move the choice among the
-// ports that exist. And the About box's labels, which never wrap.
+// Real keys on the Qt window: Tab goes round the tab stops in template order
+// and reaches the port group through its checked button when COM1 is absent,
+// and the arrow keys move the choice among the ports that exist. And the
+// About box's labels, which never wrap.
 
 #include "QtFixture.h"
 
@@ -43,11 +44,14 @@ TEST_F(QtPortKeys, TabAndArrowsReachEveryPresentPort)
         EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), 2000 + s.port);
         EXPECT_TRUE(Widget<QRadioButton>(2000 + s.port)->isChecked());
     }
-    // On from the group, and back into it at the port now chosen.
-    Press(Qt::Key_Tab);
-    EXPECT_EQ(Focused(), Widget(IDC_CONTACT_INFO));
+    // On from the group round the tab stops in template order (the hidden
+    // button left out), and back into the group at the port now chosen.
+    for (int id : {IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_BEGIN_UPDATE, IDCANCEL, IDC_COM1 + 4}) {
+        Press(Qt::Key_Tab);
+        EXPECT_EQ(Focused(), Widget(id)) << id;
+    }
     Press(Qt::Key_Backtab);
-    EXPECT_EQ(Focused(), Widget(IDC_COM1 + 4));
+    EXPECT_EQ(Focused(), Widget(IDCANCEL));
     for (int n = 1; n <= 22; ++n)
         EXPECT_EQ((Widget(2000 + n)->focusPolicy() & Qt::TabFocus) != 0, n == 5) << "COM" << n;
 }

@@ -55,20 +55,5 @@ TEST_F(QtMainWindowTest, RefusedPortMessageSaysWhichGroupToJoin)
     EXPECT_EQ(checked, std::vector<std::string>{"/dev/ttyUSB0"});
 }
 
-TEST(QtMessageBox, NoteFollowsTheTextOnlyWhenThereIsOne)
-{
-    QtBackend ui;
-    std::string shown;
-    ui.interceptMessageBox = [&](QMessageBox& box) {
-        shown = box.text().toStdString();
-        return true;
-    };
-    ui.SetMessageNote([](const std::string& text) { return text == "A     " ? "note" : ""; });
-    ui.MessageBox(nullptr, "A     ", "c", MB_OK);
-    EXPECT_EQ(shown, "A     \n\nnote");
-    ui.MessageBox(nullptr, "B", "c", MB_OK);
-    EXPECT_EQ(shown, "B");
-}
-
 } // namespace
 } // namespace tvqx
