@@ -51,7 +51,7 @@ struct InventoryCase {
     std::vector<Uart> uarts;                                   // each gets its /dev node too
     std::vector<std::string> devices;                          // more /dev nodes
     std::vector<std::string> plainFiles;                       // /dev entries that are no devices
-    std::vector<std::pair<std::string, std::string>> portDir;  // entry -> /dev node name, or "file"
+    std::vector<std::pair<std::string, std::string>> portDir;  // entry -> /dev node name (maybe none), or "file"
     std::vector<std::string> expected;                         // "COMn <dev node or ports/entry>"
 };
 
@@ -127,7 +127,7 @@ const InventoryCase kCases[] = {
      {{"ttyS0", "4\n"}}, {"pts7"}, {}, {{"COM1", "pts7"}},
      {"COM1 ports/COM1"}},
     {"PortDirectoryEntriesMustBeComPortsLeadingToDevices",
-     {}, {"ttyUSB0", "pts7", "pts8"}, {}, {{"COM4", "file"}, {"notes", "pts7"}, {"COM23", "pts8"}},
+     {}, {"ttyUSB0", "pts7", "pts8"}, {}, {{"COM4", "file"}, {"COM5", "gone"}, {"notes", "pts7"}, {"COM23", "pts8"}},
      {"COM1 ttyUSB0"}},
     {"NamedUnderADifferentNameStillCountsOnce",
      {}, {"ttyUSB0", "ttyUSB1"}, {}, {{"COM9", "ttyUSB1"}},
@@ -175,12 +175,6 @@ TEST_F(LinuxPortInventoryList, AdaptersBeyondTheLastNumberAreLeftOut)
     EXPECT_EQ(ports.back().number, 22);
     EXPECT_EQ(ports.back().devicePath, tree.Path("dev/ttyUSB21"));
 }
-
-} // namespace
-} // namespace tvqx
-
-namespace tvqx {
-namespace {
 
 // USB adapters named from a made-up sysfs: a USB serial tty's device is a
 // port below the interface, an ACM tty's device the interface itself; the

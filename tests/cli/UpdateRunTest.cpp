@@ -17,12 +17,14 @@ protected:
     }
 };
 
-TEST_F(UpdateRunTest, SuccessfulUpdatePrintsProgressTheBoxAndTheStatusLines)
+TEST_F(UpdateRunTest, PortGivenOnTheCommandLineIsUpdatedAndTheRunPrinted)
 {
-    sim::PageBootLoader& device = Device(3);
-    EXPECT_EQ(Run(), kExitUpdated);
-    EXPECT_TRUE(device.EndMarkerReceived());
-    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 3);
+    sim::PageBootLoader& three = Device(3);
+    sim::PageBootLoader& four = Device(4);
+    profile.WriteProfileInt("Settings", "ComPort", 4);
+    EXPECT_EQ(Run(3), kExitUpdated);
+    EXPECT_TRUE(three.EndMarkerReceived());
+    EXPECT_TRUE(four.Received().empty());
 
     const std::string text = out.str();
     const size_t firstPage = text.find("Sending hex file page  1  of  ");
@@ -32,7 +34,7 @@ TEST_F(UpdateRunTest, SuccessfulUpdatePrintsProgressTheBoxAndTheStatusLines)
     EXPECT_LT(firstPage, box);
     // Then the five status lines and nothing else; the file line carries
     // the HEX file's date, which differs from checkout to checkout.
-    const std::string pages = std::to_string(device.PagesWritten().size());
+    const std::string pages = std::to_string(three.PagesWritten().size());
     const std::string statusLines = text.substr(box + kSuccessBox.size());
     EXPECT_EQ(statusLines.rfind("Firmware file  =  TVQX-R_4_12.hex     (", 0), 0u) << statusLines;
     EXPECT_EQ(LastLines(statusLines, 4), "Firmware version  =  4.12 (demo build)\nBoot loader version  =  TVQXR-1-4.00\n"
@@ -49,7 +51,6 @@ TEST_F(UpdateRunTest, FailedUpdateEndsWithStatusOne)
     sim::PageBootLoaderFaults faults;
     faults.hangAtPage = 2;
     Device(3, faults);
-    profile.WriteProfileInt("Settings", "ComPort", 7);
     EXPECT_EQ(Run(), kExitFailed);
     EXPECT_NE(out.str().find("[Firmware Update Error]\nNo response from the Tollvane QX-R.     \n\nFirmware update "
                              "terminated.\n"),
@@ -58,17 +59,6 @@ TEST_F(UpdateRunTest, FailedUpdateEndsWithStatusOne)
     const std::string lastTwo = LastLines(out.str(), 2);
     EXPECT_EQ(lastTwo.rfind("Sending hex file page  3  of  ", 0), 0u) << lastTwo;
     EXPECT_EQ(LastLines(out.str(), 1), "Firmware update failed\n");
-    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 7);
-}
-
-TEST_F(UpdateRunTest, PortGivenOnTheCommandLineIsUsedInsteadOfTheSavedOne)
-{
-    sim::PageBootLoader& three = Device(3);
-    sim::PageBootLoader& four = Device(4);
-    profile.WriteProfileInt("Settings", "ComPort", 4);
-    EXPECT_EQ(Run(3), kExitUpdated);
-    EXPECT_TRUE(three.EndMarkerReceived());
-    EXPECT_TRUE(four.Received().empty());
 }
 
 TEST_F(UpdateRunTest, PortThatIsNotPresentStartsNothing)
@@ -79,16 +69,6 @@ TEST_F(UpdateRunTest, PortThatIsNotPresentStartsNothing)
     EXPECT_TRUE(device.Received().empty());
     // The window's state is still reported.
     EXPECT_EQ(LastLines(out.str(), 4), "Firmware version  =  4.12 (demo build)\n\n\n\n");
-}
-
-TEST_F(UpdateRunTest, UnusableFirmwareFilesStartNothing)
-{
-    sim::PageBootLoader& device = Device(3);
-    programDir = temp.MakeDir("empty/");
-    EXPECT_EQ(Run(), kExitNotStarted);
-    EXPECT_EQ(out.str().rfind("[Tollvane QX-R Update]\nUnable to open the firmware description file:", 0), 0u)
-        << out.str();
-    EXPECT_TRUE(device.Received().empty());
 }
 
 TEST_F(UpdateRunTest, NoPortsAtAllStartsNothing)
@@ -115,6 +95,30 @@ TEST_F(UpdateRunTest, TerminalBarIsEndedBeforeTheBox)
     EXPECT_EQ(text[box - 1], '\n');
     EXPECT_EQ(text.find("Sending hex file page"), text.rfind("Sending hex file page"));   // only the status line
 }
+
+// A port that will not open gets the hint about its device, whichever of the
+// two places that open a port failed: the page update's own, and the one the
+// other procedures share.
+class PortThatCannotBeOpenedTest : public UpdateRunFixture, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PortThatCannotBeOpenedTest, GetsTheWindowsMessageAndAHint)
+{
+    variant = GetParam();
+    Attach(3, std::make_unique<sim::PageBootLoader>());
+    ports.Detach(3);   // still listed, but gone
+    std::string askedFor;
+    hint = [&](const std::string& path) {
+        askedFor = path;
+        return "hint: " + path + " is not accessible";
+    };
+    EXPECT_EQ(Run(), kExitFailed);
+    EXPECT_NE(out.str().find("[Firmware Update Error]\nUnable to open serial port COM3"), std::string::npos)
+        << out.str();
+    EXPECT_EQ(askedFor, "/dev/simulated3");
+    EXPECT_EQ(err.str(), "hint: /dev/simulated3 is not accessible\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, PortThatCannotBeOpenedTest, ::testing::Values(2, 10));
 
 } // namespace
 } // namespace tvqx::cli::test
