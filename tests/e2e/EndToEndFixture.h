@@ -94,7 +94,6 @@ public:
         if (m_pid > 0 && !m_done)
             kill(m_pid, sig);
     }
-    bool Started() const { return m_pid > 0; }
 
 private:
     pid_t m_pid = -1;
@@ -146,23 +145,21 @@ protected:
         fs::create_directories(root / "run");
         env = {"XDG_CONFIG_HOME=" + (root / "config").string(), "XDG_RUNTIME_DIR=" + (root / "run").string(),
                "HOME=" + root.string()};
-        portEntry = root / "config" / "Ostrale Systems" / "ports" / "COM7";
     }
 
     // The updater runs from the bundle, where it looks for its firmware.
     void InstallUpdater(const fs::path& program) { fs::copy_file(program, bundle / "tvqx-update-cli"); }
 
     // A description file and a HEX file of `size` bytes (a multiple of 16)
-    // for the page boot loader, in `dir`; the bytes are kept in `image`.
-    void WriteFirmware(size_t size, const fs::path& dir)
+    // for the page boot loader, in the bundle; the bytes are kept in `image`.
+    void WriteFirmware(size_t size)
     {
         image.resize(size);
         for (size_t i = 0; i < size; ++i)
             image[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
-        std::ofstream(dir / kDescriptionFile) << "e2e\nfw.hex\n";
-        std::ofstream(dir / "fw.hex") << MakeHex(image);
+        std::ofstream(bundle / kDescriptionFile) << "e2e\nfw.hex\n";
+        std::ofstream(bundle / "fw.hex") << MakeHex(image);
     }
-    void WriteFirmware(size_t size) { WriteFirmware(size, bundle); }
 
     // A device on COMn, its trace in DeviceLog(n).
     std::unique_ptr<Process> StartDevice(const std::vector<std::string>& options, int com = 7)
@@ -185,14 +182,16 @@ protected:
             env, UpdateLog(com));
     }
 
-    fs::path PortEntry(int com) const { return portEntry.parent_path() / ("COM" + std::to_string(com)); }
+    fs::path PortEntry(int com) const
+    {
+        return root / "config" / "Ostrale Systems" / "ports" / ("COM" + std::to_string(com));
+    }
     fs::path DeviceLog(int com = 7) const { return root / LogName("devsim", com); }
     std::string DeviceTrace(int com = 7) const { return ReadAll(DeviceLog(com)); }
     fs::path UpdateLog(int com = 7) const { return root / LogName("cli", com); }
     std::string CliOutput(int com = 7) const { return ReadAll(UpdateLog(com)); }
     std::string Settings() const { return ReadAll(root / "config" / "Ostrale Systems" / "tvqx-update.conf"); }
     fs::path PageImage() const { return root / "run" / "Hex.tmp"; }
-    bool PortEntryExists() const { return fs::exists(fs::symlink_status(portEntry)); }
 
     static std::string LogName(const std::string& who, int com)
     {
@@ -201,7 +200,7 @@ protected:
 
     tvqx::test::ScratchDir scratch{"tvqx-e2e"};
     fs::path root = scratch.Root();
-    fs::path bundle, portEntry;
+    fs::path bundle;
     std::vector<std::string> env;
     std::vector<uint8_t> image;
 };
