@@ -81,11 +81,7 @@ TEST_F(ApplicationHandover, AsksTheApplicationToHandOverThenSendsTheRows)
     ExpectUpdateSucceeded("Sending hex file row  5  of  5");
     EXPECT_EQ(unit.rowLoader->RowsReceived(), HexLines());
     EXPECT_EQ(std::vector<uint8_t>(unit.Flash().begin(), unit.Flash().begin() + 64), firmware);
-    EXPECT_FALSE(ports.IsOpen(kDevicePort));
-    EXPECT_FALSE(DevicePowered());
-    for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_REFRESH_PORTS, IDC_COM1, IDC_COM3})
-        EXPECT_TRUE(dlg->IsDlgItemEnabled(id)) << id;
-    EXPECT_EQ(ui.WaitCursorDepth(), 0);
+    EXPECT_TRUE(IsIdleWindow());
     ExpectNeverWaited();
 }
 
@@ -160,11 +156,9 @@ TEST_P(ApplicationHandoverFailure, ClosesThePortAndSaysSo)
     EXPECT_TRUE(closedAtTheBox);
     EXPECT_TRUE(lockedAtTheBox);
     EXPECT_EQ(Status(IDC_RESULT), c.result);
-    EXPECT_FALSE(DevicePowered());
     EXPECT_EQ(unit.rowLoader->EntryCount(), 0u);
     EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 1);
-    for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_COM1, IDC_COM3})
-        EXPECT_TRUE(dlg->IsDlgItemEnabled(id)) << id;
+    EXPECT_TRUE(IsIdleWindow());
     ExpectNeverWaited();
 }
 
@@ -172,28 +166,8 @@ INSTANTIATE_TEST_SUITE_P(Application, ApplicationHandoverFailure, ::testing::Val
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
-// The port cannot be had: a missing port fails at once; a port held by the
-// serial test program is asked for once, and is had if the program lets go.
-
-TEST_F(ApplicationHandover, APortThatCannotBeOpenedIsNamedInTheResultAndTheBox)
-{
-    Prepare();
-    ui.Click(*dlg, IDC_COM1);   // listed, but nothing behind it
-    clickMs = clock.Now();
-    Press();
-    RunWindow();
-
-    const std::string text = "Unable to open serial port COM1" + kFifteenBlanks;
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, text);
-    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
-    EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
-    EXPECT_EQ(Status(IDC_RESULT), text);
-    EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), 0u);   // no test program: no pause
-    EXPECT_TRUE(unit.PowerEvents().empty());
-    for (int id : {IDC_BEGIN_UPDATE, IDC_COM1, IDC_COM3})
-        EXPECT_TRUE(dlg->IsDlgItemEnabled(id)) << id;
-}
+// A port held by the serial test program is asked for once, and is had if the
+// program lets go; if not, the port is named in the result and the box.
 
 class ApplicationHandoverHeldPort : public ApplicationHandover, public ::testing::WithParamInterface<bool> {};
 
@@ -223,7 +197,10 @@ TEST_P(ApplicationHandoverHeldPort, AsksTheSerialTestProgramForThePortOnce)
         EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
     } else {
         EXPECT_EQ(Boxes()[0].text, "Unable to open serial port COM3" + kFifteenBlanks);
+        EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
+        EXPECT_EQ(Status(IDC_RESULT), Boxes()[0].text);
         EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), 1000u);
+        EXPECT_TRUE(dlg->IsAtRest() && dlg->IsDlgItemEnabled(IDC_COM1));   // the test program still holds COM3
     }
 }
 

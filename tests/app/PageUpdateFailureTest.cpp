@@ -6,7 +6,6 @@
 #include "update/UpdateTexts.h"
 
 #include <filesystem>
-#include <fstream>
 
 namespace tvqx::testing {
 namespace {
@@ -21,40 +20,25 @@ struct FailureCase {
 
 void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
-sim::PageBootLoaderFaults With(void (*set)(sim::PageBootLoaderFaults&))
-{
-    sim::PageBootLoaderFaults f;
-    set(f);
-    return f;
-}
+const char* const kNoAnswer = "Invalid or no response from the Tollvane QX.     ";
+const char* const kBadVersion = "Invalid version response from the Tollvane QX.     ";
+const char* const kBadPageAnswer = "Invalid ready response from the Tollvane QX-R.     ";
 
 const FailureCase kFailures[] = {
-    {"NoAnswer", With([](auto& f) { f.ignoreEntryCommand = true; }),
-     "Invalid or no response from the Tollvane QX.     ", 3500, false},
-    {"VersionTooLate", With([](auto& f) { f.versionPieces = {{12, 0}, {1, 3000}}; }),
-     "Invalid or no response from the Tollvane QX.     ", 3500, false},
-    {"WrongVersion", With([](auto& f) { f.versionText = "TVQXR-1-3.99"; }),
-     "Invalid version response from the Tollvane QX.     ", 500, false},
-    {"ShortVersion", With([](auto& f) { f.versionText = "TVQXR-1-4.0"; }),
-     "Invalid version response from the Tollvane QX.     ", 500, false},
-    {"LongVersion", With([](auto& f) { f.versionText = "TVQXR-1-4.000"; }),
-     "Invalid version response from the Tollvane QX.     ", 500, false},
-    {"LowerCaseVersion", With([](auto& f) { f.versionText = "tvqxr-1-4.00"; }),
-     "Invalid version response from the Tollvane QX.     ", 500, false},
-    {"LeadingLineFeed", With([](auto& f) { f.noiseBeforeAnswer = {{0, {0x0A}}}; }),
-     "Invalid version response from the Tollvane QX.     ", 500, false},
-    {"EndlessVersion", With([](auto& f) { f.versionText = std::string(400, 'V'); }),
-     "Invalid version response from the Tollvane QX.     ", 500, false},
-    {"NoReady", With([](auto& f) { f.omitReady = true; }),
-     "No ready response from the Tollvane QX.     ", 1500, false},
-    {"WrongReadyThenReady", With([](auto& f) { f.readyByte = '?'; f.readyAfterWrongByte = true; }),
+    {"NoAnswer", {.ignoreEntryCommand = true}, kNoAnswer, 3500, false},
+    {"VersionTooLate", {.versionPieces = {{12, 0}, {1, 3000}}}, kNoAnswer, 3500, false},
+    {"WrongVersion", {.versionText = "TVQXR-1-3.99"}, kBadVersion, 500, false},
+    {"ShortVersion", {.versionText = "TVQXR-1-4.0"}, kBadVersion, 500, false},
+    {"LongVersion", {.versionText = "TVQXR-1-4.000"}, kBadVersion, 500, false},
+    {"LowerCaseVersion", {.versionText = "tvqxr-1-4.00"}, kBadVersion, 500, false},
+    {"LeadingLineFeed", {.noiseBeforeAnswer = {{0, {0x0A}}}}, kBadVersion, 500, false},
+    {"EndlessVersion", {.versionText = std::string(400, 'V')}, kBadVersion, 500, false},
+    {"NoReady", {.omitReady = true}, "No ready response from the Tollvane QX.     ", 1500, false},
+    {"WrongReadyThenReady", {.readyByte = '?', .readyAfterWrongByte = true},
      "Invalid ready response from the Tollvane QX.     ", 500, false},
-    {"FiveResends", With([](auto& f) { f.resendsForPage = {{1, 5}}; }),
-     "Invalid ready response from the Tollvane QX-R.     ", 500 + 50 * 6, true},
-    {"WrongPageAnswer", With([](auto& f) { f.pageAnswerByte = {{2, 'x'}}; }),
-     "Invalid ready response from the Tollvane QX-R.     ", 500 + 50 * 3, true},
-    {"SilentFromPage3", With([](auto& f) { f.hangAtPage = 3; }),
-     "No response from the Tollvane QX-R.     ", 500 + 50 * 3 + 50 + 3000, true},
+    {"FiveResends", {.resendsForPage = {{1, 5}}}, kBadPageAnswer, 500 + 50 * 6, true},
+    {"WrongPageAnswer", {.pageAnswerByte = {{2, 'x'}}}, kBadPageAnswer, 500 + 50 * 3, true},
+    {"SilentFromPage3", {.hangAtPage = 3}, "No response from the Tollvane QX-R.     ", 500 + 50 * 3 + 50 + 3000, true},
 };
 
 class PageUpdateFailure : public UpdateFixture, public ::testing::WithParamInterface<FailureCase> {};
@@ -62,9 +46,9 @@ class PageUpdateFailure : public UpdateFixture, public ::testing::WithParamInter
 TEST_P(PageUpdateFailure, EndsWithItsMessageAndLeavesNothingSaved)
 {
     const FailureCase& c = GetParam();
-    UseDevice(c.faults);
-    OpenWithFirmware(1024);
-    ui.Click(*dlg, IDC_COM3);
+    UseVariant(10, {.pages = c.faults});
+    WriteFirmwareHex(1024);
+    OpenOnDevicePort();
     profile.WriteProfileInt("Settings", "ComPort", 1);
 
     // What the window shows at the moment the box comes up.
@@ -73,7 +57,7 @@ TEST_P(PageUpdateFailure, EndsWithItsMessageAndLeavesNothingSaved)
         portButtonsBack = dlg->IsDlgItemEnabled(IDC_COM1);
         EXPECT_FALSE(ports.IsOpen(kDevicePort));
     };
-    RunUpdate();
+    Press();
 
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, c.message + texts::UpdateFailureText());
@@ -82,12 +66,9 @@ TEST_P(PageUpdateFailure, EndsWithItsMessageAndLeavesNothingSaved)
     EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), c.boxAtMs);
     EXPECT_EQ(portButtonsBack, c.transferBegun);
     EXPECT_EQ(Status(IDC_RESULT), "Firmware update failed");
-    EXPECT_FALSE(device->Powered());
     EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 1);
-    EXPECT_FALSE(device->EndMarkerReceived());
-    for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_COM1, IDC_COM3})
-        EXPECT_TRUE(dlg->IsDlgItemEnabled(id)) << id;
-    EXPECT_EQ(ui.WaitCursorDepth(), 0);
+    EXPECT_FALSE(unit.pageLoader->EndMarkerReceived());
+    EXPECT_TRUE(IsIdleWindow());
 }
 
 INSTANTIATE_TEST_SUITE_P(Device, PageUpdateFailure, ::testing::ValuesIn(kFailures),
@@ -106,79 +87,68 @@ TEST(FailureText, NamesTheSupportContacts)
     EXPECT_EQ(text.substr(text.size() - 2), "\n\n");
 }
 
-using PageUpdateSetupFailure = UpdateFixture;
+// Ends before the boot loader is greeted: the box says why, and the device is
+// never powered. Past the conversion, the image stays as after any run.
+enum class Step { NoPortChecked, PortMissing, HexFileGone, InvalidHex, LinkAtTheImagePath };
 
-TEST_F(PageUpdateSetupFailure, NoPortCheckedNamesPortMinus2000)
-{
-    inventory.Set(std::vector<PortEntry>{});
-    OpenWithFirmware();
-    ASSERT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), 0);
-    ASSERT_TRUE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
-    RunUpdate();
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Unable to open serial port COM-2000     ");
-    EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
-    EXPECT_EQ(Status(IDC_RESULT), "Firmware update failed");
-}
+struct SetupFailure {
+    const char* name;
+    Step step;
+    const char* text;
+    const char* caption;
+    UINT type;
+    const char* result;
+};
 
-TEST_F(PageUpdateSetupFailure, PortMissingOrInUse)
-{
-    OpenWithFirmware();
-    ui.Click(*dlg, IDC_COM1);   // listed, but no device behind it
-    RunUpdate();
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Unable to open serial port COM1     ");
-    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
-    EXPECT_EQ(Status(IDC_RESULT), "Firmware update failed");
-}
+void PrintTo(const SetupFailure& c, std::ostream* os) { *os << c.name; }
 
-TEST_F(PageUpdateSetupFailure, HexFileGoneBeforeTheUpdate)
-{
-    OpenWithFirmware();
-    std::filesystem::remove(m_programDir + "firmware.hex");
-    ui.Click(*dlg, IDC_COM3);
-    RunUpdate();
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Unable to open the firmware hex file:     \n     firmware.hex     ");
-    EXPECT_EQ(Boxes()[0].caption, "Tollvane QX-R Update");
-    EXPECT_TRUE(device->PowerEvents().empty());   // the port was never opened
-    EXPECT_EQ(Status(IDC_FIRMWARE_FILE), "Firmware file  =  firmware.hex");
-    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
-    EXPECT_EQ(Status(IDC_RESULT), "");
-}
+const char* const kError = "Firmware Update Error";
+const SetupFailure kSetupFailures[] = {
+    {"NoPortChecked", Step::NoPortChecked, "Unable to open serial port COM-2000     ", kError, MB_ICONEXCLAMATION,
+     "Firmware update failed"},
+    {"PortMissing", Step::PortMissing, "Unable to open serial port COM1     ", kError, MB_ICONEXCLAMATION,
+     "Firmware update failed"},
+    {"HexFileGone", Step::HexFileGone, "Unable to open the firmware hex file:     \n     firmware.hex     ",
+     "Tollvane QX-R Update", MB_ICONEXCLAMATION, ""},
+    {"InvalidHex", Step::InvalidHex, "Invalid firmware hex file.                           ", kError, MB_OK, ""},
+    // Never followed (HexImageTest): the conversion cannot create the image.
+    {"LinkAtTheImagePath", Step::LinkAtTheImagePath, "Unable to create the temporary firmware file.               ",
+     kError, MB_OK, ""},
+};
 
-TEST_F(PageUpdateSetupFailure, InvalidHexFileLeavesNoImage)
-{
-    WriteDescription("QX-R 4.12\nfirmware.hex\n");
-    WriteProgramFile("firmware.hex", ":10000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF01\n:00000001FF\n");
-    Open();
-    ui.Click(*dlg, IDC_COM3);
-    RunUpdate();
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Invalid firmware hex file.                           ");
-    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
-    EXPECT_EQ(Boxes()[0].type, MB_OK);
-    EXPECT_FALSE(std::filesystem::exists(ImagePath()));
-    EXPECT_TRUE(device->PowerEvents().empty());
-}
+class PageUpdateSetupFailure : public UpdateFixture, public ::testing::WithParamInterface<SetupFailure> {};
 
-TEST_F(PageUpdateSetupFailure, PlantedLinkAtTheImagePathIsNeverFollowed)
+TEST_P(PageUpdateSetupFailure, ShowsWhyAndNeverPowersTheDevice)
 {
-    WriteFirmware(FirmwareBytes(256));
-    WriteProgramFile("victim.txt", "keep me");
-    if (!test::PlantSymlink(m_programDir + "victim.txt", ImagePath()))
+    const SetupFailure& c = GetParam();
+    WriteFirmwareHex(256);
+    if (c.step == Step::NoPortChecked)
+        inventory.Set(std::vector<PortEntry>{});
+    if (c.step == Step::InvalidHex)
+        WriteProgramFile("firmware.hex", ":10000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF01\n:00000001FF\n");
+    if (c.step == Step::LinkAtTheImagePath && !test::PlantSymlink(m_programDir + "nowhere", ImagePath()))
         GTEST_SKIP() << test::kNoSymlinksHere;
     Open();
-    ui.Click(*dlg, IDC_COM3);
-    RunUpdate();
+    if (c.step == Step::HexFileGone)
+        std::filesystem::remove(m_programDir + "firmware.hex");
+    if (c.step != Step::NoPortChecked)
+        ui.Click(*dlg, c.step == Step::PortMissing ? IDC_COM1 : IDC_COM3);   // COM1: nothing behind it
+    Press();
+
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Unable to create the temporary firmware file.               ");
-    EXPECT_TRUE(device->PowerEvents().empty());
-    std::ifstream victim(m_programDir + "victim.txt");
-    std::string content;
-    std::getline(victim, content);
-    EXPECT_EQ(content, "keep me");
+    EXPECT_EQ(Boxes()[0].text, c.text);
+    EXPECT_EQ(Boxes()[0].caption, c.caption);
+    EXPECT_EQ(Boxes()[0].type, c.type);
+    EXPECT_EQ(Status(IDC_RESULT), c.result);
+    if (c.step == Step::HexFileGone)
+        EXPECT_EQ(Status(IDC_FIRMWARE_FILE), "Firmware file  =  firmware.hex");   // no time without the file
+    EXPECT_TRUE(unit.PowerEvents().empty());
+    EXPECT_EQ(ImageExists(), c.step == Step::NoPortChecked || c.step == Step::PortMissing);
+    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
 }
+
+INSTANTIATE_TEST_SUITE_P(Step, PageUpdateSetupFailure, ::testing::ValuesIn(kSetupFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tvqx::testing

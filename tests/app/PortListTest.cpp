@@ -37,7 +37,7 @@ TEST_P(PortList, EnablesPresentPortsAndPreselects)
     if (c.saved != -1)
         profile.WriteProfileInt("Settings", "ComPort", c.saved);
     if (c.firmwareUsable)
-        WriteFirmware(FirmwareBytes(256));
+        WriteFirmwareHex(256);
     Open();
 
     const int checked = dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22);
@@ -82,7 +82,7 @@ TEST_P(PortListRefresh, EnablesBeginUpdateOnlyForUsableFiles)
     const RefreshCase& c = GetParam();
     ListPorts(c.atStart);
     if (c.firmwareUsable)
-        WriteFirmware(FirmwareBytes(256));
+        WriteFirmwareHex(256);
     Open();
     ui.ClearMessageBoxes();
     ListPorts(c.atRefresh);

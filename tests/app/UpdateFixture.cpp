@@ -1,9 +1,9 @@
 #include "UpdateFixture.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace tvqx::testing {
 
@@ -44,12 +44,15 @@ UpdateFixture::UpdateFixture() : ProgramOnVirtualTime(kStartMs)
     m_programDir = m_scratch.MakeDir("program/");
     m_tempDir = m_scratch.MakeDir("temp/");
     inventory.Set(std::vector<PortEntry>{{"COM1", "/dev/null"}, {"COM3", "/dev/null"}});
-    UseDevice({});
+    UseVariant(10);
 }
 
-UpdateFixture::~UpdateFixture()
+void UpdateFixture::UseVariant(int v, sim::VariantDeviceFaults faults)
 {
-    CloseWindow();
+    variant = v;
+    services.updateVariant = v;
+    unit = sim::MakeDeviceForVariant(v, std::move(faults));
+    ports.Attach(kDevicePort, unit.Line());
 }
 
 void UpdateFixture::WriteProgramFile(const std::string& name, const std::string& content)
@@ -62,16 +65,17 @@ void UpdateFixture::WriteDescription(const std::string& content)
     WriteProgramFile("Tollvane-QX-R_with_Rd_Sw_Conn.txt", content);
 }
 
-void UpdateFixture::WriteFirmware(const std::vector<uint8_t>& image)
+void UpdateFixture::WriteHexText(const std::string& hex)
 {
     WriteDescription("QX-R 4.12\r\nfirmware.hex\r\n");
-    WriteProgramFile("firmware.hex", MakeHex(image));
+    WriteProgramFile("firmware.hex", hex);
 }
 
-void UpdateFixture::UseDevice(sim::PageBootLoaderFaults faults)
+void UpdateFixture::WriteFirmwareHex(size_t bytes)
 {
-    device = std::make_unique<sim::PageBootLoader>(std::move(faults));
-    ports.Attach(kDevicePort, *device);
+    firmware = FirmwareBytes(bytes);
+    hexText = MakeHex(firmware);
+    WriteHexText(hexText);
 }
 
 void UpdateFixture::Open()
@@ -84,8 +88,15 @@ void UpdateFixture::Open()
 
 void UpdateFixture::OpenWithFirmware(size_t bytes)
 {
-    WriteFirmware(FirmwareBytes(bytes));
+    WriteFirmwareHex(bytes);
     Open();
+}
+
+void UpdateFixture::OpenOnDevicePort()
+{
+    Open();
+    ui.Click(*dlg, IDC_COM3);
+    clickMs = clock.Now();
 }
 
 void UpdateFixture::ListPorts(const std::vector<const char*>& names)
@@ -94,6 +105,19 @@ void UpdateFixture::ListPorts(const std::vector<const char*>& names)
     for (const char* name : names)
         entries.push_back({name, ""});
     inventory.Set(entries);
+}
+
+void UpdateFixture::RunWindow(uint64_t limitMs)
+{
+    RunWindowUntil([&] { return UpdateOver(); }, limitMs);
+}
+
+void UpdateFixture::RunWindowUntil(const std::function<bool()>& done, uint64_t limitMs)
+{
+    const uint64_t end = clock.Now() + limitMs;
+    while (!done() && clock.Now() < end)
+        if (!ui.PumpMessage())
+            break;
 }
 
 void UpdateFixture::ExpectUpdateSucceeded(const std::string& lastProgress)
@@ -108,31 +132,60 @@ void UpdateFixture::ExpectUpdateSucceeded(const std::string& lastProgress)
     EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), kDevicePort);
 }
 
-void UpdateFixture::RunUpdate()
+std::vector<std::string> UpdateFixture::HexLines() const
 {
-    clickMs = clock.Now();
-    ui.Click(*dlg, IDC_BEGIN_UPDATE);
+    std::vector<std::string> lines;
+    std::istringstream in(hexText);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
 }
 
-std::vector<uint64_t> UpdateFixture::ArrivalTimes() const
+bool UpdateFixture::IsIdleWindow() const
 {
-    std::vector<uint64_t> times;
-    for (const auto& r : device->Received())
-        times.push_back(r.timeMs - clickMs);
-    return times;
+    bool idle = dlg->IsAtRest() && !ports.IsOpen(kDevicePort) && !DevicePowered() && ui.WaitCursorDepth() == 0;
+    for (int id : {IDC_BEGIN_UPDATE, IDC_COM1, IDC_COM3})
+        idle = idle && dlg->IsDlgItemEnabled(id);
+    return idle;
 }
 
-std::vector<uint8_t> UpdateFixture::LineBytes() const
+std::vector<uint8_t> UpdateFixture::SentBytes() const
 {
     std::vector<uint8_t> bytes;
-    for (const auto& r : device->Received())
+    for (const auto& r : unit.Received())
         bytes.push_back(r.value);
     return bytes;
 }
 
-std::vector<uint8_t> UpdateFixture::FlashPrefix(size_t n) const
+std::vector<uint64_t> UpdateFixture::SentTimes() const
 {
-    return {device->Flash().begin(), device->Flash().begin() + static_cast<long>(n)};
+    std::vector<uint64_t> times;
+    for (const auto& r : unit.Received())
+        times.push_back(r.timeMs - clickMs);
+    return times;
+}
+
+std::vector<uint64_t> UpdateFixture::PollTimes() const
+{
+    std::vector<uint64_t> times;
+    if (unit.wakeUp)
+        for (uint64_t t : unit.wakeUp->PollTimes())
+            times.push_back(t - clickMs);
+    return times;
+}
+
+bool UpdateFixture::DevicePowered() const
+{
+    const auto& events = unit.PowerEvents();
+    return !events.empty() && events.back().on;
+}
+
+bool UpdateFixture::ImageExists() const
+{
+    return std::filesystem::exists(ImagePath());
 }
 
 } // namespace tvqx::testing

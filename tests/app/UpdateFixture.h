@@ -1,14 +1,15 @@
 #pragma once
-// A whole program on virtual time: the main window on the headless backend, a
-// simulated boot loader on COM3, firmware files in a scratch directory.
+// A whole program on virtual time: the main window on the headless backend,
+// the simulated unit of the build's variant on COM3 (variant 10 unless a
+// test picks another), firmware files in a scratch directory.
 
-#include "sim/PageBootLoader.h"
+#include "sim/VariantDevices.h"
 #include "tests/common/ScratchDir.h"
 #include "testsupport/ProgramOnVirtualTime.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,22 +27,35 @@ protected:
     static constexpr uint64_t kStartMs = 10'000;
 
     UpdateFixture();
-    ~UpdateFixture() override;
+    // The window goes before the device it may still have its port open to.
+    ~UpdateFixture() override { CloseWindow(); }
 
+    // Builds the program for `variant` and puts its device on COM3.
+    void UseVariant(int variant, sim::VariantDeviceFaults faults = {});
     // Firmware files beside the program.
     void WriteDescription(const std::string& content);
     void WriteProgramFile(const std::string& name, const std::string& content);
-    void WriteFirmware(const std::vector<uint8_t>& image);   // description + HEX
-    // The boot loader on COM3 with these faults (before Open()).
-    void UseDevice(sim::PageBootLoaderFaults faults);
+    // Firmware files whose HEX text is given as it is.
+    void WriteHexText(const std::string& hex);
+    // Firmware of `bytes` bytes as HEX text (16 bytes a row, then the end
+    // record), beside the program; kept in `firmware` and `hexText`.
+    void WriteFirmwareHex(size_t bytes);
     // Creates the main window (its initialisation runs).
     void Open();
     // The usual start: `bytes` of firmware beside the program, then Open().
     void OpenWithFirmware(size_t bytes = 256);
+    // Opens the window with COM3 chosen.
+    void OpenOnDevicePort();
     // The system's serial ports, by name only (nothing here opens them).
     void ListPorts(const std::vector<const char*>& names);
-    // Presses "Begin Update" and returns once the run has ended.
-    void RunUpdate();
+    // Presses "Begin Update" (or "Cancel Update") once; variant 10 runs its
+    // whole update within the press.
+    void Press() { ui.Click(*dlg, IDC_BEGIN_UPDATE); }
+    // Lets the window handle its messages and timers until the update is
+    // over (no wait, no queued message) or `limitMs` of virtual time passed.
+    void RunWindow(uint64_t limitMs = 120'000);
+    // Lets the window run until `done` holds or `limitMs` passed.
+    void RunWindowUntil(const std::function<bool()>& done, uint64_t limitMs = 120'000);
 
     std::string ImagePath() const { return m_tempDir + "Hex.tmp"; }
     std::string Status(int id) const { return dlg->GetDlgItemText(id); }
@@ -49,12 +63,23 @@ protected:
     // What a whole update leaves: the one box saying so, the boot loader's
     // version, the last progress line, the result and the port saved.
     void ExpectUpdateSucceeded(const std::string& lastProgress);
-    // Times (relative to the click) at which each byte reached the device.
-    std::vector<uint64_t> ArrivalTimes() const;
-    std::vector<uint8_t> LineBytes() const;
-    std::vector<uint8_t> FlashPrefix(size_t n) const;
+    // The HEX text's lines without their line ends: the rows as sent.
+    std::vector<std::string> HexLines() const;
+    // Back where a user can start again: port closed, unit unpowered, every
+    // control and Close/About enabled, "Begin Update", normal cursor.
+    bool IsIdleWindow() const;
 
-    std::unique_ptr<sim::PageBootLoader> device;
+    std::vector<uint8_t> SentBytes() const;
+    // Times of the bytes the program sent, relative to the press.
+    std::vector<uint64_t> SentTimes() const;
+    std::vector<uint64_t> PollTimes() const;   // relative to the press
+    bool DevicePowered() const;
+    bool ImageExists() const;
+
+    int variant = 10;
+    sim::VariantDevice unit;
+    std::vector<uint8_t> firmware;
+    std::string hexText;
     uint64_t clickMs = 0;
 
     test::ScratchDir m_scratch{"tvqx-app"};
