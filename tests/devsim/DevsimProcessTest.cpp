@@ -1,210 +1,148 @@
-// tvqx-devsim as a separate process on a real pseudo-terminal, driven byte
-// by byte the way the update program drives a unit.
+// tvqx-devsim as a process on a real pseudo-terminal, for what no other
+// test sees: the host follows the line speed the program sets on the
+// terminal, a usage error or a port taken ends it with status 2, and Ctrl-C
+// takes its port entry away. Whole updates through it are proven in tests/e2e.
 
-#include "DevsimProcess.h"
-
-#include "sim/PageBootLoader.h"
+#include "sim/BootLoaderEntry.h"
+#include "tests/common/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/ioctl.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
 
-namespace tvqx::sim::test {
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+namespace tvqx::sim {
 namespace {
 
-std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+using namespace std::chrono_literals;
 
-std::vector<uint8_t> PageData(uint16_t page)
+template <typename Predicate>
+bool WaitFor(Predicate done, std::chrono::milliseconds limit = 2000ms)
 {
-    std::vector<uint8_t> data(kBootPageSize);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<uint8_t>(page * 31 + i * 7 + 1);
-    return data;
-}
-
-std::vector<uint8_t> Frame(uint16_t page, int checksumError = 0)
-{
-    const std::vector<uint8_t> data = PageData(page);
-    std::vector<uint8_t> frame{static_cast<uint8_t>(page >> 8), static_cast<uint8_t>(page)};
-    frame.insert(frame.end(), data.begin(), data.end());
-    unsigned sum = 0;
-    for (uint8_t b : data)
-        sum += b;
-    frame.push_back(static_cast<uint8_t>(sum + checksumError));
-    return frame;
-}
-
-const std::vector<uint8_t> kWelcome = Bytes(std::string(kBootVersion) + "\r!");
-const std::vector<uint8_t> kAccepted{'!'};
-const std::vector<uint8_t> kResend{'@'};
-
-TEST(DevsimProcess, UpdatesTwoPagesWritesTheFlashAndLeavesAfterTheLastUpdate)
-{
-    ConfigHome home;
-    const std::string flash = home.Path() + "flash.bin";
-    DevsimProcess devsim(home, {"--com", "5", "--fast", "--updates", "1", "--flash-out", flash,
-                                "--resend", "1:1"});
-    ASSERT_TRUE(WaitFor([&] { return Exists(home.Port(5)); }));
-
-    ProgramPort port(home.Port(5), B9600);
-    ASSERT_TRUE(port.IsOpen());
-    port.Write(kBootEntryCommand);
-    EXPECT_EQ(port.Read(kWelcome.size()), kWelcome);
-    port.Write(Frame(0));
-    EXPECT_EQ(port.Read(1), kAccepted);
-    port.Write(Frame(1, 1));   // a bad checksum is answered with a resend
-    EXPECT_EQ(port.Read(1), kResend);
-    port.Write(Frame(1));      // the scripted resend
-    EXPECT_EQ(port.Read(1), kResend);
-    port.Write(Frame(1));
-    EXPECT_EQ(port.Read(1), kAccepted);
-    port.Write(std::vector<uint8_t>{0xFF, 0xFF});
-    EXPECT_EQ(port.Read(1), kAccepted);
-    EXPECT_TRUE(Exists(home.Port(5))) << "the port stays until the program lets go of it";
-    port.Close();
-
-    EXPECT_EQ(devsim.Exit(), 0) << devsim.Trace();
-    EXPECT_FALSE(Exists(home.Port(5)));
-
-    std::ifstream in(flash, std::ios::binary);
-    const std::vector<uint8_t> written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    ASSERT_EQ(written.size(), kBootFlashSize);
-    for (uint16_t page : {0, 1}) {
-        const std::vector<uint8_t> data = PageData(page);
-        EXPECT_TRUE(std::equal(data.begin(), data.end(), written.begin() + page * kBootPageSize)) << page;
+    for (const auto end = std::chrono::steady_clock::now() + limit; !done();) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(1ms);
     }
-    EXPECT_TRUE(std::all_of(written.begin() + 2 * kBootPageSize, written.end(), [](uint8_t b) { return b == 0xFF; }));
-
-    const std::string trace = devsim.Trace();
-    for (const char* event : {"power on", "entry command received", "page 1: checksum bad", "resend 2",
-                              "end marker received: 2 pages written", "update 1 complete", "power off"})
-        EXPECT_NE(trace.find(event), std::string::npos) << event << "\n" << trace;
+    return true;
 }
 
-TEST(DevsimProcess, ClosingThePortMidTransferIsAPowerCycle)
-{
-    ConfigHome home;
-    DevsimProcess devsim(home, {"--com", "6", "--fast", "--quiet"});
-    ASSERT_TRUE(WaitFor([&] { return Exists(home.Port(6)); }));
+// The program in a private $XDG_CONFIG_HOME, its output in a file there.
+class DevsimProcess {
+public:
+    DevsimProcess(const test::ScratchDir& home, const std::vector<std::string>& args)
+        : m_log(home.Path("trace.log"))
     {
-        // The program wakes the boot loader, leaves its answer unread, sends
-        // half a page and vanishes with the port still marked exclusive.
-        ProgramPort port(home.Port(6), B9600);
-        port.Write(kBootEntryCommand);
-        ASSERT_TRUE(WaitFor([&] { return devsim.Trace().find("ready sent") != std::string::npos; }));
-        std::this_thread::sleep_for(20ms);
-        std::vector<uint8_t> half = Frame(0);
-        half.resize(60);
-        port.Write(half);
-        ioctl(port.Fd(), TIOCEXCL);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::setenv("XDG_CONFIG_HOME", home.Root().c_str(), 1);
+            const int log = ::open(m_log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            ::dup2(log, 1);
+            ::dup2(log, 2);
+            std::vector<char*> argv{const_cast<char*>(TVQX_DEVSIM_PATH)};
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(TVQX_DEVSIM_PATH, argv.data());
+            ::_exit(127);
+        }
     }
-    ASSERT_TRUE(WaitFor([&] { return devsim.Trace().find("power off") != std::string::npos; }));
+    ~DevsimProcess()
+    {
+        if (m_pid > 0 && !m_status) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    std::optional<int> Exit()
+    {
+        WaitFor([&] {
+            int status = 0;
+            if (!m_status && ::waitpid(m_pid, &status, WNOHANG) == m_pid)
+                m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            return m_status.has_value();
+        });
+        return m_status;
+    }
+    void Signal(int signal) { ::kill(m_pid, signal); }
+    std::string Trace() const { return test::ReadAll(m_log); }
 
-    ProgramPort again(home.Port(6), B9600);
-    ASSERT_TRUE(again.IsOpen()) << "a left-over exclusive flag must not lock the next program out";
-    EXPECT_TRUE(again.Read(1, 50ms).empty()) << "nothing from before the power cycle";
-    again.Write(kBootEntryCommand);
-    EXPECT_EQ(again.Read(kWelcome.size()), kWelcome);
-    again.Write(Frame(0));
-    EXPECT_EQ(again.Read(1), kAccepted);
-    again.Close();
+private:
+    pid_t m_pid = -1;
+    std::optional<int> m_status;
+    std::string m_log;
+};
 
-    devsim.Signal(SIGTERM);
-    EXPECT_EQ(devsim.Exit(), 0);
-    EXPECT_FALSE(Exists(home.Port(6)));
+void SetSpeed(int fd, speed_t speed)
+{
+    termios t{};
+    ::tcgetattr(fd, &t);
+    ::cfmakeraw(&t);
+    t.c_cflag |= CLOCAL | CREAD;
+    ::cfsetispeed(&t, speed);
+    ::cfsetospeed(&t, speed);
+    ::tcsetattr(fd, TCSANOW, &t);
 }
 
-TEST(DevsimProcess, AnotherLineSpeedGetsGarbageBothWays)
+std::string Read(int fd, size_t count, std::chrono::milliseconds limit = 1500ms)
 {
-    ConfigHome home;
-    DevsimProcess devsim(home, {"--com", "7", "--fast", "--response-delay", "150"});
-    ASSERT_TRUE(WaitFor([&] { return Exists(home.Port(7)); }));
-    ProgramPort port(home.Port(7), B19200);
-    // Sent at 19200, the entry command does not reach the boot loader.
-    port.Write(kBootEntryCommand);
-    EXPECT_TRUE(port.Read(1, 300ms).empty());
+    std::string got;
+    WaitFor([&] {
+        char buffer[64];
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, count - got.size()));
+        if (n > 0)
+            got.append(buffer, static_cast<size_t>(n));
+        return got.size() == count;
+    }, limit);
+    return got;
+}
 
-    // Sent at 9600, it does; heard at 19200, the answer is noise.
-    // The host looks at the speed each millisecond: the switch back has to
-    // wait until it has taken the bytes, as a real program's would until
-    // they had left the UART.
-    port.SetSpeed(B9600);
-    port.Write(kBootEntryCommand);
+TEST(DevsimProcess, FollowsTheTerminalsLineSpeedAndLeavesOnInterrupt)
+{
+    test::ScratchDir home("tvqx-devsim");
+    EXPECT_EQ(DevsimProcess(home, {"--com", "23"}).Exit(), 2);
+    home.MakeDir("Ostrale Systems/ports");
+    home.Write("Ostrale Systems/ports/com8", "x");
+    EXPECT_EQ(DevsimProcess(home, {"--com", "8"}).Exit(), 2) << "COM8 is someone else's";
+
+    const std::string entry = home.Path("Ostrale Systems/ports/COM7");
+    const auto present = [&] { return std::filesystem::exists(std::filesystem::symlink_status(entry)); };
+    DevsimProcess devsim(home, {"--com", "7", "--fast", "--response-delay", "150"});
+    ASSERT_TRUE(WaitFor(present)) << devsim.Trace();
+    const int fd = ::open(entry.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    SetSpeed(fd, B19200);
+    // Sent at 19200, the entry command does not reach the 9600-baud boot
+    // loader.
+    ASSERT_EQ(::write(fd, kBootEntryCommand, 19), 19);
+    EXPECT_TRUE(Read(fd, 1, 300ms).empty());
+
+    // Sent at 9600, it does; heard at 19200, the answer is noise. The host
+    // looks at the speed when bytes come: the switch back waits until it has
+    // them, as a real program's would until they had left the UART.
+    SetSpeed(fd, B9600);
+    ASSERT_EQ(::write(fd, kBootEntryCommand, 19), 19);
     ASSERT_TRUE(WaitFor([&] { return devsim.Trace().find("entry command received") != std::string::npos; }));
-    port.SetSpeed(B19200);
-    const std::vector<uint8_t> heard = port.Read(kWelcome.size());
-    EXPECT_EQ(heard.size(), kWelcome.size());
-    EXPECT_NE(heard, kWelcome);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), '!'), 0);
+    SetSpeed(fd, B19200);
+    const std::string heard = Read(fd, 14);
+    EXPECT_EQ(heard.size(), 14u);
+    EXPECT_EQ(heard.find_first_not_of(std::string("\x00\xFE", 2)), std::string::npos);
+    ::close(fd);
+
+    devsim.Signal(SIGINT);
+    EXPECT_EQ(devsim.Exit(), 0);
+    EXPECT_FALSE(present());
     EXPECT_NE(devsim.Trace().find("line speed 19200 baud"), std::string::npos);
 }
 
-TEST(DevsimProcess, InterruptRemovesThePortEntry)
-{
-    ConfigHome home;
-    DevsimProcess devsim(home, {"--com", "8"});
-    ASSERT_TRUE(WaitFor([&] { return Exists(home.Port(8)); }));
-    devsim.Signal(SIGINT);
-    EXPECT_EQ(devsim.Exit(), 0);
-    EXPECT_FALSE(Exists(home.Port(8)));
-}
-
-// What stands at COM9 before the host starts, and whether the host may take
-// its place.
-struct ExistingEntry {
-    const char* name;
-    const char* linksTo;   // nullptr: a plain file
-    bool replaced;
-};
-
-class DevsimExistingEntry : public ::testing::TestWithParam<ExistingEntry> {};
-
-TEST_P(DevsimExistingEntry, OnlyADanglingLinkIsReplaced)
-{
-    const ExistingEntry& entry = GetParam();
-    ConfigHome home;
-    std::filesystem::create_directories(home.PortDirectory());
-    const std::string path = home.PortDirectory() + entry.name;
-    if (entry.linksTo)
-        std::filesystem::create_symlink(entry.linksTo, path);
-    else
-        std::ofstream(path) << "x";
-
-    DevsimProcess devsim(home, {"--com", "9"});
-    if (entry.replaced) {
-        ASSERT_TRUE(WaitFor([&] { return std::filesystem::is_character_file(home.Port(9)); }));
-        devsim.Signal(SIGTERM);
-        EXPECT_EQ(devsim.Exit(), 0);
-        EXPECT_FALSE(Exists(path));
-    } else {
-        EXPECT_EQ(devsim.Exit(), 2);
-        EXPECT_NE(devsim.Trace().find("already exists"), std::string::npos) << devsim.Trace();
-        EXPECT_TRUE(Exists(path)) << "someone else's entry stays";
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Entries, DevsimExistingEntry,
-                         ::testing::Values(ExistingEntry{"COM9", "/dev/pts/no-such-terminal", true},
-                                           ExistingEntry{"COM9", "/dev/null", false},
-                                           ExistingEntry{"com9", "/dev/null", false},
-                                           ExistingEntry{"COM9", nullptr, false}),
-                         [](const ::testing::TestParamInfo<ExistingEntry>& info) {
-                             const ExistingEntry& e = info.param;
-                             return std::string(e.name) + (!e.linksTo ? "_file"
-                                                           : e.replaced ? "_dangling"
-                                                                        : "_to_device");
-                         });
-
-TEST(DevsimProcess, UsageErrorsExitWithTwoAndHelpWithZero)
-{
-    ConfigHome home;
-    EXPECT_EQ(DevsimProcess(home, {"--com", "23"}).Exit(), 2);
-    EXPECT_EQ(DevsimProcess(home, {"--com", "1", "--variant", "row"}).Exit(), 2);
-    DevsimProcess help(home, {"--help"});
-    EXPECT_EQ(help.Exit(), 0);
-    EXPECT_NE(help.Trace().find("--flash-out FILE"), std::string::npos);
-    EXPECT_FALSE(Exists(home.PortDirectory()));
-}
-
 } // namespace
-} // namespace tvqx::sim::test
+} // namespace tvqx::sim

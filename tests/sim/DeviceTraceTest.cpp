@@ -61,11 +61,6 @@ TEST(DeviceTrace, DevicesTellTheStepsThatMatter)
           {kRoutine, "row 1: 4 bytes at 0x0010 written"},
           {kNotable, "row 2 refused (bad checksum): answered XOFF, NAK"},
           {kCompleted, "row 3: end-of-file record, file complete; answering '@'"}}},
-        {2, {}, 9600,
-         {Bytes(kApplicationVersionRequest), Bytes(kApplicationHandOverRequest), {}, {}, {}, {}, {}, {}},
-         {{kNotable, "\"<V\" received: answering \"TVQXR-APP-4.12\" + CR"},
-          {kNotable, "\"<W\" received: DSR drops in 50 ms, then the boot loader has the line at 115200 baud"},
-          {kNotable, "DSR dropped: the boot loader has the line"}}},
     };
     for (const auto& c : cases) {
         VariantDevice device = MakeDeviceForVariant(c.variant, c.faults);
