@@ -15,8 +15,6 @@
 namespace tvqx::e2e {
 namespace {
 
-const std::string kHeldNote = "Another copy of the update program is updating a device with the page image";
-
 class SystemFaults : public EndToEndFixture {
 protected:
     SystemFaults() { InstallUpdater(TVQX_CLI_PATH); }
@@ -47,11 +45,8 @@ TEST_F(SystemFaults, CopyStartedDuringATransferRefusesAndSaysWhy)
     ASSERT_EQ(first->Wait(60s), 0) << CliOutput(7);
 
     const std::string out = CliOutput(8);
-    EXPECT_NE(out.find("[Firmware Update Error]\nUnable to create the temporary firmware file.               \n"),
-              std::string::npos)
-        << out;
-    EXPECT_NE(out.find(kHeldNote + ", and holds it until it has finished; try again then. The page image: " +
-                       PageImage().string() + "\n"),
+    EXPECT_NE(out.find("Another copy of the update program is updating a device with the page image, and holds it "
+                       "until it has finished; try again then. The page image: " + PageImage().string() + "\n"),
               std::string::npos)
         << out;
     EXPECT_EQ(DeviceTrace(8).find("power on"), std::string::npos) << "the second copy opened its port";
@@ -70,10 +65,7 @@ TEST_F(SystemFaults, DeviceKilledMidTransferIsAFailureInTime)
 
     // The page answer's time-out is three seconds; the limit only catches a hang.
     ASSERT_EQ(update->Wait(20s), 1) << CliOutput();
-    const std::string out = CliOutput();
-    EXPECT_NE(out.find("Tollvane QX-R.     \n\nFirmware update terminated."), std::string::npos) << out;
-    EXPECT_NE(out.find("\nFirmware update failed\n"), std::string::npos) << out;
-    EXPECT_EQ(out.find("successfully"), std::string::npos) << out;
+    EXPECT_TRUE(CliOutput().ends_with("\nFirmware update failed\n")) << CliOutput();
     EXPECT_EQ(Settings().find("ComPort"), std::string::npos) << Settings();
 }
 

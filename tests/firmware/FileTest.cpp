@@ -7,24 +7,7 @@
 namespace tvqx {
 namespace {
 
-using test::ReadAll;
 using test::ScratchDir;
-
-TEST(File, SecondOpenFailsWhileTheFirstIsHeld)
-{
-    ScratchDir dir;
-    const auto path = dir.Write("a.hex", "content");
-    {
-        auto first = File::OpenRead(path);
-        ASSERT_TRUE(first);
-        File moved = std::move(*first);   // the hold goes with the object
-        EXPECT_FALSE(File::OpenRead(path));
-        EXPECT_FALSE(File::OpenReadWrite(path));
-        EXPECT_FALSE(File::Create(path));
-    }
-    EXPECT_EQ(ReadAll(path), "content");   // the refused create cut nothing
-    EXPECT_TRUE(File::OpenReadWrite(path));
-}
 
 TEST(File, WriteAfterBufferedReadLandsAtTheReadPosition)
 {

@@ -55,14 +55,17 @@ TEST_F(FileThroughLink, WritingRefusesItAndLeavesTheTargetAlone)
     EXPECT_FALSE(std::filesystem::exists(scratch.Path("nowhere")));
 }
 
-// Why an open failed, as the console tells a busy page image from a broken
-// one.
+// A file held by one open refuses every other open until it is let go of,
+// and says why an open failed, as the console tells a busy page image from a
+// broken one.
 TEST(FileOpenRefused, TellsAHeldFileFromAMissingOne)
 {
     test::ScratchDir scratch{"tvqx-file-held"};
     const std::string path = scratch.Write("Hex.tmp", "image");
-    std::optional<File> holder = File::Create(path);
-    ASSERT_TRUE(holder);
+    std::optional<File> opened = File::OpenReadWrite(path);
+    ASSERT_TRUE(opened);
+    std::optional<File> holder(std::move(*opened));   // the hold goes with the object
+    opened.reset();
 
     using Open = std::optional<File> (*)(const std::string&, bool*);
     struct Attempt {
@@ -85,7 +88,8 @@ TEST(FileOpenRefused, TellsAHeldFileFromAMissingOne)
         EXPECT_EQ(held, a.held) << a.what;
     }
     holder.reset();
-    EXPECT_TRUE(File::OpenRead(path));
+    EXPECT_EQ(ReadAll(path), "image");   // the refused create cut nothing
+    EXPECT_TRUE(File::OpenReadWrite(path));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The settings file, the port directory and virtual time.
+// The settings file, COM port names and virtual time.
 
 #include "platform/PortInventory.h"
 #include "platform/Profile.h"
@@ -15,13 +15,11 @@
 namespace tvqx {
 namespace {
 
-class ScratchDirTest : public ::testing::Test {
+class SettingsFile : public ::testing::Test {
 protected:
     test::ScratchDir scratch{"tvqx-platform"};
     const std::string& root = scratch.Root();
 };
-
-using SettingsFile = ScratchDirTest;
 
 TEST_F(SettingsFile, KeepsOtherSectionsAndEntriesAndSharesTheValue)
 {
@@ -44,28 +42,6 @@ TEST_F(SettingsFile, UnreadableValueGivesTheDefault)
     std::ofstream(path) << "[Settings]\nComPort=three\n[Other]\nComPort=5\n";
     EXPECT_EQ(IniFileProfile(path).GetProfileInt("Settings", "ComPort", -1), -1);
 }
-
-using PortDirectory = ScratchDirTest;
-
-#ifndef _WIN32
-// The Linux port directory: links to character devices.
-TEST_F(PortDirectory, ListsEntriesThatLeadToCharacterDevices)
-{
-    EXPECT_FALSE(PortDirectoryInventory(root + "missing").ListSerialDevices().has_value());
-    std::filesystem::create_symlink("/dev/null", root + "com2");
-    std::filesystem::create_symlink("/dev/null", root + "COM5");
-    std::filesystem::create_symlink(root + "nowhere", root + "COM6");
-    std::ofstream(root + "COM7") << "a plain file";
-    const auto list = PortDirectoryInventory(root).ListSerialDevices();
-    ASSERT_TRUE(list.has_value());
-    ASSERT_EQ(list->size(), 2u);
-    EXPECT_EQ((*list)[0].name, "COM5");
-    EXPECT_EQ((*list)[1].name, "com2");
-    PortDirectoryInventory inventory(root);
-    EXPECT_EQ(inventory.DevicePath(2), root + "com2");
-    EXPECT_EQ(inventory.DevicePath(6), "");
-}
-#endif
 
 TEST(ComPortName, MatchesCom1ToCom22WithoutRegardToCase)
 {
