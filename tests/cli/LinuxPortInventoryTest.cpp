@@ -129,9 +129,6 @@ const InventoryCase kCases[] = {
     {"PortDirectoryEntriesMustBeComPortsLeadingToDevices",
      {}, {"ttyUSB0", "pts7", "pts8"}, {}, {{"COM4", "file"}, {"COM5", "gone"}, {"notes", "pts7"}, {"COM23", "pts8"}},
      {"COM1 ttyUSB0"}},
-    {"NamedUnderADifferentNameStillCountsOnce",
-     {}, {"ttyUSB0", "ttyUSB1"}, {}, {{"COM9", "ttyUSB1"}},
-     {"COM1 ttyUSB0", "COM9 ports/COM9"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, LinuxPortInventoryTest, ::testing::ValuesIn(kCases),
