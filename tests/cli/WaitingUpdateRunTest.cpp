@@ -64,8 +64,8 @@ TEST_F(WaitingUpdateRunTest, OnATerminalTheStatusLinesStartOnALineOfTheirOwn)
     EXPECT_EQ(out.str().rfind(kPrompt + "\nFirmware file  =  ", 0), 0u) << out.str();
 }
 
-// Once the device woke, the window's messages carry the transfer to its end;
-// Ctrl-C no longer cancels.
+// Once the device woke, the wait is over for Ctrl-C, and the window's
+// messages carry the transfer to its end.
 TEST_F(WaitingUpdateRunTest, UpdateGoesOnOnceTheDeviceWoke)
 {
     Use(5, true);
