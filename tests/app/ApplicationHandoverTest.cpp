@@ -103,109 +103,31 @@ TEST_F(ApplicationHandover, AUnitAlreadyInItsBootLoaderIsNotAsked)
 }
 
 // ---------------------------------------------------------------------------
-// The application does not answer as it should, or does not let go.
+// A port the serial test program holds on to is asked for once (the program
+// that lets go: ProcedureBranchesTest's HeldPort), then named in the result
+// and the box, and the port is given back to it.
 
-struct HandoverFailure {
-    const char* name;
-    void (*script)(sim::ApplicationOptions&);
-    const char* result;   // the result line; the box adds fifteen blanks
-    uint64_t boxAtMs;     // from the press
-};
-
-void PrintTo(const HandoverFailure& c, std::ostream* os) { *os << c.name; }
-
-const HandoverFailure kHandoverFailures[] = {
-    {"WrongAnswer", [](auto& o) { o.answerText = "TVQXR-APP-4.11\r"; }, "Cannot find a Tollvane QX-R.", 2000},
-    {"AnswerWithoutItsEnd", [](auto& o) { o.answerText = "TVQXR-APP-4.12"; }, "Cannot find a Tollvane QX-R.", 2000},
-    // Longer than the program's answer buffer: it must neither overrun it
-    // nor take the right beginning for the whole answer.
-    {"AnswerTooLong",
-     [](auto& o) { o.answerText = "TVQXR-APP-4.12-SPECIAL-BUILD-FOR-FIELD-TRIALS\r" + std::string(200, '#'); },
-     "Cannot find a Tollvane QX-R.", 2000},
-    {"SilentApplication", [](auto& o) { o.ignoreVersionRequest = true; }, "Cannot find a Tollvane QX-R.", 2000},
-    {"AnswerTooLate", [](auto& o) { o.answerDelayMs = 2000; }, "Cannot find a Tollvane QX-R.", 2000},
-    {"DsrNeverDrops", [](auto& o) { o.dsrNeverDrops = true; }, "Invalid response from the Tollvane QX-R.", 2000},
-    {"DsrDropsTooLate", [](auto& o) { o.answerDelayMs = 100; o.handOverDelayMs = 2100; },
-     "Invalid response from the Tollvane QX-R.", 100 + 2000},
-};
-
-class ApplicationHandoverFailure : public ApplicationHandover,
-                                   public ::testing::WithParamInterface<HandoverFailure> {};
-
-TEST_P(ApplicationHandoverFailure, ClosesThePortAndSaysSo)
+TEST_F(ApplicationHandover, APortTheTestProgramKeepsIsNamedInTheResultAndTheBox)
 {
-    const HandoverFailure& c = GetParam();
-    sim::VariantDeviceFaults faults;
-    c.script(faults.application);
-    Prepare(faults);
-    // The port is closed before the box; the other port buttons come back
-    // only after it.
-    bool closedAtTheBox = false, lockedAtTheBox = false;
-    ui.onMessageBox = [&](const MessageBoxRecord&) {
-        closedAtTheBox = !ports.IsOpen(kDevicePort);
-        lockedAtTheBox = !dlg->IsDlgItemEnabled(IDC_COM1) && dlg->IsDlgItemEnabled(IDC_COM3);
-    };
-    Press();
-    RunWindow();
-
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, c.result + kFifteenBlanks);
-    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
-    EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
-    EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), c.boxAtMs);
-    EXPECT_TRUE(closedAtTheBox);
-    EXPECT_TRUE(lockedAtTheBox);
-    EXPECT_EQ(Status(IDC_RESULT), c.result);
-    EXPECT_EQ(unit.rowLoader->EntryCount(), 0u);
-    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 1);
-    EXPECT_TRUE(IsIdleWindow());
-    ExpectNeverWaited();
-}
-
-INSTANTIATE_TEST_SUITE_P(Application, ApplicationHandoverFailure, ::testing::ValuesIn(kHandoverFailures),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// ---------------------------------------------------------------------------
-// A port held by the serial test program is asked for once, and is had if the
-// program lets go; if not, the port is named in the result and the box.
-
-class ApplicationHandoverHeldPort : public ApplicationHandover, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(ApplicationHandoverHeldPort, AsksTheSerialTestProgramForThePortOnce)
-{
-    const bool letsGo = GetParam();
     Prepare();
     const WindowHandle testProgram = windows.Add("Ostrale Linewatch - COM3");
     std::unique_ptr<PortHandle> held = ports.CreateFile(kDevicePort);
     ASSERT_TRUE(held);
-    if (letsGo)
-        clock.At(clickMs + 400, [&] { held.reset(); });
     Press();
     RunWindow();
 
     const auto& received = windows.Get(testProgram).received;
     ASSERT_EQ(received.size(), 2u);
-    EXPECT_EQ(received[0].message, WM_PORT_HANDOVER);
     EXPECT_EQ(received[0].wParam, PORT_HANDOVER_RELEASE);
-    EXPECT_EQ(received[0].lParam, kDevicePort);
     EXPECT_EQ(received[1].wParam, PORT_HANDOVER_RETURN);
     EXPECT_EQ(received[1].lParam, kDevicePort);
-    EXPECT_EQ(dlg->m_borrowedPort, -1);
     ASSERT_EQ(Boxes().size(), 1u);
-    if (letsGo) {
-        EXPECT_EQ(SentTimes().front(), 1000u);   // "<V" once the port is had
-        EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
-    } else {
-        EXPECT_EQ(Boxes()[0].text, "Unable to open serial port COM3" + kFifteenBlanks);
-        EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
-        EXPECT_EQ(Status(IDC_RESULT), Boxes()[0].text);
-        EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), 1000u);
-        EXPECT_TRUE(dlg->IsAtRest() && dlg->IsDlgItemEnabled(IDC_COM1));   // the test program still holds COM3
-    }
+    EXPECT_EQ(Boxes()[0].text, "Unable to open serial port COM3" + kFifteenBlanks);
+    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
+    EXPECT_EQ(Status(IDC_RESULT), Boxes()[0].text);
+    EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), 1000u);
+    EXPECT_TRUE(dlg->IsAtRest() && dlg->IsDlgItemEnabled(IDC_COM1));   // the test program still holds COM3
 }
-
-INSTANTIATE_TEST_SUITE_P(TestProgram, ApplicationHandoverHeldPort, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "LetsGo" : "HoldsOn"; });
 
 } // namespace
 } // namespace tvqx::testing

@@ -1,13 +1,12 @@
 // Variants 4 and 5: the port is opened and the wake-up wait armed by the
 // press, the 256-byte page transfer runs once the boot loader has announced
 // itself. What reaches the device and when, how each way out of the wait
-// ends, and that the page image never outlives the update. The wait itself
+// ends, and that the page image never outlives the update (their failures
+// are in UpdateFailureTest). The wait itself
 // (polls, prompt, locks) is variant 1's, from the same code (RowUpdateTest);
 // the page loop with variant 4's settings is variant 10's (PageUpdateTest).
 
 #include "VariantFixture.h"
-
-#include "update/UpdateTexts.h"
 
 #include <algorithm>
 #include <fstream>
@@ -233,57 +232,6 @@ TEST_F(PageVariants, Variant5ResendsAtOnceAndRepaintsEveryEighthPage)
     EXPECT_EQ(dispatched, 9);
     EXPECT_EQ(repaints - repaintsBefore, 2);   // pages 0 and 8
 }
-
-// ---------------------------------------------------------------------------
-// Failures of the transfer: the row transfer's failure text, the port closed
-// and the buttons back before the box, nothing saved, no image left. The
-// greeting's failures are variant 1's (RowUpdateFailureTest).
-
-struct FailureCase {
-    const char* name;
-    int variant;
-    void (*script)(sim::PageBootLoaderFaults&);
-    const char* message;
-    uint64_t boxAtMs;   // from the press
-};
-
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
-
-// The tick at 1000 (variant 4) or 1200 (variant 5) finds the wake-up byte;
-// the entry command follows 100 or 500 ms later; variant 4 reads the version
-// from 20 ms after it, and its pages take 50 ms each.
-const FailureCase kFailures[] = {
-    {"PageUnanswered4", 4, [](auto& f) { f.hangAtPage = 2; }, "No response from the ", 1120 + 2 * 50 + 50 + 3000},
-    {"FifthResend5", 5, [](auto& f) { f.resendsForPage = {{1, 5}}; }, "Invalid ready response from the ", 1700},
-};
-
-class PageVariantsFailure : public PageVariants, public ::testing::WithParamInterface<FailureCase> {};
-
-TEST_P(PageVariantsFailure, EndsWithItsMessageAndLeavesNothingBehind)
-{
-    const FailureCase& c = GetParam();
-    sim::VariantDeviceFaults faults;
-    c.script(faults.pages);
-    bool closedAndRestored = false;
-    ui.onMessageBox = [&](const MessageBoxRecord&) {
-        closedAndRestored = !ports.IsOpen(kDevicePort) && dlg->IsDlgItemEnabled(IDC_COM1);
-    };
-    Prepare(c.variant, 1024, faults);
-    Press();
-    RunWindow();
-
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, std::string(c.message) + "Tollvane QX-R" + ".     " + texts::RowFailureText());
-    EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), c.boxAtMs);
-    EXPECT_TRUE(closedAndRestored);
-    EXPECT_EQ(Status(IDC_RESULT), "Firmware update failed");
-    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 1);
-    EXPECT_FALSE(ImageExists());
-    EXPECT_TRUE(IsIdleWindow());
-}
-
-INSTANTIATE_TEST_SUITE_P(Device, PageVariantsFailure, ::testing::ValuesIn(kFailures),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tvqx::testing

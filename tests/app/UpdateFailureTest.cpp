@@ -1,0 +1,282 @@
+// Every way a procedure can end when the unit misbehaves: the box's text
+// (device name and failure text exact), when it comes, whether the port
+// buttons are back by then, and what the run leaves behind. Then the ends
+// of variant 10 before the boot loader is greeted, and the failure texts.
+
+#include "UpdateFixture.h"
+
+#include "update/UpdateTexts.h"
+
+#include <filesystem>
+
+namespace tvqx::testing {
+namespace {
+
+const std::string kFailed = "Firmware update failed";
+const std::string kBlanks(15, ' ');
+
+// Variant 10's own lines, and the line the other procedures make of what the
+// device did.
+std::string PageLine(const char* line) { return line + texts::UpdateFailureText(); }
+std::string Row(const char* what) { return what + std::string("Tollvane QX-R.     ") + texts::RowFailureText(); }
+std::string HexRow(const char* line) { return line + texts::RowFailureText(); }
+
+struct Failure {
+    const char* name;
+    int variant;
+    void (*script)(sim::VariantDeviceFaults&);
+    std::string box;
+    std::string result;
+    uint64_t boxAtMs;      // from the press
+    bool portsBackAtBox;   // the other port buttons are enabled when the box shows
+    int blocks;            // rows or pages the device took; -1: not looked at
+    const char* hex = nullptr;   // the HEX text, when not the usual firmware
+};
+
+void PrintTo(const Failure& c, std::ostream* os) { *os << c.name; }
+
+const char* const kQxNoAnswer = "Invalid or no response from the Tollvane QX.     ";
+const char* const kQxBadVersion = "Invalid version response from the Tollvane QX.     ";
+const char* const kQxrBadReady = "Invalid ready response from the Tollvane QX-R.     ";
+const char* const kBadChecksumRow = ":0100000041BF\r\n:00000001FF\r\n";   // the right checksum is BE
+const char* const kCannotFind = "Cannot find a Tollvane QX-R.";
+const char* const kInvalidResponse = "Invalid response from the Tollvane QX-R.";
+
+// Variant 10 powers the unit 500 ms before its entry command; its pages take
+// 50 ms each. Variant 1's entry command goes out at 1100 (the wake-up tick at
+// 1000, then 100 ms). Variant 4's tick at 1000 finds the wake-up byte, its
+// entry command follows 100 ms later and the version is read from 20 ms after
+// it; variant 5's comes at 1700.
+const Failure kFailures[] = {
+    {"V10NoAnswer", 10, [](auto& f) { f.pages.ignoreEntryCommand = true; }, PageLine(kQxNoAnswer), kFailed, 3500, false, 0},
+    {"V10VersionTooLate", 10, [](auto& f) { f.pages.versionPieces = {{12, 0}, {1, 3000}}; }, PageLine(kQxNoAnswer),
+     kFailed, 3500, false, 0},
+    {"V10WrongVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-3.99"; }, PageLine(kQxBadVersion), kFailed,
+     500, false, 0},
+    {"V10ShortVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-4.0"; }, PageLine(kQxBadVersion), kFailed,
+     500, false, 0},
+    {"V10LongVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-4.000"; }, PageLine(kQxBadVersion), kFailed,
+     500, false, 0},
+    {"V10LowerCaseVersion", 10, [](auto& f) { f.pages.versionText = "tvqxr-1-4.00"; }, PageLine(kQxBadVersion),
+     kFailed, 500, false, 0},
+    {"V10LeadingLineFeed", 10, [](auto& f) { f.pages.noiseBeforeAnswer = {{0, {0x0A}}}; }, PageLine(kQxBadVersion),
+     kFailed, 500, false, 0},
+    {"V10EndlessVersion", 10, [](auto& f) { f.pages.versionText = std::string(400, 'V'); }, PageLine(kQxBadVersion),
+     kFailed, 500, false, 0},
+    {"V10NoReady", 10, [](auto& f) { f.pages.omitReady = true; },
+     PageLine("No ready response from the Tollvane QX.     "), kFailed, 1500, false, 0},
+    {"V10WrongReadyThenReady", 10, [](auto& f) { f.pages.readyByte = '?'; f.pages.readyAfterWrongByte = true; },
+     PageLine("Invalid ready response from the Tollvane QX.     "), kFailed, 500, false, 0},
+    {"V10FiveResends", 10, [](auto& f) { f.pages.resendsForPage = {{1, 5}}; }, PageLine(kQxrBadReady), kFailed,
+     500 + 50 * 6, true, 6},
+    {"V10WrongPageAnswer", 10, [](auto& f) { f.pages.pageAnswerByte = {{2, 'x'}}; }, PageLine(kQxrBadReady), kFailed,
+     500 + 50 * 3, true, 3},
+    {"V10SilentFromPage3", 10, [](auto& f) { f.pages.hangAtPage = 3; },
+     PageLine("No response from the Tollvane QX-R.     "), kFailed, 500 + 50 * 3 + 50 + 3000, true, -1},
+
+    {"V1NoVersion", 1, [](auto& f) { f.rows.ignoreEntryCommand = true; }, Row("No response from the "), kFailed,
+     1100 + 3000, true, 0},
+    {"V1WrongVersion", 1, [](auto& f) { f.rows.versionText = "TVQXR-1-4.01"; },
+     Row("Invalid version response from the "), kFailed, 1100, true, 0},
+    {"V1LongVersion", 1, [](auto& f) { f.rows.versionText = "TVQXR-1-4.000"; },
+     Row("Invalid version response from the "), kFailed, 1100, true, 0},
+    {"V1NoReady", 1, [](auto& f) { f.rows.omitReady = true; }, Row("No ready response from the "), kFailed,
+     1100 + 2000, true, 0},
+    {"V1WrongReady", 1, [](auto& f) { f.rows.readyByte = '!'; }, Row("Invalid ready response from the "), kFailed,
+     1100, true, 0},
+    {"V1NoXon", 1, [](auto& f) { f.rows.xonFor[0] = {}; }, Row("Timeout waiting for XON character from the "),
+     kFailed, 1100 + 2000, true, 0},
+    {"V1WrongXon", 1, [](auto& f) { f.rows.xonFor[1] = {'x'}; }, Row("Invalid XON response from the "), kFailed,
+     1100, true, 1},
+    {"V1AtStormForXon", 1, [](auto& f) { f.rows.xonFor[2] = std::vector<uint8_t>(40, '@'); },
+     Row("Invalid XON response from the "), kFailed, 1100, true, 2},
+    // A missing XOFF or '~' shows as the next character arriving in its place.
+    {"V1NoXoff", 1, [](auto& f) { f.rows.xoffFor[0] = {}; }, Row("Invalid XOFF response from the "), kFailed, 1100,
+     true, 1},
+    {"V1XonForXoff", 1, [](auto& f) { f.rows.xoffFor[1] = {0x11}; }, Row("Invalid XOFF response from the "), kFailed,
+     1100, true, 2},
+    {"V1NoLineComplete", 1, [](auto& f) { f.rows.lineCompleteFor[0] = {}; },
+     Row("Invalid line complete response from the "), kFailed, 1100, true, 1},
+    {"V1SlowLineComplete", 1, [](auto& f) { f.rows.rowWriteMs = 2000; },
+     Row("Timeout waiting for line complete character from the "), kFailed, 1100 + 2000, true, 1},
+    {"V1RowRefused", 1, [](auto&) {}, Row("Invalid line complete response from the "), kFailed, 1100, true, 1,
+     kBadChecksumRow},
+    {"V1NoFileComplete", 1, [](auto& f) { f.rows.fileCompleteAnswer = std::vector<uint8_t>{}; },
+     Row("Timeout waiting for file complete character from the "), kFailed, 1100 + 2000, true, 4},
+    {"V1WrongFileComplete", 1, [](auto& f) { f.rows.fileCompleteAnswer = std::vector<uint8_t>{'~'}; },
+     Row("Invalid file complete response from the "), kFailed, 1100, true, 4},
+    {"V1SilentInTheMiddleOfARow", 1, [](auto& f) { f.rows.silentFrom = sim::RowPosition{1, 10}; },
+     Row("Timeout waiting for XOFF character from the "), kFailed, 1100 + 2000, true, 1},
+    // The rows before a bad line have gone out; the bad one never does.
+    {"V1EmptyLineInTheFile", 1, [](auto&) {}, HexRow("Invalid data in hex file.     "), kFailed, 1100, true, 1,
+     ":0100000041BE\r\n\r\n:00000001FF\r\n"},
+    {"V1LineStartingWithABlank", 1, [](auto&) {}, HexRow("Invalid data in hex file.     "), kFailed, 1100, true, 1,
+     ":0100000041BE\r\n :00000001FF\r\n"},
+    {"V1EmptyFile", 1, [](auto&) {}, HexRow("Unable to read the firmware hex file.     "), kFailed, 1100, true, 0, ""},
+    // Nothing to program: refused before any row, never "updated".
+    {"V1NoDataRecord", 1, [](auto&) {}, HexRow("Invalid data in hex file.     "), kFailed, 1100, true, 0,
+     ":00000001FF\r\n"},
+
+    // The page variants' own failures; their greeting is variant 1's.
+    {"V4PageUnanswered", 4, [](auto& f) { f.pages.hangAtPage = 2; }, Row("No response from the "), kFailed,
+     1120 + 2 * 50 + 50 + 3000, true, -1},
+    {"V5FifthResend", 5, [](auto& f) { f.pages.resendsForPage = {{1, 5}}; }, Row("Invalid ready response from the "),
+     kFailed, 1700, true, 6},
+
+    // Variant 2's application does not answer as it should, or does not let
+    // go; the box adds fifteen blanks to the result line.
+    {"V2WrongAnswer", 2, [](auto& f) { f.application.answerText = "TVQXR-APP-4.11\r"; }, kCannotFind + kBlanks,
+     kCannotFind, 2000, false, 0},
+    {"V2AnswerWithoutItsEnd", 2, [](auto& f) { f.application.answerText = "TVQXR-APP-4.12"; },
+     kCannotFind + kBlanks, kCannotFind, 2000, false, 0},
+    // Longer than the program's answer buffer: it must neither overrun it
+    // nor take the right beginning for the whole answer.
+    {"V2AnswerTooLong", 2,
+     [](auto& f) {
+         f.application.answerText = "TVQXR-APP-4.12-SPECIAL-BUILD-FOR-FIELD-TRIALS\r" + std::string(200, '#');
+     },
+     kCannotFind + kBlanks, kCannotFind, 2000, false, 0},
+    {"V2SilentApplication", 2, [](auto& f) { f.application.ignoreVersionRequest = true; }, kCannotFind + kBlanks,
+     kCannotFind, 2000, false, 0},
+    {"V2AnswerTooLate", 2, [](auto& f) { f.application.answerDelayMs = 2000; }, kCannotFind + kBlanks, kCannotFind,
+     2000, false, 0},
+    {"V2DsrNeverDrops", 2, [](auto& f) { f.application.dsrNeverDrops = true; }, kInvalidResponse + kBlanks,
+     kInvalidResponse, 2000, false, 0},
+    {"V2DsrDropsTooLate", 2, [](auto& f) { f.application.answerDelayMs = 100; f.application.handOverDelayMs = 2100; },
+     kInvalidResponse + kBlanks, kInvalidResponse, 100 + 2000, false, 0},
+};
+
+class UpdateFailure : public UpdateFixture, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(UpdateFailure, EndsWithItsMessageAndLeavesNothingSaved)
+{
+    const Failure& c = GetParam();
+    sim::VariantDeviceFaults faults;
+    c.script(faults);
+    UseVariant(c.variant, faults);
+    if (c.hex)
+        WriteHexText(c.hex);
+    else
+        WriteFirmwareHex(c.variant == 1 ? 48 : 1024);   // three rows; eight pages of 128 or four of 256
+    profile.WriteProfileInt("Settings", "ComPort", 1);
+    OpenOnDevicePort();
+    // The port is closed before the box comes up.
+    bool closedAtTheBox = false, portsBackAtTheBox = false;
+    ui.onMessageBox = [&](const MessageBoxRecord&) {
+        closedAtTheBox = !ports.IsOpen(kDevicePort);
+        portsBackAtTheBox = dlg->IsDlgItemEnabled(IDC_COM1);
+    };
+    Press();
+    RunWindow();
+
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, c.box);
+    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
+    EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
+    EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), c.boxAtMs);
+    EXPECT_TRUE(closedAtTheBox);
+    EXPECT_EQ(portsBackAtTheBox, c.portsBackAtBox);
+    EXPECT_EQ(Status(IDC_RESULT), c.result);
+    if (c.blocks >= 0) {
+        EXPECT_EQ(unit.BlocksReceived(), static_cast<size_t>(c.blocks));
+    }
+    if (c.blocks != 4)   // four rows: the unit has all it needs, its answer failed
+        EXPECT_FALSE(unit.UpdateComplete());
+    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 1);
+    EXPECT_EQ(ImageExists(), c.variant == 10);   // only variant 10 leaves its image for the next run
+    EXPECT_TRUE(IsIdleWindow());
+}
+
+INSTANTIATE_TEST_SUITE_P(Device, UpdateFailure, ::testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Ends before the boot loader is greeted: the box says why, and the device is
+// never powered. Past the conversion, the image stays as after any run.
+enum class Step { NoPortChecked, PortMissing, HexFileGone, InvalidHex, LinkAtTheImagePath };
+
+struct SetupFailure {
+    const char* name;
+    Step step;
+    const char* text;
+    const char* caption;
+    UINT type;
+    const char* result;
+};
+
+void PrintTo(const SetupFailure& c, std::ostream* os) { *os << c.name; }
+
+const char* const kError = "Firmware Update Error";
+const SetupFailure kSetupFailures[] = {
+    {"NoPortChecked", Step::NoPortChecked, "Unable to open serial port COM-2000     ", kError, MB_ICONEXCLAMATION,
+     "Firmware update failed"},
+    {"PortMissing", Step::PortMissing, "Unable to open serial port COM1     ", kError, MB_ICONEXCLAMATION,
+     "Firmware update failed"},
+    {"HexFileGone", Step::HexFileGone, "Unable to open the firmware hex file:     \n     firmware.hex     ",
+     "Tollvane QX-R Update", MB_ICONEXCLAMATION, ""},
+    {"InvalidHex", Step::InvalidHex, "Invalid firmware hex file.                           ", kError, MB_OK, ""},
+    // Never followed (HexImageTest): the conversion cannot create the image.
+    {"LinkAtTheImagePath", Step::LinkAtTheImagePath, "Unable to create the temporary firmware file.               ",
+     kError, MB_OK, ""},
+};
+
+class PageUpdateSetupFailure : public UpdateFixture, public ::testing::WithParamInterface<SetupFailure> {};
+
+TEST_P(PageUpdateSetupFailure, ShowsWhyAndNeverPowersTheDevice)
+{
+    const SetupFailure& c = GetParam();
+    WriteFirmwareHex(256);
+    if (c.step == Step::NoPortChecked)
+        inventory.Set(std::vector<PortEntry>{});
+    if (c.step == Step::InvalidHex)
+        WriteProgramFile("firmware.hex", ":10000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF01\n:00000001FF\n");
+    if (c.step == Step::LinkAtTheImagePath && !test::PlantSymlink(m_programDir + "nowhere", ImagePath()))
+        GTEST_SKIP() << test::kNoSymlinksHere;
+    Open();
+    if (c.step == Step::HexFileGone)
+        std::filesystem::remove(m_programDir + "firmware.hex");
+    if (c.step != Step::NoPortChecked)
+        ui.Click(*dlg, c.step == Step::PortMissing ? IDC_COM1 : IDC_COM3);   // COM1: nothing behind it
+    Press();
+
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, c.text);
+    EXPECT_EQ(Boxes()[0].caption, c.caption);
+    EXPECT_EQ(Boxes()[0].type, c.type);
+    EXPECT_EQ(Status(IDC_RESULT), c.result);
+    if (c.step == Step::HexFileGone)
+        EXPECT_EQ(Status(IDC_FIRMWARE_FILE), "Firmware file  =  firmware.hex");   // no time without the file
+    EXPECT_TRUE(unit.PowerEvents().empty());
+    EXPECT_EQ(ImageExists(), c.step == Step::NoPortChecked || c.step == Step::PortMissing);
+    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Step, PageUpdateSetupFailure, ::testing::ValuesIn(kSetupFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FailureText, NamesTheSupportContacts)
+{
+    const std::string text = texts::UpdateFailureText();
+    EXPECT_EQ(text.rfind("\n\nFirmware update terminated.\n\nIf some of the hex file was transferred, the\n"
+                         "firmware in the Tollvane QX may be corrupt.\n\nYou should retry the firmware update "
+                         "procedure.\n\nIf you continue to have problems, contact Ostrale          \n"
+                         "customer support at:\n     ",
+                         0),
+              0u);
+    EXPECT_NE(text.find("\n     Office hours "), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 2), "\n\n");
+}
+
+TEST(RowFailureText, NamesTheDeviceAndTheMaker)
+{
+    const std::string text = texts::RowFailureText();
+    EXPECT_EQ(text.rfind("\n\nFirmware update terminated.\n\nIf some of the hex file was transferred, the "
+                         "firmware in the Tollvane QX-R may be corrupt.     \n\nYou should retry the firmware "
+                         "update procedure.\n\nIf you continue to have problems, contact Ostrale Systems for "
+                         "support.\n     Office hours ",
+                         0),
+              0u);
+    EXPECT_EQ(text.substr(text.size() - 2), "\n\n");
+}
+
+} // namespace
+} // namespace tvqx::testing
