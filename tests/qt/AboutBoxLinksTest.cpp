@@ -86,15 +86,6 @@ TEST_F(HeadlessAbout, OnlyALeftButtonPressOnALinkOpensIt)
                                                       std::string("http://") + product::kWebSite}));
 }
 
-TEST_F(HeadlessAbout, FocusNeverRestsInTheContactText)
-{
-    EXPECT_EQ(about.GetFocusId(), IDOK);   // the first tab stop
-    about.FocusMovedTo(IDC_ABOUT_CONTACT);
-    about.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_ABOUT_CONTACT, EN_SETFOCUS), 0);
-    EXPECT_EQ(about.GetFocusId(), IDOK);
-    EXPECT_FALSE(about.HasEnded());   // a notification is not a click
-}
-
 // Catches what the desktop would have opened.
 class UrlCatcher : public QObject {
     Q_OBJECT

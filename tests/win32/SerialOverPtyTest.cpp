@@ -1,13 +1,9 @@
 // The Windows serial port layer on a real COM port: under Wine a
 // pseudo-terminal served by tvqx-devsim (see run-over-pty.sh, which sets
-// TVQX_TEST_COM). A whole update over such a port is the console program's
-// own end-to-end test (tests/wine-e2e). What Wine cannot do on a
-// pseudo-terminal is expected as such, each limit by name:
-//   - no modem lines: GetCommModemStatus and EscapeCommFunction fail with
-//     error 50 (ERROR_NOT_SUPPORTED);
-//   - no exclusive open: a second CreateFileA of the port succeeds;
-//   - no line timing: bytes pass at once whatever the speed, so nothing here
-//     measures time on the line (the device runs with --fast).
+// TVQX_TEST_COM). A whole update over such a port, with what Wine cannot do
+// there (no modem lines, no exclusive open, no line timing), is each
+// program's own end-to-end test (tests/wine-e2e); here what a whole update
+// does not show: counts, a partial read, the purge, a port without a device.
 
 #include "serial/CRS232.h"
 #include "serial/Win32PortLayer.h"
@@ -72,41 +68,6 @@ TEST_F(PortOverPty, PortWithoutADeviceDoesNotOpen)
     CRS232 port(layer, clock);
     EXPECT_EQ(port.Open(missing, 9600, 'N', 8, 1), 0);
     EXPECT_EQ(port.GetPortNumber(), -1);
-}
-
-TEST_F(PortOverPty, ModemLinesAndExclusiveOpenAsTheSystemHasThem)
-{
-    Win32PortLayer layer;
-    auto first = layer.CreateFile(m_com);
-    ASSERT_TRUE(first);
-    uint32_t status = 0;
-    ::SetLastError(0);
-    const int modem = first->GetCommModemStatus(&status);
-    const DWORD modemError = ::GetLastError();
-    ::SetLastError(0);
-    const int dtr = first->EscapeCommFunction(CLRDTR);
-    const DWORD dtrError = ::GetLastError();
-    ::SetLastError(0);
-    const int rts = first->EscapeCommFunction(CLRRTS);
-    const DWORD rtsError = ::GetLastError();
-    const auto second = layer.CreateFile(m_com);
-
-    if (RunningUnderWine()) {
-        // Wine's limits on a pseudo-terminal, tolerated: no modem lines...
-        EXPECT_EQ(modem, 0);
-        EXPECT_EQ(modemError, DWORD{ERROR_NOT_SUPPORTED});
-        EXPECT_EQ(dtr, 0);
-        EXPECT_EQ(dtrError, DWORD{ERROR_NOT_SUPPORTED});
-        EXPECT_EQ(rts, 0);
-        EXPECT_EQ(rtsError, DWORD{ERROR_NOT_SUPPORTED});
-        // ...and no exclusive open.
-        EXPECT_TRUE(second);
-    } else {
-        EXPECT_NE(modem, 0);
-        EXPECT_NE(dtr, 0);
-        EXPECT_NE(rts, 0);
-        EXPECT_FALSE(second) << "a port opened without sharing opened twice";
-    }
 }
 
 } // namespace

@@ -1,101 +1,87 @@
 // The desktop's top-level windows through the window manager, and the port
-// handover a whole update posts to a running serial test program.
+// handover posted to a running serial test program. When in an update the
+// window borrows and returns the port is the window's rule (tests/app);
+// here the messages reach real windows, posted, with their numbers.
 
-#include "cli/UpdateRun.h"
 #include "platform/Win32WindowDirectory.h"
-#include "sim/PageBootLoader.h"
-#include "tests/common/ScratchDir.h"
-#include "testsupport/FakePlatform.h"
-#include "testsupport/SimulatedPortLayer.h"
-#include "update/ProgramServices.h"
+#include "testsupport/ProgramOnVirtualTime.h"
 
 #include "tests/win32/Win32TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <sstream>
 
 namespace tvqx::win32test {
 namespace {
 
-using Received = TestProgramWindows::Received;
-
 constexpr char kTestProgramTitle[] = "Ostrale Serial Test Program - COM5";
 
-// Every top-level window, in Z order, the way the program walks them.
-std::vector<WindowHandle> Walk(WindowDirectory& windows)
+// Top-level windows as another program's would be, made on this thread:
+// what is posted to them waits in its queue until the test takes it.
+class DesktopWindows {
+public:
+    ~DesktopWindows()
+    {
+        for (HWND hwnd : m_windows)
+            ::DestroyWindow(hwnd);
+    }
+    WindowHandle Add(const std::string& title, bool visible = true)
+    {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = ::DefWindowProcA;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "TvqxTestProgramWindow";
+        ::RegisterClassA(&windowClass);   // fails harmlessly when already registered
+        m_windows.push_back(::CreateWindowExA(0, windowClass.lpszClassName, title.c_str(),
+                                              WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 0, 0, 200, 100,
+                                              nullptr, nullptr, windowClass.hInstance, nullptr));
+        return reinterpret_cast<WindowHandle>(m_windows.back());
+    }
+    // The handover messages posted to `w` (never sent: they would have gone
+    // past the queue), in order.
+    static std::vector<std::pair<uintptr_t, intptr_t>> Received(WindowHandle w)
+    {
+        std::vector<std::pair<uintptr_t, intptr_t>> received;
+        MSG msg;
+        while (::PeekMessageA(&msg, reinterpret_cast<HWND>(w), kPortHandover, kPortHandover, PM_REMOVE))
+            received.emplace_back(msg.wParam, msg.lParam);
+        return received;
+    }
+
+private:
+    std::vector<HWND> m_windows;
+};
+
+TEST(PortHandover, ReachesTheVisibleTestProgramWindowsFoundByWalkingTheDesktop)
 {
+    DesktopWindows desktop;
+    const WindowHandle testProgram = desktop.Add(kTestProgramTitle);
+    const WindowHandle linewatch = desktop.Add("ostrale linewatch [COM5]");
+    const WindowHandle hidden = desktop.Add(kTestProgramTitle, false);
+    const WindowHandle unrelated = desktop.Add("Linewatch " + std::string(120, 'T'));
+
+    Win32WindowDirectory windows;
     std::vector<WindowHandle> seen;
     for (WindowHandle w = windows.GetTopWindow(); windows.IsWindow(w); w = windows.GetNextWindow(w))
         seen.push_back(w);
-    return seen;
-}
+    for (WindowHandle w : {testProgram, linewatch, hidden, unrelated})
+        EXPECT_NE(std::find(seen.begin(), seen.end(), w), seen.end()) << w;
+    EXPECT_FALSE(windows.IsWindowVisible(hidden));
+    EXPECT_EQ(windows.GetWindowText(testProgram, 7), "Ostrale");
+    EXPECT_EQ(windows.GetWindowText(unrelated, 99), "Linewatch " + std::string(89, 'T'));
 
-bool Contains(const std::vector<WindowHandle>& list, WindowHandle w)
-{
-    return std::find(list.begin(), list.end(), w) != list.end();
-}
-
-TEST(Win32WindowDirectory, WalkReachesOtherThreadsWindowsWithTitleAndVisibility)
-{
-    TestProgramWindows desktop;
-    const size_t shown = desktop.Add(kTestProgramTitle);
-    const size_t hidden = desktop.Add(kTestProgramTitle, false);
-    const size_t longTitle = desktop.Add(std::string(120, 'T'));
-    Win32WindowDirectory windows;
-
-    const auto seen = Walk(windows);
-    for (size_t i : {shown, hidden, longTitle})
-        EXPECT_TRUE(Contains(seen, desktop.Handle(i))) << i;
-    EXPECT_TRUE(windows.IsWindowVisible(desktop.Handle(shown)));
-    EXPECT_FALSE(windows.IsWindowVisible(desktop.Handle(hidden)));
-    EXPECT_EQ(windows.GetWindowText(desktop.Handle(shown), 99), kTestProgramTitle);
-    EXPECT_EQ(windows.GetWindowText(desktop.Handle(longTitle), 99), std::string(99, 'T'));
-    EXPECT_EQ(windows.GetWindowText(desktop.Handle(shown), 7), "Ostrale");
-    // The walk ends where the window manager says there is no next window.
-    EXPECT_FALSE(windows.IsWindow(0));
-}
-
-// A whole update on the simulated device (on virtual time), with the real
-// desktop as the program's window directory.
-TEST(PortHandover, WholeUpdateAsksTheTestProgramForThePortAndGivesItBack)
-{
-    TestProgramWindows desktop;
-    const size_t testProgram = desktop.Add(kTestProgramTitle);
-    const size_t linewatch = desktop.Add("ostrale linewatch [COM5]");
-    const size_t hidden = desktop.Add(kTestProgramTitle, false);
-    const size_t unrelated = desktop.Add("Linewatch");
-
-    VirtualTickClock clock(1'000'000);
-    HeadlessBackend ui(clock);
-    SimulatedPortLayer ports(clock);
-    sim::PageBootLoader device;
-    ports.Attach(5, device);
-    FixedPortInventory inventory(std::vector<PortEntry>{{"COM5", "simulated"}});
-    MemoryProfile profile;
-    Win32WindowDirectory windows;
-    RecordingShellOpen shell;
-    ProgramServices services{ui, clock, ports, inventory, profile, windows, shell};
-
-    test::ScratchDir temp("tvqx-win32");
-    const std::string programDir = temp.MakeDir("program/");
-    for (const char* name : {"Tollvane-QX-R_with_Rd_Sw_Conn.txt", "TVQX-R_4_12.hex"})
-        std::filesystem::copy_file(std::string(TVQX_EXAMPLES_DIR) + name, programDir + name);
-    cli::UpdateRunSetup setup{services, ui, programDir, temp.Root(), {}, {}, {}};
-    std::ostringstream out;
-    std::ostringstream err;
-    cli::Console console{out, err, false};
-
-    ASSERT_EQ(cli::RunUpdate(setup, 5, console), cli::kExitUpdated) << out.str() << err.str();
-    EXPECT_TRUE(device.EndMarkerReceived());
-
-    const std::vector<Received> both{{kReleasePort, 5}, {kReturnPort, 5}};
-    EXPECT_EQ(desktop.ReceivedBy(testProgram), both);
-    EXPECT_EQ(desktop.ReceivedBy(linewatch), both);
-    EXPECT_TRUE(desktop.ReceivedBy(hidden).empty());
-    EXPECT_TRUE(desktop.ReceivedBy(unrelated).empty());
+    ProgramOnVirtualTime<> program;
+    ProgramServices onTheDesktop{program.ui, program.clock, program.ports, program.inventory, program.profile,
+                                 windows, program.shell};
+    CTVQX_UpdateDlg dlg(onTheDesktop);
+    dlg.BorrowPortFromTestProgram(5);
+    dlg.ReturnPortToTestProgram();
+    const std::vector<std::pair<uintptr_t, intptr_t>> both{{kReleasePort, 5}, {kReturnPort, 5}};
+    EXPECT_EQ(DesktopWindows::Received(testProgram), both);
+    EXPECT_EQ(DesktopWindows::Received(linewatch), both);
+    EXPECT_TRUE(DesktopWindows::Received(hidden).empty());
+    EXPECT_TRUE(DesktopWindows::Received(unrelated).empty());
 }
 
 } // namespace

@@ -25,8 +25,6 @@ namespace tvqx {
 
 struct ShownBox {
     std::string text;
-    std::string caption;
-    UINT type = 0;
     int waitCursorDepth = 0;
 };
 
@@ -132,8 +130,8 @@ protected:
             std::filesystem::copy_file(std::string(TVQX_EXAMPLES_DIR) + name, m_scratch.Path(name));
         ports.Attach(3, device);
         ui.SetApplicationIcon(IDR_MAINFRAME);
-        ui.interceptMessageBox = [this](const std::string& text, const std::string& caption, UINT type) {
-            boxes.push_back({text, caption, type, ui.WaitCursorDepth()});
+        ui.interceptMessageBox = [this](const std::string& text, const std::string&, UINT) {
+            boxes.push_back({text, ui.WaitCursorDepth()});
             if (onBox)
                 onBox();
             return true;

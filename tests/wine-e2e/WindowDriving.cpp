@@ -46,25 +46,6 @@ std::vector<HWND> BoxesOf(DWORD process, const std::vector<HWND>& except)
     return boxes;
 }
 
-std::string BoxText(HWND box)
-{
-    std::string found;
-    ::EnumChildWindows(
-        box,
-        [](HWND child, LPARAM param) -> BOOL {
-            char className[32] = "";
-            ::GetClassNameA(child, className, sizeof className);
-            const std::string text = TextOf(child);
-            if (_stricmp(className, "Static") == 0 && !text.empty()) {
-                *reinterpret_cast<std::string*>(param) = text;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
 void Press(HWND dialog, int id)
 {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));

@@ -28,10 +28,6 @@ HWND WaitForWindow(DWORD process, const char* title);
 // boxes it shows.
 std::vector<HWND> BoxesOf(DWORD process, const std::vector<HWND>& except);
 
-// A message box's text: its one static control that holds text (the icon is
-// a static control without any).
-std::string BoxText(HWND box);
-
 // What a click on an enabled button makes the window see.
 void Press(HWND dialog, int id);
 
