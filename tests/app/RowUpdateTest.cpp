@@ -2,7 +2,7 @@
 // transfer. What reaches the device and when, what the window shows in each
 // state of the wait, and how the wait is cancelled.
 
-#include "VariantFixture.h"
+#include "UpdateFixture.h"
 
 #include "app/ProductInfo.h"
 #include "update/UpdateTexts.h"
@@ -11,17 +11,21 @@
 namespace tvqx::testing {
 namespace {
 
-class RowUpdate : public VariantFixture {
+class RowUpdate : public UpdateFixture {
 protected:
-    // Firmware whose HEX text has `dataRows` data rows and the end record.
-    void WriteRows(size_t dataRows) { WriteFirmwareHex(dataRows * 16); }
+    // Variant 1 with firmware whose HEX text has `dataRows` data rows and
+    // the end record, the window on COM3.
+    void Prepare(size_t dataRows, sim::VariantDeviceFaults faults = {})
+    {
+        UseVariant(1, std::move(faults));
+        WriteFirmwareHex(dataRows * 16);
+        OpenOnDevicePort();
+    }
 };
 
 TEST_F(RowUpdate, WakesTheBootLoaderAndSendsEveryRowAsStoredOnTime)
 {
-    UseVariant(1);
-    WriteRows(20);
-    OpenOnDevicePort();
+    Prepare(20);
     Press();
     RunWindow();
 
@@ -51,14 +55,10 @@ TEST_F(RowUpdate, WakesTheBootLoaderAndSendsEveryRowAsStoredOnTime)
 
 TEST_F(RowUpdate, PollsOnEveryTickUntilTheWakeUpByteWhereverItStands)
 {
-    sim::VariantDeviceFaults faults;
-    faults.wakeUp.pollsBeforeWake = 5;
-    faults.wakeUp.pollAnswer = {0x55};
-    faults.wakeUp.noiseBeforeWake = {0x00, 0xC0, 0xFE};
-    faults.wakeUp.noiseAfterWake = {'?', 0x11, 0xD0};
-    UseVariant(1, faults);
-    WriteRows(3);
-    OpenOnDevicePort();
+    Prepare(3, {.wakeUp = {.pollsBeforeWake = 5,
+                           .noiseBeforeWake = {0x00, 0xC0, 0xFE},
+                           .noiseAfterWake = {'?', 0x11, 0xD0},
+                           .pollAnswer = {0x55}}});
     Press();
     RunWindow();
 
@@ -71,18 +71,15 @@ TEST_F(RowUpdate, PollsOnEveryTickUntilTheWakeUpByteWhereverItStands)
 
 TEST_F(RowUpdate, BlinksThePromptShownTwoSecondsHiddenHalfASecond)
 {
-    sim::VariantDeviceFaults faults;
-    faults.wakeUp.neverWakes = true;
-    UseVariant(1, faults);
-    WriteRows(1);
-    OpenOnDevicePort();
+    Prepare(1, {.wakeUp = {.neverWakes = true}});
     std::vector<std::pair<uint64_t, std::string>> shown;
     ui.onControlChanged = [&](CDialog& d, int index) {
         if (d.Template().controls[static_cast<size_t>(index)].id == IDC_RESULT)
             shown.emplace_back(clock.Now() - clickMs, d.GetDlgItemText(IDC_RESULT));
     };
     Press();
-    EXPECT_TRUE(dlg->GetControlLook(IDC_RESULT).custom);   // dark red while waiting
+    // The result line in the product line's dark red bold while waiting.
+    EXPECT_EQ(dlg->GetControlLook(IDC_RESULT), dlg->GetControlLook(IDC_PRODUCT_LINE));
     RunWindow(5'600);
     ui.onControlChanged = nullptr;
 
@@ -98,9 +95,7 @@ TEST_F(RowUpdate, BlinksThePromptShownTwoSecondsHiddenHalfASecond)
 
 TEST_F(RowUpdate, EachStateOfTheWaitLocksWhatItShould)
 {
-    UseVariant(1);
-    WriteRows(4);
-    OpenOnDevicePort();
+    Prepare(4);
     ASSERT_TRUE(IsIdleWindow());
 
     Press();   // Waiting
@@ -117,12 +112,6 @@ TEST_F(RowUpdate, EachStateOfTheWaitLocksWhatItShould)
     EXPECT_TRUE(ports.IsOpen(kDevicePort));
     EXPECT_TRUE(DevicePowered());
     EXPECT_EQ(ui.WaitCursorDepth(), 0);
-
-    RunWindowUntil([&] { return dlg->m_bootLoaderAwake == 1; });   // Awake
-    EXPECT_EQ(dlg->m_waitingForBootLoader, 1);
-    EXPECT_EQ(Status(IDC_BEGIN_UPDATE), "Cancel Update");
-    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
-    EXPECT_TRUE(ports.IsOpen(kDevicePort));
 
     bool seen = false;   // Transferring, looked at when the first progress shows
     ui.onControlChanged = [&](CDialog& d, int index) {
@@ -147,9 +136,7 @@ TEST_F(RowUpdate, EachStateOfTheWaitLocksWhatItShould)
 
 TEST_F(RowUpdate, ProgressOnEverySecondRowAndTheLastRepaintEveryFiftieth)
 {
-    UseVariant(1);
-    WriteRows(100);   // 101 rows with the end record
-    OpenOnDevicePort();
+    Prepare(100);   // 101 rows with the end record
     std::vector<std::string> progress;
     ui.onControlChanged = [&](CDialog& d, int index) {
         if (d.Template().controls[static_cast<size_t>(index)].id == IDC_PROGRESS)
@@ -170,9 +157,7 @@ TEST_F(RowUpdate, ProgressOnEverySecondRowAndTheLastRepaintEveryFiftieth)
 
 TEST_F(RowUpdate, AHexFileGoneWhileWaitingEndsWithTheChecksMessageAndAPoweredDownDevice)
 {
-    UseVariant(1);
-    WriteRows(2);
-    OpenOnDevicePort();
+    Prepare(2);
     Press();
     RunWindow(700);
     std::remove((m_programDir + "firmware.hex").c_str());
@@ -181,9 +166,7 @@ TEST_F(RowUpdate, AHexFileGoneWhileWaitingEndsWithTheChecksMessageAndAPoweredDow
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].caption, "Tollvane QX-R Update");
     EXPECT_EQ(Boxes()[0].text.rfind("Unable to open the firmware hex file:", 0), 0u);
-    EXPECT_FALSE(ports.IsOpen(kDevicePort));
-    EXPECT_FALSE(DevicePowered());
-    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_COM1));   // the port buttons are back
+    EXPECT_TRUE(IsIdleWindow());   // the port closed, the port buttons back
     EXPECT_EQ(unit.rowLoader->EntryCount(), 0u);
 }
 

@@ -14,9 +14,15 @@ namespace {
 
 using Startup = UpdateFixture;
 
-TEST_F(Startup, OpensWithItsTextsMenuAndTimerAndIgnoresEnter)
+TEST_F(Startup, OpensPlacedWithItsTextsLooksMenuAndTimerAndIgnoresEnter)
 {
-    OpenWithFirmware();
+    WriteFirmwareHex(256);
+    ui.SetScreenSize({1280, 1024});
+    Open();
+    // Placed as every dialog is (DialogLayerTest's Placement).
+    const Rect r = dlg->GetWindowRect();
+    EXPECT_EQ(r.left, (1280 - r.Width()) / 2);
+    EXPECT_EQ(r.top, (1024 - r.Height()) / 4);
     EXPECT_EQ(dlg->GetWindowText(), "Tollvane QX-R Firmware Update");
     EXPECT_EQ(Status(IDC_PRODUCT_LINE), "Use to update the Tollvane QX-R firmware (only for use with units that "
                                         "have a read switch connector).");
@@ -37,19 +43,19 @@ TEST_F(Startup, OpensWithItsTextsMenuAndTimerAndIgnoresEnter)
     EXPECT_EQ(items.back().id, IDM_ABOUTBOX);
     EXPECT_EQ(items.back().text, "About Tollvane QX-R Update...");
 
+    // The product line in dark red bold; the result line takes this look only
+    // while waiting (RowUpdateTest).
+    const ControlLook product = dlg->GetControlLook(IDC_PRODUCT_LINE);
+    EXPECT_TRUE(product.custom);
+    EXPECT_EQ(product.textColor, RGB(192, 0, 0));
+    EXPECT_EQ(product.font, (FontSpec{"Microsoft Sans Serif", 90, 700}));
+    EXPECT_TRUE(product.transparentBackground);
+    EXPECT_FALSE(dlg->GetControlLook(IDC_RESULT).custom);
+    EXPECT_FALSE(dlg->GetControlLook(IDC_PROGRESS).custom);
+
     // Enter with no push button focused does not end the window.
     dlg->SendMessage(WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(dlg->HasEnded());
-}
-
-TEST_F(Startup, PlacedCentredWithAQuarterOfTheFreeHeightAbove)
-{
-    WriteFirmwareHex(256);
-    ui.SetScreenSize({1280, 1024});
-    Open();
-    const Rect r = dlg->GetWindowRect();
-    EXPECT_EQ(r.left, (1280 - r.Width()) / 2);
-    EXPECT_EQ(r.top, (1024 - r.Height()) / 4);
 }
 
 // The five status lines in the order the user reads them, each in its own
@@ -67,23 +73,6 @@ TEST(MainWindowLayout, StatusLinesStandTopToBottom)
         ASSERT_NE(c, nullptr) << line.id;
         EXPECT_EQ((std::array{c->x, c->y, c->cx, c->cy}), (std::array{20, line.y, 608, line.cy})) << line.id;
     }
-}
-
-TEST_F(Startup, ColourRuleOfProductAndResultLines)
-{
-    OpenWithFirmware();
-    const ControlLook product = dlg->GetControlLook(IDC_PRODUCT_LINE);
-    EXPECT_TRUE(product.custom);
-    EXPECT_EQ(product.textColor, RGB(192, 0, 0));
-    EXPECT_EQ(product.font, (FontSpec{"Microsoft Sans Serif", 90, 700}));
-    EXPECT_TRUE(product.transparentBackground);
-
-    EXPECT_FALSE(dlg->GetControlLook(IDC_RESULT).custom);
-    dlg->m_waitingForBootLoader = 1;
-    EXPECT_EQ(dlg->GetControlLook(IDC_RESULT), product);
-    dlg->m_waitingForBootLoader = 0;
-    EXPECT_FALSE(dlg->GetControlLook(IDC_RESULT).custom);
-    EXPECT_FALSE(dlg->GetControlLook(IDC_PROGRESS).custom);
 }
 
 // Firmware files that leave nothing to update with: "Begin Update" disabled,

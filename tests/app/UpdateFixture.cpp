@@ -1,21 +1,19 @@
 #include "UpdateFixture.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace tvqx::testing {
 
-std::string MakeHex(const std::vector<uint8_t>& data, uint16_t address)
+std::string MakeHex(const std::vector<uint8_t>& data)
 {
     std::string hex;
     char line[80];
     for (size_t off = 0; off < data.size(); off += 16) {
         const size_t n = std::min<size_t>(16, data.size() - off);
-        const unsigned a = address + off;
-        unsigned sum = n + (a >> 8) + (a & 0xFF);
-        std::snprintf(line, sizeof line, ":%02X%04X00", static_cast<unsigned>(n), a & 0xFFFF);
+        unsigned sum = n + (off >> 8 & 0xFF) + (off & 0xFF);
+        std::snprintf(line, sizeof line, ":%02X%04X00", static_cast<unsigned>(n), static_cast<unsigned>(off & 0xFFFF));
         hex += line;
         for (size_t i = 0; i < n; ++i) {
             std::snprintf(line, sizeof line, "%02X", data[off + i]);
@@ -60,17 +58,6 @@ void UpdateFixture::WriteProgramFile(const std::string& name, const std::string&
     std::ofstream(m_programDir + name, std::ios::binary) << content;
 }
 
-void UpdateFixture::WriteDescription(const std::string& content)
-{
-    WriteProgramFile("Tollvane-QX-R_with_Rd_Sw_Conn.txt", content);
-}
-
-void UpdateFixture::WriteHexText(const std::string& hex)
-{
-    WriteDescription("QX-R 4.12\r\nfirmware.hex\r\n");
-    WriteProgramFile("firmware.hex", hex);
-}
-
 void UpdateFixture::WriteFirmwareHex(size_t bytes)
 {
     firmware = FirmwareBytes(bytes);
@@ -86,30 +73,12 @@ void UpdateFixture::Open()
     ui.Create(*dlg);
 }
 
-void UpdateFixture::OpenWithFirmware(size_t bytes)
-{
-    WriteFirmwareHex(bytes);
-    Open();
-}
-
-void UpdateFixture::OpenOnDevicePort()
-{
-    Open();
-    ui.Click(*dlg, IDC_COM3);
-    clickMs = clock.Now();
-}
-
 void UpdateFixture::ListPorts(const std::vector<const char*>& names)
 {
     std::vector<PortEntry> entries;
     for (const char* name : names)
         entries.push_back({name, ""});
     inventory.Set(entries);
-}
-
-void UpdateFixture::RunWindow(uint64_t limitMs)
-{
-    RunWindowUntil([&] { return UpdateOver(); }, limitMs);
 }
 
 void UpdateFixture::RunWindowUntil(const std::function<bool()>& done, uint64_t limitMs)
@@ -175,17 +144,6 @@ std::vector<uint64_t> UpdateFixture::PollTimes() const
         for (uint64_t t : unit.wakeUp->PollTimes())
             times.push_back(t - clickMs);
     return times;
-}
-
-bool UpdateFixture::DevicePowered() const
-{
-    const auto& events = unit.PowerEvents();
-    return !events.empty() && events.back().on;
-}
-
-bool UpdateFixture::ImageExists() const
-{
-    return std::filesystem::exists(ImagePath());
 }
 
 } // namespace tvqx::testing

@@ -9,15 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace tvqx::testing {
 
-// Intel HEX text for `data` placed at `address`, 16 bytes a record, with the
-// end record.
-std::string MakeHex(const std::vector<uint8_t>& data, uint16_t address = 0);
+// Intel HEX text for `data` from address 0, 16 bytes a record, with the end
+// record.
+std::string MakeHex(const std::vector<uint8_t>& data);
 // Bytes that look like firmware: not all alike, so misplaced pages show.
 std::vector<uint8_t> FirmwareBytes(size_t count);
 
@@ -33,31 +34,45 @@ protected:
     // Builds the program for `variant` and puts its device on COM3.
     void UseVariant(int variant, sim::VariantDeviceFaults faults = {});
     // Firmware files beside the program.
-    void WriteDescription(const std::string& content);
     void WriteProgramFile(const std::string& name, const std::string& content);
+    void WriteDescription(const std::string& content) { WriteProgramFile("Tollvane-QX-R_with_Rd_Sw_Conn.txt", content); }
     // Firmware files whose HEX text is given as it is.
-    void WriteHexText(const std::string& hex);
+    void WriteHexText(const std::string& hex)
+    {
+        WriteDescription("QX-R 4.12\r\nfirmware.hex\r\n");
+        WriteProgramFile("firmware.hex", hex);
+    }
     // Firmware of `bytes` bytes as HEX text (16 bytes a row, then the end
     // record), beside the program; kept in `firmware` and `hexText`.
     void WriteFirmwareHex(size_t bytes);
     // Creates the main window (its initialisation runs).
     void Open();
     // The usual start: `bytes` of firmware beside the program, then Open().
-    void OpenWithFirmware(size_t bytes = 256);
+    void OpenWithFirmware(size_t bytes = 256)
+    {
+        WriteFirmwareHex(bytes);
+        Open();
+    }
     // Opens the window with COM3 chosen.
-    void OpenOnDevicePort();
+    void OpenOnDevicePort()
+    {
+        Open();
+        ui.Click(*dlg, IDC_COM3);
+        clickMs = clock.Now();
+    }
     // The system's serial ports, by name only (nothing here opens them).
     void ListPorts(const std::vector<const char*>& names);
     // Presses "Begin Update" (or "Cancel Update") once; variant 10 runs its
     // whole update within the press.
     void Press() { ui.Click(*dlg, IDC_BEGIN_UPDATE); }
-    // Lets the window handle its messages and timers until the update is
-    // over (no wait, no queued message) or `limitMs` of virtual time passed.
-    void RunWindow(uint64_t limitMs = 120'000);
-    // Lets the window run until `done` holds or `limitMs` passed.
+    // Lets the window handle its messages and timers until `done` holds
+    // (by default: the update is over, no wait and no queued message) or
+    // `limitMs` of virtual time passed.
     void RunWindowUntil(const std::function<bool()>& done, uint64_t limitMs = 120'000);
+    void RunWindow(uint64_t limitMs = 120'000) { RunWindowUntil([&] { return UpdateOver(); }, limitMs); }
 
     std::string ImagePath() const { return m_tempDir + "Hex.tmp"; }
+    bool ImageExists() const { return std::filesystem::exists(ImagePath()); }
     std::string Status(int id) const { return dlg->GetDlgItemText(id); }
     const std::vector<MessageBoxRecord>& Boxes() const { return ui.MessageBoxes(); }
     // What a whole update leaves: the one box saying so, the boot loader's
@@ -73,8 +88,7 @@ protected:
     // Times of the bytes the program sent, relative to the press.
     std::vector<uint64_t> SentTimes() const;
     std::vector<uint64_t> PollTimes() const;   // relative to the press
-    bool DevicePowered() const;
-    bool ImageExists() const;
+    bool DevicePowered() const { return !unit.PowerEvents().empty() && unit.PowerEvents().back().on; }
 
     int variant = 10;
     sim::VariantDevice unit;

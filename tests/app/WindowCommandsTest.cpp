@@ -15,25 +15,26 @@ namespace {
 // "Detailed Instructions": the document name is empty, so the program's
 // directory itself goes to the shell.
 
-enum class Dir { Present, Missing };
+// The box, if any: the document is missing, or no viewer could open it. The
+// shell is asked unless the document is missing.
+enum class Box { None, Missing, Viewer };
 
 struct InstructionsCase {
     const char* name;
-    Dir dir;
+    bool gone;           // the program's directory no longer exists
     size_t pathLength;   // 0: the scratch program directory as it is
     bool shellOpens;
-    bool expectShell;    // the directory was handed to the shell
-    const char* box;     // "missing", "viewer" or nullptr
+    Box box;
 };
 
 void PrintTo(const InstructionsCase& c, std::ostream* os) { *os << c.name; }
 
 const InstructionsCase kInstructions[] = {
-    {"DirectoryHandedToTheShell", Dir::Present, 0, true, true, nullptr},
-    {"ViewerCannotOpenIt", Dir::Present, 0, false, true, "viewer"},
-    {"DirectoryGone", Dir::Missing, 0, true, false, "missing"},
-    {"PathOf259Characters", Dir::Present, 259, true, true, nullptr},
-    {"PathOf260Characters", Dir::Present, 260, true, false, "missing"},
+    {"DirectoryHandedToTheShell", false, 0, true, Box::None},
+    {"ViewerCannotOpenIt", false, 0, false, Box::Viewer},
+    {"DirectoryGone", true, 0, true, Box::Missing},
+    {"PathOf259Characters", false, 259, true, Box::None},
+    {"PathOf260Characters", false, 260, true, Box::Missing},
 };
 
 class DetailedInstructions : public UpdateFixture, public ::testing::WithParamInterface<InstructionsCase> {
@@ -66,7 +67,7 @@ TEST_P(DetailedInstructions, OpensTheDirectoryOrSaysWhyNot)
             GTEST_SKIP() << "no directory path of " << c.pathLength << " characters here";
         ASSERT_EQ(path.size(), c.pathLength);
     }
-    if (c.dir == Dir::Missing)
+    if (c.gone)
         path += "gone/";
     dlg->m_programDir = path;
     shell.result = c.shellOpens;
@@ -74,18 +75,16 @@ TEST_P(DetailedInstructions, OpensTheDirectoryOrSaysWhyNot)
     dlg->ShowDlgItem(IDC_DETAILED_INSTRUCTIONS, true);
     ui.Click(*dlg, IDC_DETAILED_INSTRUCTIONS);
 
-    EXPECT_EQ(shell.opened, c.expectShell ? std::vector<std::string>{path} : std::vector<std::string>{});
-    if (!c.box) {
+    EXPECT_EQ(shell.opened, c.box != Box::Missing ? std::vector<std::string>{path} : std::vector<std::string>{});
+    if (c.box == Box::None) {
         EXPECT_TRUE(Boxes().empty());
         return;
     }
     ASSERT_EQ(Boxes().size(), 1u);
-    const std::string expected =
-        std::string(c.box) == "missing"
-            ? "Cannot fine the detailed instructions document.     \n" + path + "     "
-            : "Unable to load the Acrobat Reader.\n\nAcrobat Reader must be installed on your computer in order "
-              "to view the detailed instructions.     ";
-    EXPECT_EQ(Boxes()[0].text, expected);
+    EXPECT_EQ(Boxes()[0].text, c.box == Box::Missing
+                                   ? "Cannot fine the detailed instructions document.     \n" + path + "     "
+                                   : "Unable to load the Acrobat Reader.\n\nAcrobat Reader must be installed on "
+                                     "your computer in order to view the detailed instructions.     ");
     EXPECT_EQ(Boxes()[0].caption, "Detailed Instructions");
     EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
 }
@@ -138,54 +137,32 @@ TEST_F(AboutBox, ShowsTheProductAndTheMakersContactLines)
 // Done, and the window's Close command that means the same, with a port the
 // serial test program was asked to give up and not yet told it may take back
 // (a run that ended before its closing step). The window's timer goes with it.
+// (Close means Done: DialogLayerTest; nothing is given back that was not
+// borrowed: ControllerTest's BorrowsThePortFromTheSerialTestProgram.)
 
-struct DoneCase {
-    const char* name;
-    bool closeCommand;   // the system menu's Close instead of the button
-    int borrowed;        // -1: nothing borrowed
-};
+using DoneWithPort = UpdateFixture;
 
-void PrintTo(const DoneCase& c, std::ostream* os) { *os << c.name; }
-
-class DoneWithPort : public UpdateFixture, public ::testing::WithParamInterface<DoneCase> {};
-
-TEST_P(DoneWithPort, ClosesThePortAndReturnsWhatWasBorrowed)
+TEST_F(DoneWithPort, CloseCommandClosesThePortAndReturnsWhatWasBorrowed)
 {
-    const DoneCase& c = GetParam();
     const WindowHandle tester = windows.Add("Ostrale Serial Test Program");
-    const WindowHandle linewatch = windows.Add("Ostrale Linewatch COM3");
     OpenWithFirmware();
     ASSERT_TRUE(dlg->m_port.Open(kDevicePort, 9600, 'N', 8, 1));
-    dlg->m_borrowedPort = c.borrowed;
-    if (c.closeCommand)
-        ui.ChooseSystemMenu(*dlg, SC_CLOSE);
-    else
-        ui.Click(*dlg, IDCANCEL);
+    dlg->m_borrowedPort = kDevicePort;
+    ui.ChooseSystemMenu(*dlg, SC_CLOSE);
 
     EXPECT_TRUE(dlg->HasEnded());
     EXPECT_EQ(dlg->Result(), IDCANCEL);
     EXPECT_FALSE(ports.IsOpen(kDevicePort));
     EXPECT_FALSE(DevicePowered());
     EXPECT_EQ(dlg->m_borrowedPort, -1);
-    for (WindowHandle w : {tester, linewatch}) {
-        const auto& got = windows.Get(w).received;
-        if (c.borrowed == -1) {
-            EXPECT_TRUE(got.empty());
-            continue;
-        }
-        ASSERT_EQ(got.size(), 1u);
-        EXPECT_EQ(got[0].message, WM_PORT_HANDOVER);
-        EXPECT_EQ(got[0].wParam, PORT_HANDOVER_RETURN);
-        EXPECT_EQ(got[0].lParam, c.borrowed);
-    }
+    const auto& got = windows.Get(tester).received;
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].message, WM_PORT_HANDOVER);
+    EXPECT_EQ(got[0].wParam, PORT_HANDOVER_RETURN);
+    EXPECT_EQ(got[0].lParam, kDevicePort);
     ui.Destroy(*dlg);
     EXPECT_FALSE(ui.PumpMessage());   // no timer left to wake anybody
 }
-
-INSTANTIATE_TEST_SUITE_P(Done, DoneWithPort,
-                         ::testing::Values(DoneCase{"ButtonNothingBorrowed", false, -1},
-                                           DoneCase{"CloseCommandWithBorrowedPort", true, 3}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tvqx::testing
