@@ -62,3 +62,10 @@ wineserver -p5 </dev/null >/dev/null 2>&1
 
 set -o pipefail
 wine "$@" | tr -d '\r'
+status=$?
+# TVQX_WINE_RUN_LOG names a file that gets one line per program run: when
+# it ended, its status and its command line.
+if [ -n "${TVQX_WINE_RUN_LOG:-}" ]; then
+    printf '%s %d %s\n' "$(date +%T.%N)" "$status" "$*" >>"$TVQX_WINE_RUN_LOG"
+fi
+exit $status
