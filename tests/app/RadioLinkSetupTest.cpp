@@ -4,6 +4,8 @@
 
 #include "RadioLinkFixture.h"
 
+#include "update/UpdateTexts.h"
+
 #include <tuple>
 
 namespace tvqx::testing {
@@ -11,6 +13,7 @@ namespace {
 
 using sim::AnswerFault;
 
+const std::string kBlanks(15, ' ');
 const std::string kConfigureFailed =
     "Unable to communicate with and/or configure the Tollvane QX-R for the firmware update.               \n\n"
     "Target Rover Module ID = 7";
@@ -63,25 +66,6 @@ INSTANTIATE_TEST_SUITE_P(EachAnswerKind, AnswerFaults,
                          ::testing::Combine(::testing::Values(3, 6), ::testing::Values("CH", "SH", "DH"),
                                             ::testing::Values(AnswerFault::WrongType, AnswerFault::BadStatus)));
 
-// The remote unit that answers "I" must be the one the user chose, exactly.
-class ModuleIdAnswers : public RadioLinkFixture, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(ModuleIdAnswers, ThatDifferFromTheChosenModuleFail)
-{
-    sim::RadioOptions radio;
-    radio.moduleIdAnswer = GetParam();
-    Prepare(3, radio);
-    Press();
-    RunWindow();
-
-    EXPECT_EQ(Status(IDC_RESULT), kConfigureFailed);
-    ExpectErrorBox(kConfigureFailed);
-    EXPECT_TRUE(Sent().ends_with("<@:P01I<W"));
-    EXPECT_TRUE(IsIdleWindow());
-}
-
-INSTANTIATE_TEST_SUITE_P(Answers, ModuleIdAnswers, ::testing::Values("7 ", "8", "77"));
-
 // ---------------------------------------------------------------------------
 
 TEST_F(RadioLinkFixture, CancelledDialogLeavesTheGatewayWithoutAMessage)
@@ -102,34 +86,88 @@ TEST_F(RadioLinkFixture, CancelledDialogLeavesTheGatewayWithoutAMessage)
     EXPECT_TRUE(IsIdleWindow());
 }
 
-// The remote unit's boot loader stays silent after the set-up: the link never
-// comes up, or the unit answered the first probe only.
-class SilentBootLoader : public RadioLinkFixture, public ::testing::WithParamInterface<bool> {};
+// ---------------------------------------------------------------------------
+// Other ends of a radio run, each with its result line, its box, and the
+// last the program sent; a gateway the program has opened is left (six
+// escapes, "<W"), its power going 500 ms after. The search's speeds and
+// pauses are RadioLinkUpdateTest's.
 
-TEST_P(SilentBootLoader, EndsWithNoResponse)
+struct RadioEnd {
+    const char* name;
+    int variant;
+    void (*radio)(sim::RadioOptions&);
+    std::string result;
+    std::string box;
+    std::string sentEnd;
+    void (*faults)(sim::VariantDeviceFaults&) = [](auto&) {};
+    bool portMissing = false;
+};
+
+void PrintTo(const RadioEnd& c, std::ostream* os) { *os << c.name; }
+
+const std::string kNoBootLoader = "No response from the Tollvane QX-R boot loader.";
+const std::string kNoGateway = "Cannot find a Tollvane RG-400 Radio Gateway.";
+const std::string kSearch = [] {
+    std::string sent;
+    for (int i = 0; i < 6; ++i)   // at each of the gateway's speeds, then at 115200
+        sent += kSixEscapes + "<V";
+    return sent;
+}();
+
+const RadioEnd kRadioEnds[] = {
+    // The remote unit that answers "I" must be the one the user chose, exactly.
+    {"ModuleIdWithABlank", 3, [](auto& r) { r.moduleIdAnswer = "7 "; }, kConfigureFailed, kConfigureFailed,
+     "<@:P01I<W"},
+    {"OtherModuleId", 3, [](auto& r) { r.moduleIdAnswer = "8"; }, kConfigureFailed, kConfigureFailed, "<@:P01I<W"},
+    {"LongerModuleId", 3, [](auto& r) { r.moduleIdAnswer = "77"; }, kConfigureFailed, kConfigureFailed, "<@:P01I<W"},
+    // The remote unit's boot loader stays silent after the set-up: the link
+    // never comes up, or the unit answered the first probe only.
+    {"LinkNeverUp", 3, [](auto& r) { r.linkNeverUp = true; }, kNoBootLoader, kNoBootLoader + kBlanks,
+     "\x80" + kSixEscapes + "<W"},
+    {"OneProbeAnswered", 3, [](auto& r) { r.linkConfigured = true; r.probesAnswered = 1; }, kNoBootLoader,
+     kNoBootLoader + kBlanks, "\x80" + kSixEscapes + "<W"},
+    // No gateway of this variant's models answers at any speed.
+    {"OtherModel3", 3, [](auto& r) { r.gatewayAnswer = "TVRG-410 V2.03"; }, kNoGateway, kNoGateway + kBlanks, kSearch},
+    {"OtherModel6", 6, [](auto& r) { r.gatewayAnswer = "TVRG-400 V1.20"; }, kNoGateway, kNoGateway + kBlanks, kSearch},
+    {"PortMissing", 6, [](auto&) {}, "", "Unable to open serial port COM3     ", "", [](auto&) {}, true},
+    // A transfer that fails over the link is reported as failed, and the
+    // gateway is still left.
+    {"TransferFails", 3, [](auto& r) { r.linkConfigured = true; }, "Firmware update failed",
+     "No response from the Tollvane QX-R.     " + texts::RowFailureText(), "~#&TV-QX-R-205-7.31" + kSixEscapes + "<W",
+     [](auto& f) { f.rows.ignoreEntryCommand = true; }},
+};
+
+class RadioEnds : public RadioLinkFixture, public ::testing::WithParamInterface<RadioEnd> {};
+
+TEST_P(RadioEnds, WithTheirMessage)
 {
+    const RadioEnd& c = GetParam();
     sim::RadioOptions radio;
-    if (GetParam()) {
-        radio.linkConfigured = true;
-        radio.probesAnswered = 1;
-    } else {
-        radio.linkNeverUp = true;
-    }
-    Prepare(3, radio);
+    c.radio(radio);
+    sim::VariantDeviceFaults faults;
+    c.faults(faults);
+    Prepare(c.variant, radio, faults);
+    if (c.portMissing)
+        ports.Detach(kDevicePort);
     Press();
     RunWindow();
 
-    // The second probe, then the gateway is left.
+    EXPECT_EQ(Status(IDC_RESULT), c.result);
+    ExpectErrorBox(c.box);
     const std::string sent = Sent();
-    EXPECT_TRUE(sent.ends_with("\x80" + kSixEscapes + "<W"));
-    EXPECT_EQ(SentTimes()[sent.size() - 8] - SentTimes()[sent.size() - 9], 1000u);
-    EXPECT_EQ(unit.gateway->PowerEvents().back().timeMs - clickMs - SentTimes()[sent.size() - 2], 500u);
-    EXPECT_EQ(Status(IDC_RESULT), "No response from the Tollvane QX-R boot loader.");
-    ExpectErrorBox("No response from the Tollvane QX-R boot loader.               ");
+    EXPECT_TRUE(sent.ends_with(c.sentEnd));
+    if (c.sentEnd == kSearch) {
+        EXPECT_EQ(unit.gateway->SpeedEvents().back().baud, 115200u);
+    }
+    if (sent.ends_with("<W")) {
+        EXPECT_EQ(unit.gateway->PowerEvents().back().timeMs - clickMs - SentTimes()[sent.size() - 2], 500u);
+    }
+    EXPECT_TRUE(unit.gateway->Errors().empty());
     EXPECT_TRUE(IsIdleWindow());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SilentBootLoader, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(Cases, RadioEnds, ::testing::ValuesIn(kRadioEnds),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tvqx::testing

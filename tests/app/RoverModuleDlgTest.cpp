@@ -147,7 +147,8 @@ TEST_F(RoverModuleDlgTest, GoodLineFillsTheFieldsAndStartUpdateHandsOverTheValue
     remote.Send(250, "$ROVER,k,ffffffff,00000000,abcd,fe*1c\r");
     RunUntil(300);
     const std::pair<int, const char*> fields[] = {
-        {IDC_ROVER_MODULE_ID, "k"}, {IDC_NETWORK_SN, "ffffffff 00000000"}, {IDC_PAN_ID, "abcd"}, {IDC_RF_CHANNEL, "fe"}};
+        {IDC_ROVER_MODULE_ID, "k"}, {IDC_NETWORK_SN, "ffffffff 00000000"}, {IDC_PAN_ID, "abcd"},
+        {IDC_RF_CHANNEL, "fe"}};
     for (const auto& [id, text] : fields)
         EXPECT_EQ(dlg->GetDlgItemText(id), text) << id;
     EXPECT_EQ(Status(), "Parameters received from Rover Module k.");

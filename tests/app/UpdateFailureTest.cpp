@@ -26,11 +26,11 @@ struct Failure {
     int variant;
     void (*script)(sim::VariantDeviceFaults&);
     std::string box;
-    std::string result;
     uint64_t boxAtMs;      // from the press
     bool portsBackAtBox;   // the other port buttons are enabled when the box shows
     int blocks;            // rows or pages the device took; -1: not looked at
     const char* hex = nullptr;   // the HEX text, when not the usual firmware
+    std::string result = kFailed;
 };
 
 void PrintTo(const Failure& c, std::ostream* os) { *os << c.name; }
@@ -38,7 +38,7 @@ void PrintTo(const Failure& c, std::ostream* os) { *os << c.name; }
 const char* const kQxNoAnswer = "Invalid or no response from the Tollvane QX.     ";
 const char* const kQxBadVersion = "Invalid version response from the Tollvane QX.     ";
 const char* const kQxrBadReady = "Invalid ready response from the Tollvane QX-R.     ";
-const char* const kBadChecksumRow = ":0100000041BF\r\n:00000001FF\r\n";   // the right checksum is BE
+const char* const kInvalidRow = "Invalid data in hex file.     ";
 const char* const kCannotFind = "Cannot find a Tollvane QX-R.";
 const char* const kInvalidResponse = "Invalid response from the Tollvane QX-R.";
 
@@ -48,102 +48,95 @@ const char* const kInvalidResponse = "Invalid response from the Tollvane QX-R.";
 // entry command follows 100 ms later and the version is read from 20 ms after
 // it; variant 5's comes at 1700.
 const Failure kFailures[] = {
-    {"V10NoAnswer", 10, [](auto& f) { f.pages.ignoreEntryCommand = true; }, PageLine(kQxNoAnswer), kFailed, 3500, false, 0},
+    {"V10NoAnswer", 10, [](auto& f) { f.pages.ignoreEntryCommand = true; }, PageLine(kQxNoAnswer), 3500, false, 0},
     {"V10VersionTooLate", 10, [](auto& f) { f.pages.versionPieces = {{12, 0}, {1, 3000}}; }, PageLine(kQxNoAnswer),
-     kFailed, 3500, false, 0},
-    {"V10WrongVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-3.99"; }, PageLine(kQxBadVersion), kFailed,
-     500, false, 0},
-    {"V10ShortVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-4.0"; }, PageLine(kQxBadVersion), kFailed,
-     500, false, 0},
-    {"V10LongVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-4.000"; }, PageLine(kQxBadVersion), kFailed,
-     500, false, 0},
-    {"V10LowerCaseVersion", 10, [](auto& f) { f.pages.versionText = "tvqxr-1-4.00"; }, PageLine(kQxBadVersion),
-     kFailed, 500, false, 0},
+     3500, false, 0},
+    // The version answer's checks, for every procedure (one reading).
+    {"V10WrongVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-3.99"; }, PageLine(kQxBadVersion), 500,
+     false, 0},
+    {"V10ShortVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-4.0"; }, PageLine(kQxBadVersion), 500,
+     false, 0},
+    {"V10LongVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-4.000"; }, PageLine(kQxBadVersion), 500,
+     false, 0},
+    {"V10LowerCaseVersion", 10, [](auto& f) { f.pages.versionText = "tvqxr-1-4.00"; }, PageLine(kQxBadVersion), 500,
+     false, 0},
     {"V10LeadingLineFeed", 10, [](auto& f) { f.pages.noiseBeforeAnswer = {{0, {0x0A}}}; }, PageLine(kQxBadVersion),
-     kFailed, 500, false, 0},
+     500, false, 0},
     {"V10EndlessVersion", 10, [](auto& f) { f.pages.versionText = std::string(400, 'V'); }, PageLine(kQxBadVersion),
-     kFailed, 500, false, 0},
+     500, false, 0},
     {"V10NoReady", 10, [](auto& f) { f.pages.omitReady = true; },
-     PageLine("No ready response from the Tollvane QX.     "), kFailed, 1500, false, 0},
+     PageLine("No ready response from the Tollvane QX.     "), 1500, false, 0},
     {"V10WrongReadyThenReady", 10, [](auto& f) { f.pages.readyByte = '?'; f.pages.readyAfterWrongByte = true; },
-     PageLine("Invalid ready response from the Tollvane QX.     "), kFailed, 500, false, 0},
-    {"V10FiveResends", 10, [](auto& f) { f.pages.resendsForPage = {{1, 5}}; }, PageLine(kQxrBadReady), kFailed,
-     500 + 50 * 6, true, 6},
-    {"V10WrongPageAnswer", 10, [](auto& f) { f.pages.pageAnswerByte = {{2, 'x'}}; }, PageLine(kQxrBadReady), kFailed,
+     PageLine("Invalid ready response from the Tollvane QX.     "), 500, false, 0},
+    {"V10FiveResends", 10, [](auto& f) { f.pages.resendsForPage = {{1, 5}}; }, PageLine(kQxrBadReady), 500 + 50 * 6,
+     true, 6},
+    {"V10WrongPageAnswer", 10, [](auto& f) { f.pages.pageAnswerByte = {{2, 'x'}}; }, PageLine(kQxrBadReady),
      500 + 50 * 3, true, 3},
     {"V10SilentFromPage3", 10, [](auto& f) { f.pages.hangAtPage = 3; },
-     PageLine("No response from the Tollvane QX-R.     "), kFailed, 500 + 50 * 3 + 50 + 3000, true, -1},
+     PageLine("No response from the Tollvane QX-R.     "), 500 + 50 * 3 + 50 + 3000, true, -1},
 
-    {"V1NoVersion", 1, [](auto& f) { f.rows.ignoreEntryCommand = true; }, Row("No response from the "), kFailed,
-     1100 + 3000, true, 0},
+    {"V1NoVersion", 1, [](auto& f) { f.rows.ignoreEntryCommand = true; }, Row("No response from the "), 1100 + 3000,
+     true, 0},
     {"V1WrongVersion", 1, [](auto& f) { f.rows.versionText = "TVQXR-1-4.01"; },
-     Row("Invalid version response from the "), kFailed, 1100, true, 0},
-    {"V1LongVersion", 1, [](auto& f) { f.rows.versionText = "TVQXR-1-4.000"; },
-     Row("Invalid version response from the "), kFailed, 1100, true, 0},
-    {"V1NoReady", 1, [](auto& f) { f.rows.omitReady = true; }, Row("No ready response from the "), kFailed,
-     1100 + 2000, true, 0},
-    {"V1WrongReady", 1, [](auto& f) { f.rows.readyByte = '!'; }, Row("Invalid ready response from the "), kFailed,
-     1100, true, 0},
+     Row("Invalid version response from the "), 1100, true, 0},
+    {"V1NoReady", 1, [](auto& f) { f.rows.omitReady = true; }, Row("No ready response from the "), 1100 + 2000, true,
+     0},
+    {"V1WrongReady", 1, [](auto& f) { f.rows.readyByte = '!'; }, Row("Invalid ready response from the "), 1100, true,
+     0},
     {"V1NoXon", 1, [](auto& f) { f.rows.xonFor[0] = {}; }, Row("Timeout waiting for XON character from the "),
-     kFailed, 1100 + 2000, true, 0},
-    {"V1WrongXon", 1, [](auto& f) { f.rows.xonFor[1] = {'x'}; }, Row("Invalid XON response from the "), kFailed,
-     1100, true, 1},
+     1100 + 2000, true, 0},
+    {"V1WrongXon", 1, [](auto& f) { f.rows.xonFor[1] = {'x'}; }, Row("Invalid XON response from the "), 1100, true, 1},
     {"V1AtStormForXon", 1, [](auto& f) { f.rows.xonFor[2] = std::vector<uint8_t>(40, '@'); },
-     Row("Invalid XON response from the "), kFailed, 1100, true, 2},
+     Row("Invalid XON response from the "), 1100, true, 2},
     // A missing XOFF or '~' shows as the next character arriving in its place.
-    {"V1NoXoff", 1, [](auto& f) { f.rows.xoffFor[0] = {}; }, Row("Invalid XOFF response from the "), kFailed, 1100,
-     true, 1},
-    {"V1XonForXoff", 1, [](auto& f) { f.rows.xoffFor[1] = {0x11}; }, Row("Invalid XOFF response from the "), kFailed,
-     1100, true, 2},
+    {"V1NoXoff", 1, [](auto& f) { f.rows.xoffFor[0] = {}; }, Row("Invalid XOFF response from the "), 1100, true, 1},
     {"V1NoLineComplete", 1, [](auto& f) { f.rows.lineCompleteFor[0] = {}; },
-     Row("Invalid line complete response from the "), kFailed, 1100, true, 1},
+     Row("Invalid line complete response from the "), 1100, true, 1},
     {"V1SlowLineComplete", 1, [](auto& f) { f.rows.rowWriteMs = 2000; },
-     Row("Timeout waiting for line complete character from the "), kFailed, 1100 + 2000, true, 1},
-    {"V1RowRefused", 1, [](auto&) {}, Row("Invalid line complete response from the "), kFailed, 1100, true, 1,
-     kBadChecksumRow},
+     Row("Timeout waiting for line complete character from the "), 1100 + 2000, true, 1},
+    // The right checksum is BE.
+    {"V1RowRefused", 1, [](auto&) {}, Row("Invalid line complete response from the "), 1100, true, 1,
+     ":0100000041BF\r\n:00000001FF\r\n"},
     {"V1NoFileComplete", 1, [](auto& f) { f.rows.fileCompleteAnswer = std::vector<uint8_t>{}; },
-     Row("Timeout waiting for file complete character from the "), kFailed, 1100 + 2000, true, 4},
+     Row("Timeout waiting for file complete character from the "), 1100 + 2000, true, 4},
     {"V1WrongFileComplete", 1, [](auto& f) { f.rows.fileCompleteAnswer = std::vector<uint8_t>{'~'}; },
-     Row("Invalid file complete response from the "), kFailed, 1100, true, 4},
+     Row("Invalid file complete response from the "), 1100, true, 4},
     {"V1SilentInTheMiddleOfARow", 1, [](auto& f) { f.rows.silentFrom = sim::RowPosition{1, 10}; },
-     Row("Timeout waiting for XOFF character from the "), kFailed, 1100 + 2000, true, 1},
+     Row("Timeout waiting for XOFF character from the "), 1100 + 2000, true, 1},
     // The rows before a bad line have gone out; the bad one never does.
-    {"V1EmptyLineInTheFile", 1, [](auto&) {}, HexRow("Invalid data in hex file.     "), kFailed, 1100, true, 1,
+    {"V1EmptyLineInTheFile", 1, [](auto&) {}, HexRow(kInvalidRow), 1100, true, 1,
      ":0100000041BE\r\n\r\n:00000001FF\r\n"},
-    {"V1LineStartingWithABlank", 1, [](auto&) {}, HexRow("Invalid data in hex file.     "), kFailed, 1100, true, 1,
+    {"V1LineStartingWithABlank", 1, [](auto&) {}, HexRow(kInvalidRow), 1100, true, 1,
      ":0100000041BE\r\n :00000001FF\r\n"},
-    {"V1EmptyFile", 1, [](auto&) {}, HexRow("Unable to read the firmware hex file.     "), kFailed, 1100, true, 0, ""},
+    {"V1EmptyFile", 1, [](auto&) {}, HexRow("Unable to read the firmware hex file.     "), 1100, true, 0, ""},
     // Nothing to program: refused before any row, never "updated".
-    {"V1NoDataRecord", 1, [](auto&) {}, HexRow("Invalid data in hex file.     "), kFailed, 1100, true, 0,
-     ":00000001FF\r\n"},
+    {"V1NoDataRecord", 1, [](auto&) {}, HexRow(kInvalidRow), 1100, true, 0, ":00000001FF\r\n"},
 
     // The page variants' own failures; their greeting is variant 1's.
-    {"V4PageUnanswered", 4, [](auto& f) { f.pages.hangAtPage = 2; }, Row("No response from the "), kFailed,
+    {"V4PageUnanswered", 4, [](auto& f) { f.pages.hangAtPage = 2; }, Row("No response from the "),
      1120 + 2 * 50 + 50 + 3000, true, -1},
     {"V5FifthResend", 5, [](auto& f) { f.pages.resendsForPage = {{1, 5}}; }, Row("Invalid ready response from the "),
-     kFailed, 1700, true, 6},
+     1700, true, 6},
 
     // Variant 2's application does not answer as it should, or does not let
     // go; the box adds fifteen blanks to the result line.
-    {"V2WrongAnswer", 2, [](auto& f) { f.application.answerText = "TVQXR-APP-4.11\r"; }, kCannotFind + kBlanks,
-     kCannotFind, 2000, false, 0},
-    {"V2AnswerWithoutItsEnd", 2, [](auto& f) { f.application.answerText = "TVQXR-APP-4.12"; },
-     kCannotFind + kBlanks, kCannotFind, 2000, false, 0},
+    {"V2WrongAnswer", 2, [](auto& f) { f.application.answerText = "TVQXR-APP-4.11\r"; }, kCannotFind + kBlanks, 2000,
+     false, 0, nullptr, kCannotFind},
+    {"V2AnswerWithoutItsEnd", 2, [](auto& f) { f.application.answerText = "TVQXR-APP-4.12"; }, kCannotFind + kBlanks,
+     2000, false, 0, nullptr, kCannotFind},
     // Longer than the program's answer buffer: it must neither overrun it
     // nor take the right beginning for the whole answer.
     {"V2AnswerTooLong", 2,
-     [](auto& f) {
-         f.application.answerText = "TVQXR-APP-4.12-SPECIAL-BUILD-FOR-FIELD-TRIALS\r" + std::string(200, '#');
-     },
-     kCannotFind + kBlanks, kCannotFind, 2000, false, 0},
-    {"V2SilentApplication", 2, [](auto& f) { f.application.ignoreVersionRequest = true; }, kCannotFind + kBlanks,
-     kCannotFind, 2000, false, 0},
-    {"V2AnswerTooLate", 2, [](auto& f) { f.application.answerDelayMs = 2000; }, kCannotFind + kBlanks, kCannotFind,
-     2000, false, 0},
-    {"V2DsrNeverDrops", 2, [](auto& f) { f.application.dsrNeverDrops = true; }, kInvalidResponse + kBlanks,
-     kInvalidResponse, 2000, false, 0},
+     [](auto& f) { f.application.answerText = "TVQXR-APP-4.12-SPECIAL-BUILD-FOR-TRIALS\r" + std::string(200, '#'); },
+     kCannotFind + kBlanks, 2000, false, 0, nullptr, kCannotFind},
+    {"V2SilentApplication", 2, [](auto& f) { f.application.ignoreVersionRequest = true; }, kCannotFind + kBlanks, 2000,
+     false, 0, nullptr, kCannotFind},
+    {"V2AnswerTooLate", 2, [](auto& f) { f.application.answerDelayMs = 2000; }, kCannotFind + kBlanks, 2000, false, 0,
+     nullptr, kCannotFind},
+    {"V2DsrNeverDrops", 2, [](auto& f) { f.application.dsrNeverDrops = true; }, kInvalidResponse + kBlanks, 2000,
+     false, 0, nullptr, kInvalidResponse},
     {"V2DsrDropsTooLate", 2, [](auto& f) { f.application.answerDelayMs = 100; f.application.handOverDelayMs = 2100; },
-     kInvalidResponse + kBlanks, kInvalidResponse, 100 + 2000, false, 0},
+     kInvalidResponse + kBlanks, 100 + 2000, false, 0, nullptr, kInvalidResponse},
 };
 
 class UpdateFailure : public UpdateFixture, public ::testing::WithParamInterface<Failure> {};

@@ -35,7 +35,7 @@ protected:
     void UseVariant(int variant, sim::VariantDeviceFaults faults = {});
     // Firmware files beside the program.
     void WriteProgramFile(const std::string& name, const std::string& content);
-    void WriteDescription(const std::string& content) { WriteProgramFile("Tollvane-QX-R_with_Rd_Sw_Conn.txt", content); }
+    void WriteDescription(const std::string& text) { WriteProgramFile("Tollvane-QX-R_with_Rd_Sw_Conn.txt", text); }
     // Firmware files whose HEX text is given as it is.
     void WriteHexText(const std::string& hex)
     {
