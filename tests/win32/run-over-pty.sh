@@ -5,11 +5,12 @@
 # learns the port from TVQX_TEST_COM and where the device leaves its flash
 # after an update from TVQX_TEST_FLASH (a Windows path). The device is the
 # page unit unless TVQX_DEVSIM_VARIANT names another of tvqx-devsim's units.
+# PROGRAM may also be a script, run on Linux with the same two variables.
 #
-#   run-over-pty.sh DEVSIM WINE_RUN PREFIX COM PROGRAM.exe [arguments...]
+#   run-over-pty.sh DEVSIM WINE_RUN PREFIX COM PROGRAM.exe|SCRIPT.sh [arguments...]
 set -u
 if [ $# -lt 5 ]; then
-    echo "usage: $0 DEVSIM WINE_RUN PREFIX COM PROGRAM.exe [arguments...]" >&2
+    echo "usage: $0 DEVSIM WINE_RUN PREFIX COM PROGRAM.exe|SCRIPT.sh [arguments...]" >&2
     exit 2
 fi
 devsim=$1 wine_run=$2 prefix=$3 com=$4
@@ -50,7 +51,12 @@ fi
 # Through the device's own link, which follows it when it renews its terminal.
 ln -sfn "$port" "$link"
 
-TVQX_TEST_COM=$com TVQX_TEST_FLASH="Z:$scratch/flash.bin" "$wine_run" --prefix="$prefix" "$@"
+# A script (a test that drives the program itself) runs as it is.
+case $1 in
+*.sh) run=() ;;
+*) run=("$wine_run" --prefix="$prefix") ;;
+esac
+TVQX_TEST_COM=$com TVQX_TEST_FLASH="Z:$scratch/flash.bin" "${run[@]}" "$@"
 status=$?
 if [ $status -ne 0 ]; then
     echo "--- the device's trace:" >&2

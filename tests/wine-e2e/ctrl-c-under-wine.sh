@@ -1,32 +1,28 @@
 #!/bin/bash
 # Ctrl-C in tvqx-update-cli.exe as a user presses it: the program, built for
-# a procedure that waits for the device, waits on COMn (a pseudo-terminal
-# whose device never wakes: tvqx-devsim's page unit ignores the wake-up
-# poll); SIGINT to its process is what Wine turns into the console's Ctrl-C
-# event. The program must take it as "Cancel Update": status lines printed,
-# exit status 130.
+# a procedure that waits for the device, waits on COMn (run through
+# tests/win32/run-over-pty.sh, which makes COMn a pseudo-terminal whose device
+# never wakes: tvqx-devsim's page unit ignores the wake-up poll); SIGINT to
+# its process is what Wine turns into the console's Ctrl-C event. The
+# program must take it as "Cancel Update": status lines printed, exit
+# status 130.
 #
-#   ctrl-c-under-wine.sh DEVSIM WINE_RUN PREFIX COM PROGRAM.exe
+#   run-over-pty.sh DEVSIM WINE_RUN PREFIX COM ctrl-c-under-wine.sh PREFIX PROGRAM.exe
 set -u
-if [ $# -ne 5 ]; then
-    echo "usage: $0 DEVSIM WINE_RUN PREFIX COM PROGRAM.exe" >&2
+if [ $# -ne 2 ] || [ -z "${TVQX_TEST_COM:-}" ]; then
+    echo "usage: run-over-pty.sh DEVSIM WINE_RUN PREFIX COM $0 PREFIX PROGRAM.exe" >&2
     exit 2
 fi
-devsim=$1 wine_run=$2 prefix=$3 com=$4 program=$5
-
-"$wine_run" --prefix="$prefix" --init || exit 1
+prefix=$1 program=$2 com=$TVQX_TEST_COM
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tvqx-ctrlc.XXXXXX")
-link="$prefix/dosdevices/com$com"
 value="TvqxCtrlC$$"
-devsim_pid= run_pid=
+run_pid=
 reg() { WINEPREFIX=$prefix WINEDEBUG=-all wine reg "$@" >/dev/null 2>&1; }
 cleanup() {
     [ -n "$run_pid" ] && kill "$run_pid" 2>/dev/null
-    [ -n "$devsim_pid" ] && kill "$devsim_pid" 2>/dev/null
     wait 2>/dev/null
     reg delete 'HKLM\Hardware\DeviceMap\SERIALCOMM' /v "$value" /f
-    rm -f "$link"
     rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -37,14 +33,6 @@ fail() {
     exit 1
 }
 
-XDG_CONFIG_HOME="$scratch/config" "$devsim" --com "$com" --variant page --fast >"$scratch/trace" 2>&1 &
-devsim_pid=$!
-for _ in $(seq 100); do
-    grep -q "COM$com ready" "$scratch/trace" 2>/dev/null && break
-    sleep 0.1
-done
-grep -q "COM$com ready" "$scratch/trace" || { cat "$scratch/trace" >&2; exit 1; }
-ln -sfn "$scratch/config/Ostrale Systems/ports/COM$com" "$link"
 reg add 'HKLM\Hardware\DeviceMap\SERIALCOMM' /v "$value" /d "COM$com" /f || exit 1
 
 # A copy of its own, with the firmware beside it: its path finds its process.
