@@ -43,12 +43,22 @@ public:
     std::vector<std::string> log;
 };
 
-TEST(HeadlessBackend, PostedMessagesComeBeforeTimersAndTimersKeepTheirPeriod)
+class HeadlessBackendTest : public ::testing::Test {
+protected:
+    void SetUp() override { ui.Create(dlg); }
+    void TearDown() override
+    {
+        if (dlg.IsCreated())
+            ui.Destroy(dlg);
+    }
+
+    VirtualTickClock clock{0};
+    HeadlessBackend ui{clock};
+    Recorder dlg{ui};
+};
+
+TEST_F(HeadlessBackendTest, PostedMessagesComeBeforeTimersAndTimersKeepTheirPeriod)
 {
-    VirtualTickClock clock(0);
-    HeadlessBackend ui(clock);
-    Recorder dlg(ui);
-    ui.Create(dlg);
     dlg.SetTimer(10, 500);
     clock.Advance(600);
     dlg.PostMessage(WM_USER, 1);
@@ -61,15 +71,10 @@ TEST(HeadlessBackend, PostedMessagesComeBeforeTimersAndTimersKeepTheirPeriod)
     EXPECT_EQ(clock.Now(), 1100u);
     dlg.KillTimer(10);
     EXPECT_FALSE(ui.PumpMessage());
-    ui.Destroy(dlg);
 }
 
-TEST(HeadlessBackend, RadioClicksStayInTheirGroupAndDisabledControlsIgnoreClicks)
+TEST_F(HeadlessBackendTest, RadioClicksStayInTheirGroupAndDisabledControlsIgnoreClicks)
 {
-    VirtualTickClock clock(0);
-    HeadlessBackend ui(clock);
-    Recorder dlg(ui);
-    ui.Create(dlg);
     ui.Click(dlg, 13);
     ui.Click(dlg, 11);
     ui.Click(dlg, 12);
@@ -81,40 +86,29 @@ TEST(HeadlessBackend, RadioClicksStayInTheirGroupAndDisabledControlsIgnoreClicks
     dlg.EnableDlgItem(14, true);
     ui.Click(dlg, 14);
     EXPECT_EQ(dlg.log, (std::vector<std::string>{"go"}));
-    ui.Destroy(dlg);
 }
 
-TEST(HeadlessBackend, ModalLoopEndsWithEndDialogOrWhenNothingCanHappen)
+TEST_F(HeadlessBackendTest, ModalLoopEndsWithEndDialogOrWhenNothingCanHappen)
 {
-    VirtualTickClock clock(0);
-    HeadlessBackend ui(clock);
-    {
-        Recorder dlg(ui);
-        clock.At(2000, [&] { dlg.EndDialog(42); });
-        ui.onModalStart = [&](CDialog& d) { d.SetTimer(1, 700); };
-        EXPECT_EQ(dlg.DoModal(), 42);
-        EXPECT_EQ(dlg.log, (std::vector<std::string>{"timer1", "timer1"}));
-    }
-    {
-        ui.onModalStart = nullptr;
-        Recorder dlg(ui);
-        EXPECT_EQ(dlg.DoModal(), IDCANCEL);   // no timer, nothing scheduled
-    }
+    Recorder modal(ui);
+    clock.At(2000, [&] { modal.EndDialog(42); });
+    ui.onModalStart = [&](CDialog& d) { d.SetTimer(1, 700); };
+    EXPECT_EQ(modal.DoModal(), 42);
+    EXPECT_EQ(modal.log, (std::vector<std::string>{"timer1", "timer1"}));
+
+    ui.onModalStart = nullptr;
+    Recorder idle(ui);
+    EXPECT_EQ(idle.DoModal(), IDCANCEL);   // no timer, nothing scheduled
 }
 
-TEST(HeadlessBackend, CloseCommandIsRefusedWhileCancelIsDisabled)
+TEST_F(HeadlessBackendTest, CloseCommandIsRefusedWhileCancelIsDisabled)
 {
-    VirtualTickClock clock(0);
-    HeadlessBackend ui(clock);
-    Recorder dlg(ui);
-    ui.Create(dlg);
     dlg.EnableDlgItem(IDCANCEL, false);
     ui.ChooseSystemMenu(dlg, SC_CLOSE);
     EXPECT_FALSE(dlg.HasEnded());
     dlg.EnableDlgItem(IDCANCEL, true);
     ui.ChooseSystemMenu(dlg, SC_CLOSE);
     EXPECT_TRUE(dlg.HasEnded());
-    ui.Destroy(dlg);
 }
 
 struct PlacementCase {

@@ -48,7 +48,7 @@ TEST_F(PageUpdate, UpdatesTheDeviceOnTimeAndLeavesTheImage)
     ASSERT_EQ(unit.PowerEvents().size(), 2u);
     EXPECT_EQ(unit.PowerEvents()[0].timeMs - clickMs, 0u);
     EXPECT_EQ(unit.PowerEvents()[1].timeMs - clickMs, 500u + 8 * 50 + 20);
-    EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), 500u + 8 * 50 + 20);
+    EXPECT_EQ(BoxAtMs(), 500u + 8 * 50 + 20);
 }
 
 TEST_F(PageUpdate, SilentDeviceAfterTheEndMarkerCostsTheClosingWait)

@@ -103,7 +103,7 @@ TEST_P(PageVariantsLine, SendsTheImageWithItsPausesAndEndsIdle)
     ASSERT_EQ(unit.PowerEvents().size(), 2u);
     EXPECT_EQ(unit.PowerEvents()[1].timeMs - clickMs, at + c.afterEndMarker);
     ExpectUpdateSucceeded("Sending hex file page  2  of  2");
-    EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), at + c.afterEndMarker);
+    EXPECT_EQ(BoxAtMs(), at + c.afterEndMarker);
     EXPECT_EQ(std::vector<uint8_t>(unit.Flash().begin(), unit.Flash().begin() + 512), image);
     EXPECT_FALSE(ImageExists());
     EXPECT_TRUE(IsIdleWindow());
@@ -185,10 +185,7 @@ TEST_F(PageVariants, EndsBeforeTheTransferShowOnlyTheirMessage)
         EXPECT_EQ(ports.IsOpen(kDevicePort), !r.portMissing);
         RunWindow();
 
-        ASSERT_EQ(Boxes().size(), 1u);
-        EXPECT_EQ(Boxes()[0].text, r.text);
-        EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
-        EXPECT_EQ(Boxes()[0].type, r.type);
+        ExpectBox(r.text, "Firmware Update Error", r.type);
         EXPECT_EQ(unit.PowerEvents().size(), r.portMissing ? 0u : 2u);
         EXPECT_EQ(Status(IDC_RESULT), "");
         EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 1);

@@ -70,15 +70,6 @@ protected:
 
     static char Probe(int v) { return v == 3 ? '\x80' : '\xC0'; }
 
-    // One message box, an error, with `text`.
-    void ExpectErrorBox(const std::string& text) const
-    {
-        ASSERT_EQ(Boxes().size(), 1u);
-        EXPECT_EQ(Boxes()[0].text, text);
-        EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
-        EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
-    }
-
     int dialogButton = IDC_START_UPDATE;
     int dialogsShown = 0;
     CDialog* roverDialog = nullptr;

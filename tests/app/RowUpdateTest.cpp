@@ -163,9 +163,7 @@ TEST_F(RowUpdate, AHexFileGoneWhileWaitingEndsWithTheChecksMessageAndAPoweredDow
     std::remove((m_programDir + "firmware.hex").c_str());
     RunWindow();
 
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].caption, "Tollvane QX-R Update");
-    EXPECT_EQ(Boxes()[0].text.rfind("Unable to open the firmware hex file:", 0), 0u);
+    ExpectBox("Unable to open the firmware hex file:     \n     firmware.hex     ", "Tollvane QX-R Update");
     EXPECT_TRUE(IsIdleWindow());   // the port closed, the port buttons back
     EXPECT_EQ(unit.rowLoader->EntryCount(), 0u);
 }

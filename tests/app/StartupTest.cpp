@@ -103,10 +103,7 @@ TEST_P(FirmwareFilesAtStart, DecideWhetherAnUpdateIsPossible)
     if (expectedBox.empty()) {
         EXPECT_TRUE(Boxes().empty());
     } else {
-        ASSERT_EQ(Boxes().size(), 1u);
-        EXPECT_EQ(Boxes()[0].text, expectedBox);
-        EXPECT_EQ(Boxes()[0].caption, "Tollvane QX-R Update");
-        EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
+        ExpectBox(expectedBox, "Tollvane QX-R Update", MB_ICONEXCLAMATION);
     }
     EXPECT_FALSE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
     EXPECT_EQ(Status(IDC_FIRMWARE_VERSION), "Firmware version  =  ");

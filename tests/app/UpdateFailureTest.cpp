@@ -162,11 +162,8 @@ TEST_P(UpdateFailure, EndsWithItsMessageAndLeavesNothingSaved)
     Press();
     RunWindow();
 
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, c.box);
-    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Error");
-    EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
-    EXPECT_EQ(Boxes()[0].tick - static_cast<uint32_t>(clickMs), c.boxAtMs);
+    ExpectErrorBox(c.box);
+    EXPECT_EQ(BoxAtMs(), c.boxAtMs);
     EXPECT_TRUE(closedAtTheBox);
     EXPECT_EQ(portsBackAtTheBox, c.portsBackAtBox);
     EXPECT_EQ(Status(IDC_RESULT), c.result);
@@ -231,10 +228,7 @@ TEST_P(PageUpdateSetupFailure, ShowsWhyAndNeverPowersTheDevice)
         ui.Click(*dlg, c.step == Step::PortMissing ? IDC_COM1 : IDC_COM3);   // COM1: nothing behind it
     Press();
 
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, c.text);
-    EXPECT_EQ(Boxes()[0].caption, c.caption);
-    EXPECT_EQ(Boxes()[0].type, c.type);
+    ExpectBox(c.text, c.caption, c.type);
     EXPECT_EQ(Status(IDC_RESULT), c.result);
     if (c.step == Step::HexFileGone)
         EXPECT_EQ(Status(IDC_FIRMWARE_FILE), "Firmware file  =  firmware.hex");   // no time without the file

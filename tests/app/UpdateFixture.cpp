@@ -89,12 +89,18 @@ void UpdateFixture::RunWindowUntil(const std::function<bool()>& done, uint64_t l
             break;
 }
 
-void UpdateFixture::ExpectUpdateSucceeded(const std::string& lastProgress)
+void UpdateFixture::ExpectBox(const std::string& text, const std::string& caption, UINT type) const
 {
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "The Tollvane QX-R firmware has been successfully updated.     ");
-    EXPECT_EQ(Boxes()[0].caption, "Firmware Update Complete");
-    EXPECT_EQ(Boxes()[0].type, MB_ICONINFORMATION);
+    EXPECT_EQ(Boxes()[0].text, text);
+    EXPECT_EQ(Boxes()[0].caption, caption);
+    EXPECT_EQ(Boxes()[0].type, type);
+}
+
+void UpdateFixture::ExpectUpdateSucceeded(const std::string& lastProgress)
+{
+    ExpectBox("The Tollvane QX-R firmware has been successfully updated.     ", "Firmware Update Complete",
+              MB_ICONINFORMATION);
     EXPECT_EQ(Status(IDC_BOOTLOADER_VERSION), "Boot loader version  =  TVQXR-1-4.00");
     EXPECT_EQ(Status(IDC_PROGRESS), lastProgress);
     EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");

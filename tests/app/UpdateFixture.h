@@ -75,6 +75,12 @@ protected:
     bool ImageExists() const { return std::filesystem::exists(ImagePath()); }
     std::string Status(int id) const { return dlg->GetDlgItemText(id); }
     const std::vector<MessageBoxRecord>& Boxes() const { return ui.MessageBoxes(); }
+    // One message box, with this text, caption and type (an error by default).
+    void ExpectBox(const std::string& text, const std::string& caption = "Firmware Update Error",
+                   UINT type = MB_ICONEXCLAMATION) const;
+    void ExpectErrorBox(const std::string& text) const { ExpectBox(text); }
+    // When the first box came up, from the press.
+    uint64_t BoxAtMs() const { return Boxes().empty() ? 0 : Boxes()[0].tick - static_cast<uint32_t>(clickMs); }
     // What a whole update leaves: the one box saying so, the boot loader's
     // version, the last progress line, the result and the port saved.
     void ExpectUpdateSucceeded(const std::string& lastProgress);

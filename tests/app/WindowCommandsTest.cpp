@@ -80,13 +80,10 @@ TEST_P(DetailedInstructions, OpensTheDirectoryOrSaysWhyNot)
         EXPECT_TRUE(Boxes().empty());
         return;
     }
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, c.box == Box::Missing
+    ExpectBox(c.box == Box::Missing
                                    ? "Cannot fine the detailed instructions document.     \n" + path + "     "
                                    : "Unable to load the Acrobat Reader.\n\nAcrobat Reader must be installed on "
-                                     "your computer in order to view the detailed instructions.     ");
-    EXPECT_EQ(Boxes()[0].caption, "Detailed Instructions");
-    EXPECT_EQ(Boxes()[0].type, MB_ICONEXCLAMATION);
+                                     "your computer in order to view the detailed instructions.     ", "Detailed Instructions", MB_ICONEXCLAMATION);
 }
 
 INSTANTIATE_TEST_SUITE_P(Instructions, DetailedInstructions, ::testing::ValuesIn(kInstructions),
