@@ -15,16 +15,12 @@ namespace {
 const std::string kFailed = "Firmware update failed";
 const std::string kBlanks(15, ' ');
 
-// Variant 10's own lines, and the line the other procedures make of what the
-// device did.
-std::string PageLine(const char* line) { return line + texts::UpdateFailureText(); }
-std::string Row(const char* what) { return what + std::string("Tollvane QX-R.     ") + texts::RowFailureText(); }
-std::string HexRow(const char* line) { return line + texts::RowFailureText(); }
+using Script = void (*)(sim::VariantDeviceFaults&);
 
 struct Failure {
     const char* name;
     int variant;
-    void (*script)(sim::VariantDeviceFaults&);
+    Script script;
     std::string box;
     uint64_t boxAtMs;      // from the press
     bool portsBackAtBox;   // the other port buttons are enabled when the box shows
@@ -35,108 +31,113 @@ struct Failure {
 
 void PrintTo(const Failure& c, std::ostream* os) { *os << c.name; }
 
-const char* const kQxNoAnswer = "Invalid or no response from the Tollvane QX.     ";
+// Variant 10's own lines. It powers the unit 500 ms before its entry command;
+// its pages take 50 ms each. The port buttons come back once pages went out.
+Failure V10(const char* name, Script script, const char* line, uint64_t at, int pages = 0)
+{
+    return {name, 10, script, line + texts::UpdateFailureText(), at, pages > 0, pages};
+}
+
+// The row transfer's lines: what the device did, or what is wrong with the
+// file. The entry command goes out at 1100 (the wake-up tick at 1000, then
+// 100 ms).
+Failure V1(const char* name, Script script, const char* what, uint64_t afterEntry, int rows,
+           const char* hex = nullptr)
+{
+    return {name, 1, script, what + std::string("Tollvane QX-R.     ") + texts::RowFailureText(), 1100 + afterEntry,
+            true, rows, hex};
+}
+Failure V1File(const char* name, const char* line, int rows, const char* hex)
+{
+    return {name, 1, [](auto&) {}, line + texts::RowFailureText(), 1100, true, rows, hex};
+}
+
+// Variant 2's application: the box adds fifteen blanks to the result line.
+Failure V2(const char* name, Script script, const char* result, uint64_t at)
+{
+    return {name, 2, script, result + kBlanks, at, false, 0, nullptr, result};
+}
+
 const char* const kQxBadVersion = "Invalid version response from the Tollvane QX.     ";
 const char* const kQxrBadReady = "Invalid ready response from the Tollvane QX-R.     ";
 const char* const kInvalidRow = "Invalid data in hex file.     ";
 const char* const kCannotFind = "Cannot find a Tollvane QX-R.";
 const char* const kInvalidResponse = "Invalid response from the Tollvane QX-R.";
 
-// Variant 10 powers the unit 500 ms before its entry command; its pages take
-// 50 ms each. Variant 1's entry command goes out at 1100 (the wake-up tick at
-// 1000, then 100 ms). Variant 4's tick at 1000 finds the wake-up byte, its
-// entry command follows 100 ms later and the version is read from 20 ms after
-// it; variant 5's comes at 1700.
 const Failure kFailures[] = {
-    {"V10NoAnswer", 10, [](auto& f) { f.pages.ignoreEntryCommand = true; }, PageLine(kQxNoAnswer), 3500, false, 0},
-    {"V10VersionTooLate", 10, [](auto& f) { f.pages.versionPieces = {{12, 0}, {1, 3000}}; }, PageLine(kQxNoAnswer),
-     3500, false, 0},
+    V10("V10NoAnswer", [](auto& f) { f.pages.ignoreEntryCommand = true; },
+        "Invalid or no response from the Tollvane QX.     ", 3500),
+    V10("V10VersionTooLate", [](auto& f) { f.pages.versionPieces = {{12, 0}, {1, 3000}}; },
+        "Invalid or no response from the Tollvane QX.     ", 3500),
     // The version answer's checks, for every procedure (one reading).
-    {"V10WrongVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-3.99"; }, PageLine(kQxBadVersion), 500,
-     false, 0},
-    {"V10ShortVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-4.0"; }, PageLine(kQxBadVersion), 500,
-     false, 0},
-    {"V10LongVersion", 10, [](auto& f) { f.pages.versionText = "TVQXR-1-4.000"; }, PageLine(kQxBadVersion), 500,
-     false, 0},
-    {"V10LowerCaseVersion", 10, [](auto& f) { f.pages.versionText = "tvqxr-1-4.00"; }, PageLine(kQxBadVersion), 500,
-     false, 0},
-    {"V10LeadingLineFeed", 10, [](auto& f) { f.pages.noiseBeforeAnswer = {{0, {0x0A}}}; }, PageLine(kQxBadVersion),
-     500, false, 0},
-    {"V10EndlessVersion", 10, [](auto& f) { f.pages.versionText = std::string(400, 'V'); }, PageLine(kQxBadVersion),
-     500, false, 0},
-    {"V10NoReady", 10, [](auto& f) { f.pages.omitReady = true; },
-     PageLine("No ready response from the Tollvane QX.     "), 1500, false, 0},
-    {"V10WrongReadyThenReady", 10, [](auto& f) { f.pages.readyByte = '?'; f.pages.readyAfterWrongByte = true; },
-     PageLine("Invalid ready response from the Tollvane QX.     "), 500, false, 0},
-    {"V10FiveResends", 10, [](auto& f) { f.pages.resendsForPage = {{1, 5}}; }, PageLine(kQxrBadReady), 500 + 50 * 6,
-     true, 6},
-    {"V10WrongPageAnswer", 10, [](auto& f) { f.pages.pageAnswerByte = {{2, 'x'}}; }, PageLine(kQxrBadReady),
-     500 + 50 * 3, true, 3},
-    {"V10SilentFromPage3", 10, [](auto& f) { f.pages.hangAtPage = 3; },
-     PageLine("No response from the Tollvane QX-R.     "), 500 + 50 * 3 + 50 + 3000, true, -1},
+    V10("V10WrongVersion", [](auto& f) { f.pages.versionText = "TVQXR-1-3.99"; }, kQxBadVersion, 500),
+    V10("V10ShortVersion", [](auto& f) { f.pages.versionText = "TVQXR-1-4.0"; }, kQxBadVersion, 500),
+    V10("V10LongVersion", [](auto& f) { f.pages.versionText = "TVQXR-1-4.000"; }, kQxBadVersion, 500),
+    V10("V10LowerCaseVersion", [](auto& f) { f.pages.versionText = "tvqxr-1-4.00"; }, kQxBadVersion, 500),
+    V10("V10LeadingLineFeed", [](auto& f) { f.pages.noiseBeforeAnswer = {{0, {0x0A}}}; }, kQxBadVersion, 500),
+    V10("V10EndlessVersion", [](auto& f) { f.pages.versionText = std::string(400, 'V'); }, kQxBadVersion, 500),
+    V10("V10NoReady", [](auto& f) { f.pages.omitReady = true; }, "No ready response from the Tollvane QX.     ",
+        1500),
+    V10("V10WrongReadyThenReady", [](auto& f) { f.pages.readyByte = '?'; f.pages.readyAfterWrongByte = true; },
+        "Invalid ready response from the Tollvane QX.     ", 500),
+    V10("V10FiveResends", [](auto& f) { f.pages.resendsForPage = {{1, 5}}; }, kQxrBadReady, 500 + 50 * 6, 6),
+    V10("V10WrongPageAnswer", [](auto& f) { f.pages.pageAnswerByte = {{2, 'x'}}; }, kQxrBadReady, 500 + 50 * 3, 3),
+    V10("V10SilentFromPage3", [](auto& f) { f.pages.hangAtPage = 3; }, "No response from the Tollvane QX-R.     ",
+        500 + 50 * 3 + 50 + 3000, 4),
 
-    {"V1NoVersion", 1, [](auto& f) { f.rows.ignoreEntryCommand = true; }, Row("No response from the "), 1100 + 3000,
-     true, 0},
-    {"V1WrongVersion", 1, [](auto& f) { f.rows.versionText = "TVQXR-1-4.01"; },
-     Row("Invalid version response from the "), 1100, true, 0},
-    {"V1NoReady", 1, [](auto& f) { f.rows.omitReady = true; }, Row("No ready response from the "), 1100 + 2000, true,
-     0},
-    {"V1WrongReady", 1, [](auto& f) { f.rows.readyByte = '!'; }, Row("Invalid ready response from the "), 1100, true,
-     0},
-    {"V1NoXon", 1, [](auto& f) { f.rows.xonFor[0] = {}; }, Row("Timeout waiting for XON character from the "),
-     1100 + 2000, true, 0},
-    {"V1WrongXon", 1, [](auto& f) { f.rows.xonFor[1] = {'x'}; }, Row("Invalid XON response from the "), 1100, true, 1},
-    {"V1AtStormForXon", 1, [](auto& f) { f.rows.xonFor[2] = std::vector<uint8_t>(40, '@'); },
-     Row("Invalid XON response from the "), 1100, true, 2},
+    V1("V1NoVersion", [](auto& f) { f.rows.ignoreEntryCommand = true; }, "No response from the ", 3000, 0),
+    V1("V1WrongVersion", [](auto& f) { f.rows.versionText = "TVQXR-1-4.01"; }, "Invalid version response from the ", 0,
+       0),
+    V1("V1NoReady", [](auto& f) { f.rows.omitReady = true; }, "No ready response from the ", 2000, 0),
+    V1("V1WrongReady", [](auto& f) { f.rows.readyByte = '!'; }, "Invalid ready response from the ", 0, 0),
+    V1("V1NoXon", [](auto& f) { f.rows.xonFor[0] = {}; }, "Timeout waiting for XON character from the ", 2000, 0),
+    V1("V1WrongXon", [](auto& f) { f.rows.xonFor[1] = {'x'}; }, "Invalid XON response from the ", 0, 1),
+    V1("V1AtStormForXon", [](auto& f) { f.rows.xonFor[2] = std::vector<uint8_t>(40, '@'); },
+       "Invalid XON response from the ", 0, 2),
     // A missing XOFF or '~' shows as the next character arriving in its place.
-    {"V1NoXoff", 1, [](auto& f) { f.rows.xoffFor[0] = {}; }, Row("Invalid XOFF response from the "), 1100, true, 1},
-    {"V1NoLineComplete", 1, [](auto& f) { f.rows.lineCompleteFor[0] = {}; },
-     Row("Invalid line complete response from the "), 1100, true, 1},
-    {"V1SlowLineComplete", 1, [](auto& f) { f.rows.rowWriteMs = 2000; },
-     Row("Timeout waiting for line complete character from the "), 1100 + 2000, true, 1},
+    V1("V1NoXoff", [](auto& f) { f.rows.xoffFor[0] = {}; }, "Invalid XOFF response from the ", 0, 1),
+    V1("V1NoLineComplete", [](auto& f) { f.rows.lineCompleteFor[0] = {}; },
+       "Invalid line complete response from the ", 0, 1),
+    V1("V1SlowLineComplete", [](auto& f) { f.rows.rowWriteMs = 2000; },
+       "Timeout waiting for line complete character from the ", 2000, 1),
     // The right checksum is BE.
-    {"V1RowRefused", 1, [](auto&) {}, Row("Invalid line complete response from the "), 1100, true, 1,
-     ":0100000041BF\r\n:00000001FF\r\n"},
-    {"V1NoFileComplete", 1, [](auto& f) { f.rows.fileCompleteAnswer = std::vector<uint8_t>{}; },
-     Row("Timeout waiting for file complete character from the "), 1100 + 2000, true, 4},
-    {"V1WrongFileComplete", 1, [](auto& f) { f.rows.fileCompleteAnswer = std::vector<uint8_t>{'~'}; },
-     Row("Invalid file complete response from the "), 1100, true, 4},
-    {"V1SilentInTheMiddleOfARow", 1, [](auto& f) { f.rows.silentFrom = sim::RowPosition{1, 10}; },
-     Row("Timeout waiting for XOFF character from the "), 1100 + 2000, true, 1},
+    V1("V1RowRefused", [](auto&) {}, "Invalid line complete response from the ", 0, 1,
+       ":0100000041BF\r\n:00000001FF\r\n"),
+    V1("V1NoFileComplete", [](auto& f) { f.rows.fileCompleteAnswer = std::vector<uint8_t>{}; },
+       "Timeout waiting for file complete character from the ", 2000, 4),
+    V1("V1WrongFileComplete", [](auto& f) { f.rows.fileCompleteAnswer = std::vector<uint8_t>{'~'}; },
+       "Invalid file complete response from the ", 0, 4),
+    V1("V1SilentInTheMiddleOfARow", [](auto& f) { f.rows.silentFrom = sim::RowPosition{1, 10}; },
+       "Timeout waiting for XOFF character from the ", 2000, 1),
     // The rows before a bad line have gone out; the bad one never does.
-    {"V1EmptyLineInTheFile", 1, [](auto&) {}, HexRow(kInvalidRow), 1100, true, 1,
-     ":0100000041BE\r\n\r\n:00000001FF\r\n"},
-    {"V1LineStartingWithABlank", 1, [](auto&) {}, HexRow(kInvalidRow), 1100, true, 1,
-     ":0100000041BE\r\n :00000001FF\r\n"},
-    {"V1EmptyFile", 1, [](auto&) {}, HexRow("Unable to read the firmware hex file.     "), 1100, true, 0, ""},
+    V1File("V1EmptyLineInTheFile", kInvalidRow, 1, ":0100000041BE\r\n\r\n:00000001FF\r\n"),
+    V1File("V1LineStartingWithABlank", kInvalidRow, 1, ":0100000041BE\r\n :00000001FF\r\n"),
+    V1File("V1EmptyFile", "Unable to read the firmware hex file.     ", 0, ""),
     // Nothing to program: refused before any row, never "updated".
-    {"V1NoDataRecord", 1, [](auto&) {}, HexRow(kInvalidRow), 1100, true, 0, ":00000001FF\r\n"},
+    V1File("V1NoDataRecord", kInvalidRow, 0, ":00000001FF\r\n"),
 
-    // The page variants' own failures; their greeting is variant 1's.
-    {"V4PageUnanswered", 4, [](auto& f) { f.pages.hangAtPage = 2; }, Row("No response from the "),
-     1120 + 2 * 50 + 50 + 3000, true, -1},
-    {"V5FifthResend", 5, [](auto& f) { f.pages.resendsForPage = {{1, 5}}; }, Row("Invalid ready response from the "),
-     1700, true, 6},
+    // The page variants' own failures; their greeting is variant 1's. Variant
+    // 4's tick at 1000 finds the wake-up byte, its entry command follows 100
+    // ms later and the version is read from 20 ms after it; variant 5's comes
+    // at 1700.
+    {"V4PageUnanswered", 4, [](auto& f) { f.pages.hangAtPage = 2; },
+     "No response from the Tollvane QX-R.     " + texts::RowFailureText(), 1120 + 2 * 50 + 50 + 3000, true, -1},
+    {"V5FifthResend", 5, [](auto& f) { f.pages.resendsForPage = {{1, 5}}; },
+     "Invalid ready response from the Tollvane QX-R.     " + texts::RowFailureText(), 1700, true, 6},
 
-    // Variant 2's application does not answer as it should, or does not let
-    // go; the box adds fifteen blanks to the result line.
-    {"V2WrongAnswer", 2, [](auto& f) { f.application.answerText = "TVQXR-APP-4.11\r"; }, kCannotFind + kBlanks, 2000,
-     false, 0, nullptr, kCannotFind},
-    {"V2AnswerWithoutItsEnd", 2, [](auto& f) { f.application.answerText = "TVQXR-APP-4.12"; }, kCannotFind + kBlanks,
-     2000, false, 0, nullptr, kCannotFind},
+    // Variant 2's application does not answer as it should, or does not let go.
+    V2("V2WrongAnswer", [](auto& f) { f.application.answerText = "TVQXR-APP-4.11\r"; }, kCannotFind, 2000),
+    V2("V2AnswerWithoutItsEnd", [](auto& f) { f.application.answerText = "TVQXR-APP-4.12"; }, kCannotFind, 2000),
     // Longer than the program's answer buffer: it must neither overrun it
     // nor take the right beginning for the whole answer.
-    {"V2AnswerTooLong", 2,
-     [](auto& f) { f.application.answerText = "TVQXR-APP-4.12-SPECIAL-BUILD-FOR-TRIALS\r" + std::string(200, '#'); },
-     kCannotFind + kBlanks, 2000, false, 0, nullptr, kCannotFind},
-    {"V2SilentApplication", 2, [](auto& f) { f.application.ignoreVersionRequest = true; }, kCannotFind + kBlanks, 2000,
-     false, 0, nullptr, kCannotFind},
-    {"V2AnswerTooLate", 2, [](auto& f) { f.application.answerDelayMs = 2000; }, kCannotFind + kBlanks, 2000, false, 0,
-     nullptr, kCannotFind},
-    {"V2DsrNeverDrops", 2, [](auto& f) { f.application.dsrNeverDrops = true; }, kInvalidResponse + kBlanks, 2000,
-     false, 0, nullptr, kInvalidResponse},
-    {"V2DsrDropsTooLate", 2, [](auto& f) { f.application.answerDelayMs = 100; f.application.handOverDelayMs = 2100; },
-     kInvalidResponse + kBlanks, 100 + 2000, false, 0, nullptr, kInvalidResponse},
+    V2("V2AnswerTooLong",
+       [](auto& f) { f.application.answerText = "TVQXR-APP-4.12-SPECIAL-BUILD\r" + std::string(200, '#'); },
+       kCannotFind, 2000),
+    V2("V2SilentApplication", [](auto& f) { f.application.ignoreVersionRequest = true; }, kCannotFind, 2000),
+    V2("V2AnswerTooLate", [](auto& f) { f.application.answerDelayMs = 2000; }, kCannotFind, 2000),
+    V2("V2DsrNeverDrops", [](auto& f) { f.application.dsrNeverDrops = true; }, kInvalidResponse, 2000),
+    V2("V2DsrDropsTooLate", [](auto& f) { f.application.answerDelayMs = 100; f.application.handOverDelayMs = 2100; },
+       kInvalidResponse, 100 + 2000),
 };
 
 class UpdateFailure : public UpdateFixture, public ::testing::WithParamInterface<Failure> {};

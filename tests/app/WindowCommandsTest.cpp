@@ -80,10 +80,10 @@ TEST_P(DetailedInstructions, OpensTheDirectoryOrSaysWhyNot)
         EXPECT_TRUE(Boxes().empty());
         return;
     }
-    ExpectBox(c.box == Box::Missing
-                                   ? "Cannot fine the detailed instructions document.     \n" + path + "     "
-                                   : "Unable to load the Acrobat Reader.\n\nAcrobat Reader must be installed on "
-                                     "your computer in order to view the detailed instructions.     ", "Detailed Instructions", MB_ICONEXCLAMATION);
+    ExpectBox(c.box == Box::Missing ? "Cannot fine the detailed instructions document.     \n" + path + "     "
+                                    : "Unable to load the Acrobat Reader.\n\nAcrobat Reader must be installed on your "
+                                      "computer in order to view the detailed instructions.     ",
+              "Detailed Instructions");
 }
 
 INSTANTIATE_TEST_SUITE_P(Instructions, DetailedInstructions, ::testing::ValuesIn(kInstructions),
