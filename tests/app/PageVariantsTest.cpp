@@ -2,14 +2,13 @@
 // press, the 256-byte page transfer runs once the boot loader has announced
 // itself. What reaches the device and when, how each way out of the wait
 // ends, and that the page image never outlives the update (their failures
-// are in UpdateFailureTest). The wait itself
+// and the ends before the wait are in UpdateFailureTest). The wait itself
 // (polls, prompt, locks) is variant 1's, from the same code (RowUpdateTest);
 // the page loop with variant 4's settings is variant 10's (PageUpdateTest).
 
 #include "VariantFixture.h"
 
 #include <algorithm>
-#include <fstream>
 
 namespace tvqx::testing {
 namespace {
@@ -30,7 +29,12 @@ protected:
 };
 
 // ---------------------------------------------------------------------------
-// A whole update, byte by byte and millisecond by millisecond.
+// A whole update, byte by byte and millisecond by millisecond, page 4 asked
+// for twice more: variant 4 sends it again with its progress, a message for
+// the window and a repaint (every fourth page) on every pass, as variant 10
+// does; variant 5 sends it again at once, and repaints every eighth page.
+
+constexpr int kPages = 9;
 
 struct LineCase {
     int variant;
@@ -38,6 +42,7 @@ struct LineCase {
     std::vector<uint64_t> polls;   // the tick that finds 0xD0 is the last
     uint64_t entryAt;
     uint32_t afterEntry, afterNumber, afterData, afterChecksum, afterEndMarker;
+    int passes, repaints;          // progress texts and messages taken: one a pass
 };
 
 void PrintTo(const LineCase& c, std::ostream* os) { *os << "variant " << c.variant; }
@@ -52,17 +57,33 @@ TEST_P(PageVariantsLine, SendsTheImageWithItsPausesAndEndsIdle)
     // Variant 5's start command draws an answer; it must be thrown away, or
     // the first tick would take it for the wake-up byte.
     faults.wakeUp.startCommandAnswer = {0xD0};
-    Prepare(c.variant, 400, faults);   // two pages
+    faults.pages.resendsForPage = {{4, 2}};
+    Prepare(c.variant, kPages * kPage - 100, faults);
     size_t settingsBefore = 0, settingsAfter = 0;
     auto settingsCalls = [&] { return std::count(ports.Calls().begin(), ports.Calls().end(), "SetCommState"); };
     clock.At(clickMs + 500, [&] { settingsBefore = static_cast<size_t>(settingsCalls()); });
     clock.At(clickMs + 501, [&] { settingsAfter = static_cast<size_t>(settingsCalls()); });
     uint64_t waitFrom = 0;
-    ui.onControlChanged = [&](CDialog&, int) {
+    int progress = 0;
+    ui.onControlChanged = [&](CDialog& d, int index) {
+        const int id = d.Template().controls[static_cast<size_t>(index)].id;
         if (waitFrom == 0 && Status(IDC_BEGIN_UPDATE) == "Cancel Update")
             waitFrom = clock.Now() - clickMs;
+        if (id == IDC_PROGRESS && !Status(id).empty())
+            ++progress;
+        // Once the transfer has begun, clicks on the disabled Refresh button
+        // wait in the queue: each message the transfer lets through takes one.
+        if (id == IDC_BOOTLOADER_VERSION && !Status(id).empty())
+            for (int i = 0; i < 30; ++i)
+                ui.PostClick(*dlg, IDC_REFRESH_PORTS);
+    };
+    int dispatched = -1, repaints = -1;
+    ui.onMessageBox = [&](const MessageBoxRecord&) {
+        dispatched = ui.IgnoredClicks();
+        repaints = ui.RepaintCount();
     };
     Press();
+    const int repaintsBefore = ui.RepaintCount();
     EXPECT_TRUE(ImageExists());   // written while the wait has begun
     RunWindow();
 
@@ -79,17 +100,19 @@ TEST_P(PageVariantsLine, SendsTheImageWithItsPausesAndEndsIdle)
     const std::string entry = "~#&TV-QX-R-205-7.31";
     add({entry.begin(), entry.end()}, c.entryAt);
     std::vector<uint8_t> image = firmware;
-    image.resize(2 * kPage, 0xFF);
+    image.resize(kPages * kPage, 0xFF);
     uint64_t at = c.entryAt + c.afterEntry;
-    for (uint8_t page = 0; page < 2; ++page) {
-        add({0, page}, at);
-        const std::vector<uint8_t> data(image.begin() + page * kPage, image.begin() + (page + 1) * kPage);
-        add(data, at + c.afterNumber);
-        uint8_t sum = 0;
-        for (uint8_t b : data)
-            sum = static_cast<uint8_t>(sum + b);
-        add({sum}, at + c.afterNumber + c.afterData);
-        at += c.afterNumber + c.afterData + c.afterChecksum;
+    for (uint8_t page = 0; page < kPages; ++page) {
+        for (int pass = 0; pass < (page == 4 ? 3 : 1); ++pass) {
+            add({0, page}, at);
+            const std::vector<uint8_t> data(image.begin() + page * kPage, image.begin() + (page + 1) * kPage);
+            add(data, at + c.afterNumber);
+            uint8_t sum = 0;
+            for (uint8_t b : data)
+                sum = static_cast<uint8_t>(sum + b);
+            add({sum}, at + c.afterNumber + c.afterData);
+            at += c.afterNumber + c.afterData + c.afterChecksum;
+        }
     }
     add({0xFF, 0xFF}, at);
     EXPECT_EQ(SentBytes(), bytes);
@@ -98,23 +121,27 @@ TEST_P(PageVariantsLine, SendsTheImageWithItsPausesAndEndsIdle)
     if (c.variant == 5) {
         EXPECT_EQ(settingsAfter, settingsBefore + 1) << "the settings change comes 500 ms after opening";
     }
+    EXPECT_EQ(progress, c.passes);
+    EXPECT_EQ(dispatched, c.passes);
+    EXPECT_EQ(repaints - repaintsBefore, c.repaints);
 
     // Powered from the press to the end of the transfer; no closing wait.
     ASSERT_EQ(unit.PowerEvents().size(), 2u);
     EXPECT_EQ(unit.PowerEvents()[1].timeMs - clickMs, at + c.afterEndMarker);
-    ExpectUpdateSucceeded("Sending hex file page  2  of  2");
+    ExpectUpdateSucceeded("Sending hex file page  9  of  9");
     EXPECT_EQ(BoxAtMs(), at + c.afterEndMarker);
-    EXPECT_EQ(std::vector<uint8_t>(unit.Flash().begin(), unit.Flash().begin() + 512), image);
+    EXPECT_EQ(std::vector<uint8_t>(unit.Flash().begin(), unit.Flash().begin() + kPages * kPage), image);
     EXPECT_FALSE(ImageExists());
     EXPECT_TRUE(IsIdleWindow());
 }
 
 // Variant 4 settles 200 ms, so its ticks fall on the window timer's own
 // 500 ms beat; variant 5's start command and settings change take it to
-// 700 ms, where the overdue tick comes at once.
+// 700 ms, where the overdue tick comes at once. Variant 4 repaints on the
+// passes of pages 0, 4 (three of them) and 8; variant 5 on pages 0 and 8.
 INSTANTIATE_TEST_SUITE_P(Variant, PageVariantsLine,
-                         ::testing::Values(LineCase{4, 200, {500, 1000, 1500}, 1600, 20, 20, 10, 20, 20},
-                                           LineCase{5, 700, {700, 1200, 1700}, 2200, 0, 0, 0, 0, 0}),
+                         ::testing::Values(LineCase{4, 200, {500, 1000, 1500}, 1600, 20, 20, 10, 20, 20, 11, 5},
+                                           LineCase{5, 700, {700, 1200, 1700}, 2200, 0, 0, 0, 0, 0, 9, 2}),
                          [](const auto& info) { return "Variant" + std::to_string(info.param.variant); });
 
 // ---------------------------------------------------------------------------
@@ -160,75 +187,6 @@ TEST_P(PageVariantsCancel, ClosesThePortAtOnceWithoutAMessage)
 
 INSTANTIATE_TEST_SUITE_P(Wait, PageVariantsCancel, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Awake5" : "Waiting4"; });
-
-// ---------------------------------------------------------------------------
-// Ends before any transfer: a port that cannot be opened, and a HEX file that
-// fails the conversion once the port is open (back to Idle through the posted
-// WM_BEGIN_UPDATE). Nothing is left behind.
-
-TEST_F(PageVariants, EndsBeforeTheTransferShowOnlyTheirMessage)
-{
-    struct Row { int variant; bool portMissing; const char* text; UINT type; };
-    for (const Row& r : {Row{4, true, "Unable to open serial port COM1     ", MB_ICONEXCLAMATION},
-                         Row{5, false, "Invalid firmware hex file.                           ", MB_OK}}) {
-        SCOPED_TRACE(r.variant);
-        CloseWindow();
-        ui.ClearMessageBoxes();
-        Prepare(r.variant, 600);
-        if (r.portMissing) {
-            ui.Click(*dlg, IDC_COM1);   // listed, but nothing behind it
-        } else {
-            WriteHexText(":10000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF01\r\n:00000001FF\r\n");   // bad checksum
-            std::ofstream(ImagePath()) << "left over from an earlier run";
-        }
-        Press();
-        EXPECT_EQ(ports.IsOpen(kDevicePort), !r.portMissing);
-        RunWindow();
-
-        ExpectBox(r.text, "Firmware Update Error", r.type);
-        EXPECT_EQ(unit.PowerEvents().size(), r.portMissing ? 0u : 2u);
-        EXPECT_EQ(Status(IDC_RESULT), "");
-        EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 1);
-        EXPECT_FALSE(ImageExists());
-        EXPECT_TRUE(IsIdleWindow());
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Variant 5 sends a page asked for again at once: no progress text, no
-// message for the window and no repaint for it; it repaints every eighth page.
-
-TEST_F(PageVariants, Variant5ResendsAtOnceAndRepaintsEveryEighthPage)
-{
-    sim::VariantDeviceFaults faults;
-    faults.pages.resendsForPage = {{4, 2}};
-    Prepare(5, 9 * kPage, faults);
-    int progress = 0;
-    ui.onControlChanged = [&](CDialog& d, int index) {
-        const int id = d.Template().controls[static_cast<size_t>(index)].id;
-        if (id == IDC_PROGRESS && Status(id).rfind("Sending hex file page", 0) == 0)
-            ++progress;
-        // Once the transfer has begun, clicks on the disabled Refresh button
-        // wait in the queue: each message the transfer lets through takes one.
-        if (id == IDC_BOOTLOADER_VERSION && !Status(id).empty())
-            for (int i = 0; i < 30; ++i)
-                ui.PostClick(*dlg, IDC_REFRESH_PORTS);
-    };
-    int dispatched = -1, repaints = -1;
-    ui.onMessageBox = [&](const MessageBoxRecord&) {
-        dispatched = ui.IgnoredClicks();
-        repaints = ui.RepaintCount();
-    };
-    Press();
-    const int repaintsBefore = ui.RepaintCount();
-    RunWindow();
-
-    EXPECT_EQ(unit.pageLoader->PagesReceived(), (std::vector<uint16_t>{0, 1, 2, 3, 4, 4, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
-    EXPECT_EQ(progress, 9);
-    EXPECT_EQ(dispatched, 9);
-    EXPECT_EQ(repaints - repaintsBefore, 2);   // pages 0 and 8
-}
 
 } // namespace
 } // namespace tvqx::testing

@@ -8,6 +8,7 @@
 #include "update/UpdateTexts.h"
 
 #include <filesystem>
+#include <fstream>
 
 namespace tvqx::testing {
 namespace {
@@ -181,8 +182,10 @@ TEST_P(UpdateFailure, EndsWithItsMessageAndLeavesNothingSaved)
 INSTANTIATE_TEST_SUITE_P(Device, UpdateFailure, ::testing::ValuesIn(kFailures),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Ends before the boot loader is greeted: the box says why, and the device is
-// never powered. Past the conversion, the image stays as after any run.
+// Ends before the boot loader is greeted: the box says why. Variant 10 never
+// powers the device, and keeps an image it converted, as after any run; the
+// waiting variants open the port before they convert (the wait has begun),
+// and go back to Idle through the cancel branch.
 enum class Step { NoPortChecked, PortMissing, HexFileGone, InvalidHex, LinkAtTheImagePath };
 
 struct SetupFailure {
@@ -192,6 +195,7 @@ struct SetupFailure {
     const char* caption;
     UINT type;
     const char* result;
+    int variant = 10;
 };
 
 void PrintTo(const SetupFailure& c, std::ostream* os) { *os << c.name; }
@@ -208,6 +212,8 @@ const SetupFailure kSetupFailures[] = {
     // Never followed (HexImageTest): the conversion cannot create the image.
     {"LinkAtTheImagePath", Step::LinkAtTheImagePath, "Unable to create the temporary firmware file.               ",
      kError, MB_OK, ""},
+    {"PortMissing4", Step::PortMissing, "Unable to open serial port COM1     ", kError, MB_ICONEXCLAMATION, "", 4},
+    {"InvalidHex5", Step::InvalidHex, "Invalid firmware hex file.                           ", kError, MB_OK, "", 5},
 };
 
 class PageUpdateSetupFailure : public UpdateFixture, public ::testing::WithParamInterface<SetupFailure> {};
@@ -215,11 +221,14 @@ class PageUpdateSetupFailure : public UpdateFixture, public ::testing::WithParam
 TEST_P(PageUpdateSetupFailure, ShowsWhyAndNeverPowersTheDevice)
 {
     const SetupFailure& c = GetParam();
+    UseVariant(c.variant);
     WriteFirmwareHex(256);
     if (c.step == Step::NoPortChecked)
         inventory.Set(std::vector<PortEntry>{});
-    if (c.step == Step::InvalidHex)
+    if (c.step == Step::InvalidHex) {
         WriteProgramFile("firmware.hex", ":10000000FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF01\n:00000001FF\n");
+        std::ofstream(ImagePath()) << "left over from an earlier run";
+    }
     if (c.step == Step::LinkAtTheImagePath && !test::PlantSymlink(m_programDir + "nowhere", ImagePath()))
         GTEST_SKIP() << test::kNoSymlinksHere;
     Open();
@@ -228,14 +237,15 @@ TEST_P(PageUpdateSetupFailure, ShowsWhyAndNeverPowersTheDevice)
     if (c.step != Step::NoPortChecked)
         ui.Click(*dlg, c.step == Step::PortMissing ? IDC_COM1 : IDC_COM3);   // COM1: nothing behind it
     Press();
+    RunWindow();
 
     ExpectBox(c.text, c.caption, c.type);
     EXPECT_EQ(Status(IDC_RESULT), c.result);
     if (c.step == Step::HexFileGone)
         EXPECT_EQ(Status(IDC_FIRMWARE_FILE), "Firmware file  =  firmware.hex");   // no time without the file
-    EXPECT_TRUE(unit.PowerEvents().empty());
-    EXPECT_EQ(ImageExists(), c.step == Step::NoPortChecked || c.step == Step::PortMissing);
-    EXPECT_TRUE(dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
+    EXPECT_EQ(unit.PowerEvents().size(), c.variant == 5 ? 2u : 0u);
+    EXPECT_EQ(ImageExists(), c.variant == 10 && (c.step == Step::NoPortChecked || c.step == Step::PortMissing));
+    EXPECT_TRUE(dlg->IsAtRest() && dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
 }
 
 INSTANTIATE_TEST_SUITE_P(Step, PageUpdateSetupFailure, ::testing::ValuesIn(kSetupFailures),
