@@ -30,9 +30,10 @@ protected:
 
 // ---------------------------------------------------------------------------
 // A whole update, byte by byte and millisecond by millisecond, page 4 asked
-// for twice more: variant 4 sends it again with its progress, a message for
-// the window and a repaint (every fourth page) on every pass, as variant 10
-// does; variant 5 sends it again at once, and repaints every eighth page.
+// for four times more (a fifth ends the update: UpdateFailureTest): variant 4
+// sends it again with its progress, a message for the window and a repaint
+// (every fourth page) on every pass, as variant 10 does; variant 5 sends it
+// again at once, and repaints every eighth page.
 
 constexpr int kPages = 9;
 
@@ -57,7 +58,7 @@ TEST_P(PageVariantsLine, SendsTheImageWithItsPausesAndEndsIdle)
     // Variant 5's start command draws an answer; it must be thrown away, or
     // the first tick would take it for the wake-up byte.
     faults.wakeUp.startCommandAnswer = {0xD0};
-    faults.pages.resendsForPage = {{4, 2}};
+    faults.pages.resendsForPage = {{4, 4}};
     Prepare(c.variant, kPages * kPage - 100, faults);
     size_t settingsBefore = 0, settingsAfter = 0;
     auto settingsCalls = [&] { return std::count(ports.Calls().begin(), ports.Calls().end(), "SetCommState"); };
@@ -103,7 +104,7 @@ TEST_P(PageVariantsLine, SendsTheImageWithItsPausesAndEndsIdle)
     image.resize(kPages * kPage, 0xFF);
     uint64_t at = c.entryAt + c.afterEntry;
     for (uint8_t page = 0; page < kPages; ++page) {
-        for (int pass = 0; pass < (page == 4 ? 3 : 1); ++pass) {
+        for (int pass = 0; pass < (page == 4 ? 5 : 1); ++pass) {
             add({0, page}, at);
             const std::vector<uint8_t> data(image.begin() + page * kPage, image.begin() + (page + 1) * kPage);
             add(data, at + c.afterNumber);
@@ -138,9 +139,9 @@ TEST_P(PageVariantsLine, SendsTheImageWithItsPausesAndEndsIdle)
 // Variant 4 settles 200 ms, so its ticks fall on the window timer's own
 // 500 ms beat; variant 5's start command and settings change take it to
 // 700 ms, where the overdue tick comes at once. Variant 4 repaints on the
-// passes of pages 0, 4 (three of them) and 8; variant 5 on pages 0 and 8.
+// passes of pages 0, 4 (five of them) and 8; variant 5 on pages 0 and 8.
 INSTANTIATE_TEST_SUITE_P(Variant, PageVariantsLine,
-                         ::testing::Values(LineCase{4, 200, {500, 1000, 1500}, 1600, 20, 20, 10, 20, 20, 11, 5},
+                         ::testing::Values(LineCase{4, 200, {500, 1000, 1500}, 1600, 20, 20, 10, 20, 20, 13, 7},
                                            LineCase{5, 700, {700, 1200, 1700}, 2200, 0, 0, 0, 0, 0, 9, 2}),
                          [](const auto& info) { return "Variant" + std::to_string(info.param.variant); });
 
