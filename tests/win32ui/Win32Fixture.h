@@ -41,31 +41,26 @@ inline LONG_PTR StyleOf(HWND hwnd)
     return GetWindowLongPtrA(hwnd, GWL_STYLE);
 }
 
-// Hands out what the window system has queued for the thread until `done`
-// holds; gives up after `limitMs` of real time, so that a message that never
-// comes fails the test instead of hanging it.
-inline bool PumpUntil(Win32Backend& ui, const std::function<bool()>& done, DWORD limitMs = 5000)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        const DWORD spent = GetTickCount() - start;
-        if (spent >= limitMs)
-            return false;
-        MSG msg;
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-            ui.PumpMessage();
-        else
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, limitMs - spent, QS_ALLINPUT);
-    }
-    return true;
-}
-
 // Everything already queued, then nothing more.
 inline void PumpPending(Win32Backend& ui)
 {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
         ui.PumpMessage();
+}
+
+// Hands out what the window system queues for the thread until `done`
+// holds; gives up after five seconds of real time, so that a message that
+// never comes fails the test instead of hanging it.
+inline bool PumpUntil(Win32Backend& ui, const std::function<bool()>& done)
+{
+    const DWORD start = GetTickCount();
+    for (PumpPending(ui); !done(); PumpPending(ui)) {
+        if (GetTickCount() - start >= 5000)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    }
+    return true;
 }
 
 // Where the dialog manager puts a control: position and size each converted
@@ -151,7 +146,6 @@ protected:
     }
     HWND Window() const { return ui.WindowOf(*dlg); }
     HWND Control(int id) const { return ui.ControlOf(*dlg, id); }
-    std::string TextOf(int id) const { return WindowText(Control(id)); }
     bool Checked(int id) const { return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     void Click(int id) const { SendMessageA(Control(id), BM_CLICK, 0, 0); }
 

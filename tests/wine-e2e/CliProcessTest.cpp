@@ -67,13 +67,8 @@ TEST_F(CliProcess, UpdatesTheDeviceOnThePortTheWindowSaved)
     ASSERT_TRUE(settings.WriteProfileInt("Settings", "ComPort", m_com));
 
     EXPECT_EQ(Run("--port COM22"), 2) << m_output;
-    EXPECT_NE(m_output.find("no such port: COM22"), std::string::npos) << m_output;
 
     ASSERT_EQ(Run(""), 0) << m_output;
-    EXPECT_NE(m_output.find("[Firmware Update Complete]\n"
-                            "The Tollvane QX-R firmware has been successfully updated.     \n\n"),
-              std::string::npos)
-        << m_output;
     EXPECT_EQ(FlashMismatch(flashPath, SampleImage(TVQX_EXAMPLES_DIR)), "");
 }
 

@@ -14,7 +14,6 @@ ChildProcess::ChildProcess(const std::string& program, const std::string& argume
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nullptr;
     startup.hStdOutput = output;
     startup.hStdError = output;
     std::string commandLine = "\"" + program + "\" " + arguments;

@@ -14,22 +14,17 @@ std::string TextOf(HWND hwnd)
     return text;
 }
 
-HWND FindProcessWindow(DWORD process, const char* className, const char* title)
-{
-    for (HWND hwnd = nullptr; (hwnd = ::FindWindowExA(nullptr, hwnd, className, title)) != nullptr;) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == process && ::IsWindowVisible(hwnd))
-            return hwnd;
-    }
-    return nullptr;
-}
-
 HWND WaitForWindow(DWORD process, const char* title)
 {
     HWND found = nullptr;
-    WaitUntil([&] { return (found = FindProcessWindow(process, kDialogClass, title)) != nullptr; },
-              std::chrono::seconds(120));
+    WaitUntil(
+        [&] {
+            for (HWND hwnd : BoxesOf(process, {}))
+                if (TextOf(hwnd) == title)
+                    found = hwnd;
+            return found != nullptr;
+        },
+        std::chrono::seconds(120));
     return found;
 }
 

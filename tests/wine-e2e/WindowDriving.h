@@ -16,12 +16,9 @@ inline constexpr const char* kDialogClass = "#32770";
 
 std::string TextOf(HWND hwnd);
 
-// A visible top-level window of `process` with this class and title, by
-// FindWindowEx over every window of that title (other tests' windows may
-// share it); null when none.
-HWND FindProcessWindow(DWORD process, const char* className, const char* title);
-// The dialog box of `process` with this title once it has come up; null
-// when it has not within two minutes (Wine starting on a busy machine).
+// The dialog box of `process` with this title once it has come up (other
+// tests' windows may share the title); null when it has not within two
+// minutes (Wine starting on a busy machine).
 HWND WaitForWindow(DWORD process, const char* title);
 
 // Every visible dialog box of `process` but those in `except`: the message

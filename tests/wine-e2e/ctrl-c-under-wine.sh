@@ -9,11 +9,7 @@
 #
 #   run-over-pty.sh DEVSIM WINE_RUN PREFIX COM ctrl-c-under-wine.sh PREFIX PROGRAM.exe
 set -u
-if [ $# -ne 2 ] || [ -z "${TVQX_TEST_COM:-}" ]; then
-    echo "usage: run-over-pty.sh DEVSIM WINE_RUN PREFIX COM $0 PREFIX PROGRAM.exe" >&2
-    exit 2
-fi
-prefix=$1 program=$2 com=$TVQX_TEST_COM
+prefix=$1 program=$2 com=${TVQX_TEST_COM:?run this through tests/win32/run-over-pty.sh}
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tvqx-ctrlc.XXXXXX")
 value="TvqxCtrlC$$"
