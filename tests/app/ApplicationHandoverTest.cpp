@@ -2,7 +2,7 @@
 // hand over to its boot loader, which shows as DSR dropping; then the row
 // transfer runs at the boot loader's speed, all within the one press.
 
-#include "VariantFixture.h"
+#include "UpdateFixture.h"
 
 #include "app/ProductInfo.h"
 
@@ -16,7 +16,7 @@ namespace {
 
 const std::string kFifteenBlanks(15, ' ');
 
-class ApplicationHandover : public VariantFixture {
+class ApplicationHandover : public UpdateFixture {
 protected:
     void Prepare(sim::VariantDeviceFaults faults = {})
     {

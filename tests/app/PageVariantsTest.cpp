@@ -6,7 +6,7 @@
 // (polls, prompt, locks) is variant 1's, from the same code (RowUpdateTest);
 // the page loop with variant 4's settings is variant 10's (PageUpdateTest).
 
-#include "VariantFixture.h"
+#include "UpdateFixture.h"
 
 #include <algorithm>
 
@@ -15,7 +15,7 @@ namespace {
 
 constexpr size_t kPage = 256;
 
-class PageVariants : public VariantFixture {
+class PageVariants : public UpdateFixture {
 protected:
     // Variant `v` with firmware of `bytes` bytes, the window on COM3; the
     // saved port is COM1 until an update succeeds.

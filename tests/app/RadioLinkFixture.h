@@ -3,7 +3,7 @@
 // gateway on COM3 and the remote unit behind it, and a user who answers the
 // rover module dialog.
 
-#include "VariantFixture.h"
+#include "UpdateFixture.h"
 
 #include <string>
 
@@ -11,7 +11,7 @@ namespace tvqx::testing {
 
 inline const std::string kSixEscapes(6, '\x1B');
 
-class RadioLinkFixture : public VariantFixture {
+class RadioLinkFixture : public UpdateFixture {
 protected:
     // Variant 3 or 6 with firmware of 64 bytes and the window on COM3; the
     // boot loader behind the remote unit has `faults`' faults. Unless

@@ -6,6 +6,10 @@
 
 namespace tvqx::testing {
 
+namespace {
+
+// Intel HEX text for `data` from address 0, 16 bytes a record, with the end
+// record.
 std::string MakeHex(const std::vector<uint8_t>& data)
 {
     std::string hex;
@@ -26,6 +30,7 @@ std::string MakeHex(const std::vector<uint8_t>& data)
     return hex + ":00000001FF\r\n";
 }
 
+// Bytes that look like firmware: not all alike, so misplaced pages show.
 std::vector<uint8_t> FirmwareBytes(size_t count)
 {
     std::vector<uint8_t> bytes(count);
@@ -36,6 +41,8 @@ std::vector<uint8_t> FirmwareBytes(size_t count)
     }
     return bytes;
 }
+
+} // namespace
 
 UpdateFixture::UpdateFixture() : ProgramOnVirtualTime(kStartMs)
 {

@@ -16,12 +16,6 @@
 
 namespace tvqx::testing {
 
-// Intel HEX text for `data` from address 0, 16 bytes a record, with the end
-// record.
-std::string MakeHex(const std::vector<uint8_t>& data);
-// Bytes that look like firmware: not all alike, so misplaced pages show.
-std::vector<uint8_t> FirmwareBytes(size_t count);
-
 class UpdateFixture : public ::testing::Test, protected ProgramOnVirtualTime<> {
 protected:
     static constexpr int kDevicePort = 3;
