@@ -150,13 +150,4 @@ std::vector<uint64_t> UpdateFixture::SentTimes() const
     return times;
 }
 
-std::vector<uint64_t> UpdateFixture::PollTimes() const
-{
-    std::vector<uint64_t> times;
-    if (unit.wakeUp)
-        for (uint64_t t : unit.wakeUp->PollTimes())
-            times.push_back(t - clickMs);
-    return times;
-}
-
 } // namespace tvqx::testing

@@ -87,7 +87,6 @@ protected:
     std::vector<uint8_t> SentBytes() const;
     // Times of the bytes the program sent, relative to the press.
     std::vector<uint64_t> SentTimes() const;
-    std::vector<uint64_t> PollTimes() const;   // relative to the press
     bool DevicePowered() const { return !unit.PowerEvents().empty() && unit.PowerEvents().back().on; }
 
     int variant = 10;
