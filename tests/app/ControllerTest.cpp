@@ -1,5 +1,6 @@
-// The controller around an update: window locking, port handover with the
-// serial test program, the variants this build does not run.
+// The controller around an update: port handover with the serial test
+// program, the variants this build does not run. (Variant 10's window
+// locking: PageUpdateTest.)
 
 #include "UpdateFixture.h"
 
@@ -7,28 +8,6 @@ namespace tvqx::testing {
 namespace {
 
 using Controller = UpdateFixture;
-
-TEST_F(Controller, LocksTheWindowWhileTheUpdateRuns)
-{
-    WriteFirmwareHex(512);
-    OpenOnDevicePort();
-    bool checked = false;
-    clock.At(kStartMs + 560, [&] {
-        checked = true;
-        EXPECT_FALSE(dlg->IsAtRest());
-        EXPECT_EQ(ui.WaitCursorDepth(), 1);
-        for (int id : {IDC_BEGIN_UPDATE, IDCANCEL, IDC_CONTACT_INFO, IDC_COM1})
-            EXPECT_FALSE(dlg->IsDlgItemEnabled(id)) << id;
-        for (int id : {IDC_REFRESH_PORTS, IDC_COM3})
-            EXPECT_TRUE(dlg->IsDlgItemEnabled(id)) << id;
-        EXPECT_TRUE(dlg->GetSystemMenu()->IsEnabled(SC_CLOSE));
-        EXPECT_TRUE(dlg->GetSystemMenu()->IsEnabled(IDM_ABOUTBOX));
-        EXPECT_EQ(Status(IDC_PROGRESS), "Sending hex file page  2  of  4");
-    });
-    Press();
-    EXPECT_TRUE(checked);
-    EXPECT_EQ(Status(IDC_RESULT), "Tollvane QX-R firmware successfully updated");
-}
 
 TEST_F(Controller, BorrowsThePortFromTheSerialTestProgram)
 {
