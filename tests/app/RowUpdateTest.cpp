@@ -142,18 +142,5 @@ TEST_F(RowUpdate, ProgressOnEverySecondRowAndTheLastRepaintEveryFiftieth)
     EXPECT_EQ(ui.RepaintCount() - repaintsBefore, 2);   // rows 50 and 100
 }
 
-TEST_F(RowUpdate, AHexFileGoneWhileWaitingEndsWithTheChecksMessageAndAPoweredDownDevice)
-{
-    Prepare(2);
-    Press();
-    RunWindow(700);
-    std::remove((m_programDir + "firmware.hex").c_str());
-    RunWindow();
-
-    ExpectBox("Unable to open the firmware hex file:     \n     firmware.hex     ", "Tollvane QX-R Update");
-    EXPECT_TRUE(IsIdleWindow());   // the port closed, the port buttons back
-    EXPECT_EQ(unit.rowLoader->EntryCount(), 0u);
-}
-
 } // namespace
 } // namespace tvqx::testing

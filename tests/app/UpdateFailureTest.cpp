@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(Device, UpdateFailure, ::testing::ValuesIn(kFailures),
 // powers the device, and keeps an image it converted, as after any run; the
 // waiting variants open the port before they convert (the wait has begun),
 // and go back to Idle through the cancel branch.
-enum class Step { NoPortChecked, PortMissing, HexFileGone, InvalidHex, LinkAtTheImagePath };
+enum class Step { NoPortChecked, PortMissing, HexFileGone, InvalidHex, LinkAtTheImagePath, HexGoneWhileWaiting };
 
 struct SetupFailure {
     const char* name;
@@ -214,6 +214,10 @@ const SetupFailure kSetupFailures[] = {
      kError, MB_OK, ""},
     {"PortMissing4", Step::PortMissing, "Unable to open serial port COM1     ", kError, MB_ICONEXCLAMATION, "", 4},
     {"InvalidHex5", Step::InvalidHex, "Invalid firmware hex file.                           ", kError, MB_OK, "", 5},
+    // The greeting looks at the file again, and powers the unit down.
+    {"HexGoneWhileWaiting1", Step::HexGoneWhileWaiting,
+     "Unable to open the firmware hex file:     \n     firmware.hex     ", "Tollvane QX-R Update", MB_ICONEXCLAMATION,
+     "", 1},
 };
 
 class PageUpdateSetupFailure : public UpdateFixture, public ::testing::WithParamInterface<SetupFailure> {};
@@ -237,13 +241,18 @@ TEST_P(PageUpdateSetupFailure, ShowsWhyAndNeverPowersTheDevice)
     if (c.step != Step::NoPortChecked)
         ui.Click(*dlg, c.step == Step::PortMissing ? IDC_COM1 : IDC_COM3);   // COM1: nothing behind it
     Press();
+    if (c.step == Step::HexGoneWhileWaiting) {
+        RunWindow(700);
+        std::filesystem::remove(m_programDir + "firmware.hex");
+    }
     RunWindow();
 
     ExpectBox(c.text, c.caption, c.type);
     EXPECT_EQ(Status(IDC_RESULT), c.result);
     if (c.step == Step::HexFileGone)
         EXPECT_EQ(Status(IDC_FIRMWARE_FILE), "Firmware file  =  firmware.hex");   // no time without the file
-    EXPECT_EQ(unit.PowerEvents().size(), c.variant == 5 ? 2u : 0u);
+    EXPECT_EQ(unit.PowerEvents().size(), c.variant == 10 || c.step == Step::PortMissing ? 0u : 2u);
+    EXPECT_EQ(unit.BlocksReceived(), 0u);
     EXPECT_EQ(ImageExists(), c.variant == 10 && (c.step == Step::NoPortChecked || c.step == Step::PortMissing));
     EXPECT_TRUE(dlg->IsAtRest() && dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
 }
