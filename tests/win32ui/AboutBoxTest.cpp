@@ -46,7 +46,6 @@ TEST_F(Win32AboutBoxTest, ShowsTheContactLinesInARichEditControlAndTheIcon)
     EXPECT_STREQ(className, "RichEdit20A");
     EXPECT_FALSE(StyleOf(Contact()) & (WS_BORDER | WS_TABSTOP));
     EXPECT_TRUE(StyleOf(Contact()) & ES_READONLY);
-    EXPECT_TRUE(SendMessageA(Contact(), EM_GETEVENTMASK, 0, 0) & ENM_LINK);
     // The control keeps each line break as one character, so the dialog's
     // character positions are the control's.
     std::string shown = WindowText(Contact());
