@@ -1,7 +1,7 @@
 // Every way a procedure can end when the unit misbehaves: the box's text
 // (device name and failure text exact), when it comes, whether the port
 // buttons are back by then, and what the run leaves behind. Then the ends
-// of variant 10 before the boot loader is greeted, and the failure texts.
+// before any page or row goes out, and the failure texts.
 
 #include "UpdateFixture.h"
 
@@ -182,51 +182,62 @@ TEST_P(UpdateFailure, EndsWithItsMessageAndLeavesNothingSaved)
 INSTANTIATE_TEST_SUITE_P(Device, UpdateFailure, ::testing::ValuesIn(kFailures),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Ends before the boot loader is greeted: the box says why. Variant 10 never
-// powers the device, and keeps an image it converted, as after any run; the
-// waiting variants open the port before they convert (the wait has begun),
-// and go back to Idle through the cancel branch.
-enum class Step { NoPortChecked, PortMissing, HexFileGone, InvalidHex, LinkAtTheImagePath, HexGoneWhileWaiting };
+// Ends before any page or row goes out: the box says why. Variant 10 powers
+// the device only to greet it, and keeps an image it converted, as after any
+// run; the waiting variants open the port before they convert (the wait has
+// begun), and go back to Idle through the cancel branch.
+enum class Step {
+    NoPortChecked,
+    PortMissing,          // COM1: listed, nothing behind it
+    HexFileGone,          // before the press
+    HexGoneWhileWaiting,  // the greeting looks at the file again
+    InvalidHex,
+    LinkAtTheImagePath,   // never followed (HexImageTest): the image cannot be created
+    ImageCutShort,        // one byte short of a page once the boot loader has answered
+};
 
-struct SetupFailure {
+struct EarlyEnd {
     const char* name;
+    int variant;
     Step step;
     const char* text;
     const char* caption;
     UINT type;
     const char* result;
-    int variant = 10;
+    bool powered;     // the port was opened
+    bool imageLeft;
 };
 
-void PrintTo(const SetupFailure& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const EarlyEnd& c, std::ostream* os) { *os << c.name; }
 
 const char* const kError = "Firmware Update Error";
-const SetupFailure kSetupFailures[] = {
-    {"NoPortChecked", Step::NoPortChecked, "Unable to open serial port COM-2000     ", kError, MB_ICONEXCLAMATION,
-     "Firmware update failed"},
-    {"PortMissing", Step::PortMissing, "Unable to open serial port COM1     ", kError, MB_ICONEXCLAMATION,
-     "Firmware update failed"},
-    {"HexFileGone", Step::HexFileGone, "Unable to open the firmware hex file:     \n     firmware.hex     ",
-     "Tollvane QX-R Update", MB_ICONEXCLAMATION, ""},
-    {"InvalidHex", Step::InvalidHex, "Invalid firmware hex file.                           ", kError, MB_OK, ""},
-    // Never followed (HexImageTest): the conversion cannot create the image.
-    {"LinkAtTheImagePath", Step::LinkAtTheImagePath, "Unable to create the temporary firmware file.               ",
-     kError, MB_OK, ""},
-    {"PortMissing4", Step::PortMissing, "Unable to open serial port COM1     ", kError, MB_ICONEXCLAMATION, "", 4},
-    {"InvalidHex5", Step::InvalidHex, "Invalid firmware hex file.                           ", kError, MB_OK, "", 5},
-    // The greeting looks at the file again, and powers the unit down.
-    {"HexGoneWhileWaiting1", Step::HexGoneWhileWaiting,
-     "Unable to open the firmware hex file:     \n     firmware.hex     ", "Tollvane QX-R Update", MB_ICONEXCLAMATION,
-     "", 1},
+const char* const kHexGone = "Unable to open the firmware hex file:     \n     firmware.hex     ";
+const char* const kInvalidHex = "Invalid firmware hex file.                           ";
+const char* const kCom1 = "Unable to open serial port COM1     ";
+const char* const kShortImage = "Unable to open the temporary firmware file.               ";
+const EarlyEnd kEarlyEnds[] = {
+    {"NoPortChecked", 10, Step::NoPortChecked, "Unable to open serial port COM-2000     ", kError, MB_ICONEXCLAMATION,
+     "Firmware update failed", false, true},
+    {"PortMissing", 10, Step::PortMissing, kCom1, kError, MB_ICONEXCLAMATION, "Firmware update failed", false, true},
+    {"HexFileGone", 10, Step::HexFileGone, kHexGone, "Tollvane QX-R Update", MB_ICONEXCLAMATION, "", false, false},
+    {"InvalidHex", 10, Step::InvalidHex, kInvalidHex, kError, MB_OK, "", false, false},
+    {"LinkAtTheImagePath", 10, Step::LinkAtTheImagePath,
+     "Unable to create the temporary firmware file.               ", kError, MB_OK, "", false, false},
+    {"ImageCutShort", 10, Step::ImageCutShort, kShortImage, kError, MB_OK, "", true, true},
+    {"PortMissing4", 4, Step::PortMissing, kCom1, kError, MB_ICONEXCLAMATION, "", false, false},
+    {"ImageCutShort4", 4, Step::ImageCutShort, kShortImage, kError, MB_OK, "", true, false},
+    {"InvalidHex5", 5, Step::InvalidHex, kInvalidHex, kError, MB_OK, "", true, false},
+    {"HexGoneWhileWaiting1", 1, Step::HexGoneWhileWaiting, kHexGone, "Tollvane QX-R Update", MB_ICONEXCLAMATION, "",
+     true, false},
 };
 
-class PageUpdateSetupFailure : public UpdateFixture, public ::testing::WithParamInterface<SetupFailure> {};
+class EndsBeforeTheTransfer : public UpdateFixture, public ::testing::WithParamInterface<EarlyEnd> {};
 
-TEST_P(PageUpdateSetupFailure, ShowsWhyAndNeverPowersTheDevice)
+TEST_P(EndsBeforeTheTransfer, ShowsWhyAndSendsNothing)
 {
-    const SetupFailure& c = GetParam();
+    const EarlyEnd& c = GetParam();
     UseVariant(c.variant);
-    WriteFirmwareHex(256);
+    WriteFirmwareHex(1024);
     if (c.step == Step::NoPortChecked)
         inventory.Set(std::vector<PortEntry>{});
     if (c.step == Step::InvalidHex) {
@@ -235,11 +246,21 @@ TEST_P(PageUpdateSetupFailure, ShowsWhyAndNeverPowersTheDevice)
     }
     if (c.step == Step::LinkAtTheImagePath && !test::PlantSymlink(m_programDir + "nowhere", ImagePath()))
         GTEST_SKIP() << test::kNoSymlinksHere;
+    profile.WriteProfileInt("Settings", "ComPort", 1);
     Open();
     if (c.step == Step::HexFileGone)
         std::filesystem::remove(m_programDir + "firmware.hex");
     if (c.step != Step::NoPortChecked)
-        ui.Click(*dlg, c.step == Step::PortMissing ? IDC_COM1 : IDC_COM3);   // COM1: nothing behind it
+        ui.Click(*dlg, c.step == Step::PortMissing ? IDC_COM1 : IDC_COM3);
+    // The version line shows between the boot loader's answer and the
+    // image's reading: the moment another program could shorten the file.
+    bool cut = false;
+    ui.onControlChanged = [&](CDialog& dialog, int) {
+        if (c.step == Step::ImageCutShort && !cut && &dialog == dlg.get() && !Status(IDC_BOOTLOADER_VERSION).empty()) {
+            cut = true;
+            std::filesystem::resize_file(ImagePath(), c.variant == 10 ? 127 : 255);
+        }
+    };
     Press();
     if (c.step == Step::HexGoneWhileWaiting) {
         RunWindow(700);
@@ -251,13 +272,15 @@ TEST_P(PageUpdateSetupFailure, ShowsWhyAndNeverPowersTheDevice)
     EXPECT_EQ(Status(IDC_RESULT), c.result);
     if (c.step == Step::HexFileGone)
         EXPECT_EQ(Status(IDC_FIRMWARE_FILE), "Firmware file  =  firmware.hex");   // no time without the file
-    EXPECT_EQ(unit.PowerEvents().size(), c.variant == 10 || c.step == Step::PortMissing ? 0u : 2u);
+    EXPECT_EQ(unit.PowerEvents().size(), c.powered ? 2u : 0u);
     EXPECT_EQ(unit.BlocksReceived(), 0u);
-    EXPECT_EQ(ImageExists(), c.variant == 10 && (c.step == Step::NoPortChecked || c.step == Step::PortMissing));
+    EXPECT_FALSE(unit.UpdateComplete());   // not even the end marker
+    EXPECT_EQ(ImageExists(), c.imageLeft);
+    EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 1);
     EXPECT_TRUE(dlg->IsAtRest() && dlg->IsDlgItemEnabled(IDC_BEGIN_UPDATE));
 }
 
-INSTANTIATE_TEST_SUITE_P(Step, PageUpdateSetupFailure, ::testing::ValuesIn(kSetupFailures),
+INSTANTIATE_TEST_SUITE_P(Step, EndsBeforeTheTransfer, ::testing::ValuesIn(kEarlyEnds),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FailureText, NamesTheSupportContacts)
