@@ -33,6 +33,7 @@ protected:
     {
         dlg = std::make_unique<CTVQX_UpdateDlg>(services);
         dlg->m_programDir = m_programDir;
+        dlg->m_tempDir = m_programDir;   // the page image goes there, not where the tests run
         ui.Create(*dlg);
         return *dlg;
     }

@@ -128,7 +128,7 @@ TEST_F(QtRoverDialogTest, ModalOverTheModalMainWindowAndEachLoopEndsInTurn)
 {
     Connect();
     dlg = std::make_unique<CTVQX_UpdateDlg>(services);
-    dlg->m_programDir = m_programDir;
+    dlg->m_programDir = dlg->m_tempDir = m_programDir;
     INT_PTR roverResult = 0;
     ui.onModalStart = [&](CDialog& d) {
         if (&d == dlg.get()) {
