@@ -169,8 +169,9 @@ TEST_P(UpdateFailure, EndsWithItsMessageAndLeavesNothingSaved)
     if (c.blocks >= 0) {
         EXPECT_EQ(unit.BlocksReceived(), static_cast<size_t>(c.blocks));
     }
-    if (c.variant != 1 || c.blocks != 4)   // every row: the unit has all it needs, its answer failed
+    if (c.variant != 1 || c.blocks != 4) {   // every row: the unit has all it needs, its answer failed
         EXPECT_FALSE(unit.UpdateComplete());
+    }
     EXPECT_EQ(profile.GetProfileInt("Settings", "ComPort", -1), 1);
     EXPECT_EQ(ImageExists(), c.variant == 10);   // only variant 10 leaves its image for the next run
     EXPECT_TRUE(IsIdleWindow());
@@ -267,8 +268,9 @@ TEST_P(EndsBeforeTheTransfer, ShowsWhyAndSendsNothing)
 
     ExpectBox(c.text, c.caption, c.type);
     EXPECT_EQ(Status(IDC_RESULT), c.result);
-    if (c.step == Step::HexFileGone)
+    if (c.step == Step::HexFileGone) {
         EXPECT_EQ(Status(IDC_FIRMWARE_FILE), "Firmware file  =  firmware.hex");   // no time without the file
+    }
     EXPECT_EQ(unit.PowerEvents().size(), c.powered ? 2u : 0u);
     EXPECT_EQ(unit.BlocksReceived(), 0u);
     EXPECT_FALSE(unit.UpdateComplete());   // not even the end marker

@@ -6,10 +6,6 @@
 
 namespace tvqx::testing {
 
-namespace {
-
-// Intel HEX text for `data` from address 0, 16 bytes a record, with the end
-// record.
 std::string MakeHex(const std::vector<uint8_t>& data)
 {
     std::string hex;
@@ -29,6 +25,8 @@ std::string MakeHex(const std::vector<uint8_t>& data)
     }
     return hex + ":00000001FF\r\n";
 }
+
+namespace {
 
 // Bytes that look like firmware: not all alike, so misplaced pages show.
 std::vector<uint8_t> FirmwareBytes(size_t count)

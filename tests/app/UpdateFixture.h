@@ -16,6 +16,10 @@
 
 namespace tvqx::testing {
 
+// Intel HEX text for `data` from address 0, 16 bytes a record, with the end
+// record (the fault campaign's firmware too).
+std::string MakeHex(const std::vector<uint8_t>& data);
+
 class UpdateFixture : public ::testing::Test, protected ProgramOnVirtualTime<> {
 protected:
     static constexpr int kDevicePort = 3;
