@@ -1,8 +1,8 @@
 // The verdict of one run must be right, or the campaign's figures mean
-// nothing: a healthy unit is updated in every variant, a corruption the
-// checksum cannot see is counted as such and not as the program's fault, a
-// run that never ends is caught, and a user who gives up leaves the window
-// as it was.
+// nothing: a corruption the checksum cannot see is counted as such and not
+// as the program's fault, a wrong flash with nothing to excuse it is a false
+// success, and a run that never ends is caught. (Healthy units, spoiled
+// bytes and users who give up are the campaign's own runs.)
 
 #include "CampaignRun.h"
 
@@ -36,15 +36,6 @@ protected:
     std::string m_program = m_dir.MakeDir("program/");
     std::string m_temp = m_dir.MakeDir("temp/");
 };
-
-TEST_F(CampaignRunTest, AHealthyUnitIsUpdatedInEveryVariant)
-{
-    for (int v : kCampaignVariants) {
-        const RunResult r = Run(Healthy(v));
-        EXPECT_TRUE(r.succeeded && r.flashMatches && r.deviceHeardEnd && r.Passed()) << "variant " << v;
-        EXPECT_TRUE(r.broken.empty()) << "variant " << v << ": " << (r.broken.empty() ? "" : r.broken[0]);
-    }
-}
 
 TEST_F(CampaignRunTest, APageNumberSpoiledOnTheLineIsAnUndetectedCorruption)
 {
@@ -90,18 +81,6 @@ TEST_F(CampaignRunTest, AWrongFlashWithNothingToExcuseItIsAFalseSuccess)
     EXPECT_FALSE(r.Passed());
 }
 
-TEST_F(CampaignRunTest, ASpoiledDataByteFailsSafely)
-{
-    RunPlan plan = Healthy(10);
-    // A data byte of page 0, on every one of its five sends.
-    for (size_t send = 0; send < 5; ++send)
-        plan.lineFaults.push_back({sim::LineFaultKind::Flip, sim::LineDirection::ToDevice, 19 + 10 + send * 131, 0x40});
-    const RunResult r = Run(plan);
-    EXPECT_FALSE(r.succeeded);
-    EXPECT_EQ(r.fired.size(), 5u);
-    EXPECT_TRUE(r.Passed()) << (r.broken.empty() ? "" : r.broken[0]);
-}
-
 TEST_F(CampaignRunTest, ARunPastItsBoundCountsAsAHang)
 {
     RunPlan plan = Healthy(10);
@@ -109,25 +88,6 @@ TEST_F(CampaignRunTest, ARunPastItsBoundCountsAsAHang)
     const RunResult r = Run(plan);
     EXPECT_TRUE(r.hung);
     EXPECT_FALSE(r.Passed());
-}
-
-TEST_F(CampaignRunTest, AUserWhoGivesUpLeavesTheWindowAsItWas)
-{
-    for (int v : {1, 4, 5}) {
-        RunPlan plan = Healthy(v);
-        plan.device.wakeUp.neverWakes = true;
-        plan.deviceFaults.push_back({"wake-up: never wakes"});
-        const RunResult r = Run(plan);
-        EXPECT_FALSE(r.succeeded);
-        EXPECT_GE(r.virtualMs, plan.patienceMs);
-        EXPECT_TRUE(r.Passed()) << "variant " << v << ": " << (r.broken.empty() ? "" : r.broken[0]);
-    }
-    RunPlan radio = Healthy(6);
-    radio.device.radio.setupLine = "no end";
-    radio.deviceFaults.push_back({"radio: no parameter line"});
-    const RunResult r = Run(radio);
-    EXPECT_FALSE(r.succeeded);
-    EXPECT_TRUE(r.Passed()) << (r.broken.empty() ? "" : r.broken[0]);
 }
 
 } // namespace

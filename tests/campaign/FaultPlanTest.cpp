@@ -48,11 +48,5 @@ TEST(FaultPlan, AThousandSeedsCoverTheVariantsAndTheFaults)
     EXPECT_GT(small, 700);
 }
 
-TEST(FaultPlan, AForcedVariantIsKept)
-{
-    for (int v : kCampaignVariants)
-        EXPECT_EQ(DrawPlan(5, v).variant, v);
-}
-
 } // namespace
 } // namespace tvqx::campaign
