@@ -1,20 +1,20 @@
 #!/usr/bin/env bash
-# Every test of the tree, in four lanes that share no build and run side by
+# Every test of the tree, in three lanes that share no build and run side by
 # side, so that one lane's waiting (a pseudo-terminal at line speed, Wine
 # starting a program) is another's compiling:
 #
 #   linux     the Linux build and all its tests, then the Debian packages
 #   windows   the Windows build, its ZIP and its tests under Wine
-#   sanitize  the program on virtual time, the firmware, platform and serial
-#             layers and the fuzz corpora under AddressSanitizer and
-#             UndefinedBehaviorSanitizer
-#   fuzz      every fuzz target for FUZZ_SECONDS (20)
+#   sanitize  one clang build with AddressSanitizer and
+#             UndefinedBehaviorSanitizer: the program on virtual time, the
+#             firmware, platform and serial layers, then every fuzz target
+#             for FUZZ_SECONDS (20) from its corpus
 #
 #   scripts/all-tests.sh            (as root: the package lane installs them)
 #
 # Expects what the README's test command installs. The lanes' builds are
-# build, build-win (+ build-win-host), build-asan, build-fuzz and build-deb
-# in the source tree; their output goes to build-logs/<lane>.log. Compiling
+# build, build-win (+ build-win-host), build-fuzz and build-deb in the
+# source tree; their output goes to build-logs/<lane>.log. Compiling
 # runs at a lower priority than the tests, whose processes keep real time.
 # Fails when any lane fails, with that lane's log.
 set -uo pipefail
@@ -37,18 +37,10 @@ lane_windows() {
 }
 
 lane_sanitize() {
-    nice -n 10 cmake -S . -B build-asan -DTVQX_TESTS=ON -DTVQX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug &&
-        nice -n 10 cmake --build build-asan -j2 --target tvqx_app_tests tvqx_firmware_tests \
-            tvqx_platform_tests tvqx_serial_tests fuzzers &&
-        ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-            ctest --test-dir build-asan --output-on-failure -j2
+    FUZZ_WITH_TESTS=1 nice -n 10 scripts/fuzz.sh "$root/build-fuzz"
 }
 
-lane_fuzz() {
-    nice -n 10 scripts/fuzz.sh "$root/build-fuzz"
-}
-
-lanes=(windows linux sanitize fuzz)
+lanes=(windows linux sanitize)
 declare -A pids
 for lane in "${lanes[@]}"; do
     ( t0=$SECONDS; "lane_$lane"; status=$?

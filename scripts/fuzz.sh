@@ -10,9 +10,14 @@
 #   FUZZ_SECONDS=45      time per target
 #   FUZZ_TARGETS="fuzz_hex_image fuzz_cli_options"   only these
 #   FUZZ_JOBS=2          build jobs
+#   FUZZ_WITH_TESTS=1    first build the tests that exercise the program's
+#                        memory (the program on virtual time, the firmware,
+#                        platform and serial layers) in the same instrumented
+#                        build and run them; a failing test ends the script
 #
-# Needs clang and its sanitizer and fuzzer run-times, and CLI11 (Debian:
-# clang libclang-rt-14-dev libcli11-dev).
+# Needs clang and its sanitizer and fuzzer run-times, CLI11 and GoogleTest
+# (Debian: clang libclang-rt-14-dev libfuzzer-14-dev libcli11-dev
+# libgtest-dev).
 set -euo pipefail
 
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -21,11 +26,20 @@ seconds="${FUZZ_SECONDS:-60}"
 jobs="${FUZZ_JOBS:-2}"
 started=$SECONDS
 
-cmake -S "$repo" -B "$build" -DTVQX_FUZZ=ON -DTVQX_TESTS=OFF \
+tests=()
+[ -n "${FUZZ_WITH_TESTS:-}" ] && tests=(tvqx_app_tests tvqx_firmware_tests tvqx_platform_tests tvqx_serial_tests)
+# Line tables are enough for the sanitizers' reports and cost far less to
+# build than full debugging information.
+cmake -S "$repo" -B "$build" -DTVQX_FUZZ=ON -DTVQX_TESTS=ON \
       -DCMAKE_CXX_COMPILER="${CXX:-clang++}" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" >/dev/null
-cmake --build "$build" -j"$jobs" --target fuzzers
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" >/dev/null
+cmake --build "$build" -j"$jobs" --target fuzzers "${tests[@]}"
 built=$((SECONDS - started))
+
+if [ ${#tests[@]} -ne 0 ]; then
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --test-dir "$build" --output-on-failure -j"$jobs"
+fi
 
 targets="${FUZZ_TARGETS:-$(cat "$build/fuzz/fuzzers.txt")}"
 runs="$build/fuzz-run"
