@@ -37,7 +37,7 @@ lane_windows() {
 }
 
 lane_sanitize() {
-    FUZZ_WITH_TESTS=1 nice -n 10 scripts/fuzz.sh "$root/build-fuzz"
+    FUZZ_WITH_TESTS=1 FUZZ_PARALLEL=2 nice -n 10 scripts/fuzz.sh "$root/build-fuzz"
 }
 
 lanes=(windows linux sanitize)

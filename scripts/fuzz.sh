@@ -10,6 +10,7 @@
 #   FUZZ_SECONDS=45      time per target
 #   FUZZ_TARGETS="fuzz_hex_image fuzz_cli_options"   only these
 #   FUZZ_JOBS=2          build jobs
+#   FUZZ_PARALLEL=1      targets fuzzed at the same time
 #   FUZZ_WITH_TESTS=1    first build the tests that exercise the program's
 #                        memory (the program on virtual time, the firmware,
 #                        platform and serial layers) in the same instrumented
@@ -54,30 +55,43 @@ max_len() {
     esac
 }
 
-failed=()
-printf '%-24s %12s %10s %8s %8s  %s\n' target execs exec/s cov secs result
-for target in $targets; do
-    dir="$runs/$target"
+# One target's run; its line of the table goes to row, and failed marks a
+# failure.
+fuzz_one() {
+    local target=$1 dir="$runs/$1" t0=$SECONDS status=0
     rm -rf "$dir"
     mkdir -p "$dir/corpus"
     if [ -d "$repo/fuzz/corpus/$target" ]; then
         cp "$repo/fuzz/corpus/$target/"* "$dir/corpus/" 2>/dev/null || true
     fi
-    t0=$SECONDS
-    status=0
     "$build/fuzz/$target" "$dir/corpus" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
         -max_len="$(max_len "$target")" -print_final_stats=1 -artifact_prefix="$dir/" \
         >"$dir/log" 2>&1 || status=$?
-    took=$((SECONDS - t0))
+    local took=$((SECONDS - t0)) execs rate cov result=ok
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log" | tail -1)
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$dir/log" | tail -1)
     cov=$(grep -oE '(DONE|pulse|NEW|REDUCE|INITED) +cov: [0-9]+' "$dir/log" | tail -1 | awk '{print $3}')
-    result=ok
     if [ "$status" -ne 0 ] || grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|property broken' "$dir/log"; then
         result="FAILED (see $dir/log)"
-        failed+=("$target")
+        touch "$dir/failed"
     fi
-    printf '%-24s %12s %10s %8s %8s  %s\n' "$target" "${execs:-?}" "${rate:-?}" "${cov:-?}" "$took" "$result"
+    printf '%-24s %12s %10s %8s %8s  %s\n' "$target" "${execs:-?}" "${rate:-?}" "${cov:-?}" "$took" "$result" >"$dir/row"
+}
+
+# FUZZ_PARALLEL targets at a time (each keeps its FUZZ_SECONDS).
+for target in $targets; do
+    while [ "$(jobs -rp | wc -l)" -ge "${FUZZ_PARALLEL:-1}" ]; do
+        wait -n || true
+    done
+    fuzz_one "$target" &
+done
+wait
+
+failed=()
+printf '%-24s %12s %10s %8s %8s  %s\n' target execs exec/s cov secs result
+for target in $targets; do
+    cat "$runs/$target/row"
+    [ -e "$runs/$target/failed" ] && failed+=("$target")
 done
 
 echo "build ${built}s, total $((SECONDS - started))s"
