@@ -1,5 +1,6 @@
 // The console front end's command line.
 
+#include "app/ProductInfo.h"
 #include "cli/CliOptions.h"
 #include "update/VariantTable.h"
 
@@ -68,6 +69,10 @@ TEST(CliUsage, AgreesWithTheVariantTableAndFitsATerminal)
         const VariantTraits traits = TraitsOfVariant(variant);
         EXPECT_EQ(traits.runs, runs) << variant;
         EXPECT_EQ(traits.asksForRemoteUnit, runs && entry->baud == 0) << variant;
+        // Windows keeps the saved port where the window program keeps it.
+        EXPECT_NE(UsageText(variant, HelpSystem::Windows)
+                      .find(std::string("HKEY_CURRENT_USER\\Software\\") + product::kSettingsKey + "\\tvqx-update\\Settings"),
+                  std::string::npos);
         for (const HelpSystem system : {HelpSystem::Linux, HelpSystem::Windows}) {
             const std::string text = UsageText(variant, system);
             for (size_t start = 0, end; start < text.size(); start = end + 1) {
