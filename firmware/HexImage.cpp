@@ -121,7 +121,8 @@ std::optional<std::vector<uint8_t>> BuildImageFromHexFile(File& hex)
     });
 }
 
-ConvertResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath, bool* heldElsewhere)
+ConvertResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath, bool* heldElsewhere,
+                                    std::optional<File>* keep)
 {
     auto imageFile = File::Create(imagePath, File::Sharing::None, heldElsewhere);
     if (!imageFile)
@@ -138,9 +139,13 @@ ConvertResult ConvertHexFileToImage(const std::string& hexPath, const std::strin
     bool written = false;
     if (image)
         written = imageFile->Seek(0) && imageFile->Write(image->data(), image->size());
+    hexFile->Close();
+    if (image && written && keep) {
+        *keep = std::move(imageFile);
+        return ConvertResult::Ok;
+    }
     // Closing can be where a full disk shows itself.
     const bool closed = imageFile->Close();
-    hexFile->Close();
 
     if (!image) {
         DeleteImageFile(imagePath);

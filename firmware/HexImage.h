@@ -45,8 +45,10 @@ enum class ConvertResult {
 // so an update never goes on with a partial one. `*heldElsewhere` (when
 // given) says whether the file that would not open (the image for
 // CannotCreateImage, the HEX file for CannotOpenHex) was held by somebody else.
+// With `keep`, a written image stays open in it (sharing still denied), so
+// that nobody can change it before the transfer reads it from there.
 ConvertResult ConvertHexFileToImage(const std::string& hexPath, const std::string& imagePath,
-                                    bool* heldElsewhere = nullptr);
+                                    bool* heldElsewhere = nullptr, std::optional<File>* keep = nullptr);
 
 // Removes the image when anything is there under that name; errors are ignored.
 void DeleteImageFile(const std::string& imagePath);

@@ -29,7 +29,8 @@ int CUpdateWindow::ConvertHexToImage()
     const std::string imagePath = m_tempDir + texts::kImageFileName;
     const char* message = nullptr;
     bool held = false;
-    switch (ConvertHexFileToImage(hexPath, imagePath, &held)) {
+    m_heldImage.reset();
+    switch (ConvertHexFileToImage(hexPath, imagePath, &held, &m_heldImage)) {
     case ConvertResult::Ok:
         return 1;
     case ConvertResult::CannotCreateImage:
@@ -52,6 +53,7 @@ int CUpdateWindow::ConvertHexToImage()
 
 void CUpdateWindow::DeleteImageFile()
 {
+    m_heldImage.reset();
     ::tvqx::DeleteImageFile(m_tempDir + texts::kImageFileName);
 }
 

@@ -25,18 +25,26 @@ std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize,
     std::optional<File> file = File::OpenReadWrite(path, heldElsewhere);
     if (!file)
         return std::nullopt;
-    const int64_t length = file->GetLength();
+    return LoadPageImage(std::move(*file), pageSize);
+}
+
+std::optional<PageImage> LoadPageImage(File file, size_t pageSize)
+{
+    const int64_t length = file.GetLength();
     if (length < 0 || static_cast<uint64_t>(length) > kLargestImage || static_cast<uint64_t>(length) < pageSize ||
-        !file->Seek(0))
+        !file.Seek(0))
         return std::nullopt;
     std::vector<uint8_t> image(static_cast<size_t>(length));
-    if (file->Read(image.data(), image.size()) != static_cast<std::ptrdiff_t>(image.size()))
+    if (file.Read(image.data(), image.size()) != static_cast<std::ptrdiff_t>(image.size()))
         return std::nullopt;
-    return PageImage(std::move(*file), std::move(image));
+    return PageImage(std::move(file), std::move(image));
 }
 
 std::optional<PageImage> CUpdateWindow::LoadPageImageForRun(size_t pageSize)
 {
+    // The image this run made is still held from its conversion.
+    if (std::optional<File> kept = std::exchange(m_heldImage, std::nullopt))
+        return LoadPageImage(std::move(*kept), pageSize);
     bool held = false;
     std::optional<PageImage> image = LoadPageImage(m_tempDir + texts::kImageFileName, pageSize, &held);
     if (held)

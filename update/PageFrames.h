@@ -61,5 +61,8 @@ private:
 // empty one never passes for an update.
 // `*heldElsewhere` (when given) says whether the file was held by somebody else.
 std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize, bool* heldElsewhere = nullptr);
+// The same from a file that is open already (the image as its conversion
+// kept it).
+std::optional<PageImage> LoadPageImage(File file, size_t pageSize);
 
 } // namespace tvqx

@@ -172,6 +172,8 @@ UpdateObserver& CUpdateWindow::Events()
 void CUpdateWindow::EndRun(RunOutcome outcome)
 {
     const RunCause cause = std::exchange(m_runCause, RunCause::None);
+    // An image the run made and never sent is let go of with the run.
+    m_heldImage.reset();
     if (std::exchange(m_runOpen, false))
         Events().RunEnded(RunEnd{outcome, m_runPort, cause});
 }

@@ -104,6 +104,11 @@ protected:
     // Why the run is ending, when more than its message says: set where a
     // port or file is refused, taken by EndRun.
     RunCause m_runCause = RunCause::None;
+    // The page image as this run's conversion wrote it, held open (sharing
+    // denied) until the transfer reads it or the run ends: from its
+    // conversion to its last page, no other copy of the program can change
+    // the image this run sends.
+    std::optional<File> m_heldImage;
 
 private:
     // Steps the procedures share.
