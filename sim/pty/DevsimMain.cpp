@@ -1,15 +1,22 @@
 // tvqx-devsim: a Tollvane QX-R unit on a pseudo-terminal, entered as
-// a COM port so that the update program can update it without hardware.
+// a COM port so that the update program can update it without hardware;
+// with --units, several on consecutive COM ports, each hosted on a thread
+// of its own with its own line pacing.
 
 #include "platform/Directories.h"
 #include "sim/pty/DevsimOptions.h"
+#include "sim/pty/PortLink.h"
 #include "sim/pty/PtyHost.h"
 
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <pthread.h>
 
 namespace {
 
@@ -62,12 +69,64 @@ int main(int argc, char** argv)
     CatchStopSignals();
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
-    PtyHost host(command.options, std::cout);
-    std::string error;
-    int status = host.Start(tvqx::PortDirectory(), error);
-    if (status == kDevsimOk)
-        status = host.Run(g_stop, error, &g_setupPresses);
-    if (status != kDevsimOk)
-        std::cerr << "tvqx-devsim: " << error << "\n";
-    return status;
+    const DevsimOptions& all = command.options;
+    // The units' flash folder is there before any unit is.
+    std::string folderError;
+    if (!all.flashOut.empty() && all.flashOut.back() == '/' && !MakeDirectories(all.flashOut, folderError)) {
+        std::cerr << "tvqx-devsim: " << folderError << "\n";
+        return kDevsimRuntimeError;
+    }
+    // Among several units, each line begins with its unit's port, padded
+    // so that the times stand in one column.
+    const auto port = [&](size_t unit) {
+        if (all.units == 1)
+            return std::string();
+        std::string text = "COM" + std::to_string(all.comNumber + unit) + ": ";
+        return text.append(std::to_string(all.comNumber + all.units - 1).size() + 5 - text.size(), ' ');
+    };
+    std::vector<std::unique_ptr<PtyHost>> hosts;
+    for (int unit = 0; unit < all.units; ++unit)
+        hosts.push_back(std::make_unique<PtyHost>(UnitOptions(all, all.comNumber + unit), std::cout, port(unit)));
+    const auto fail = [&](size_t unit, int status, const std::string& error) {
+        const std::string com = all.units == 1 ? "" : "COM" + std::to_string(all.comNumber + unit) + ": ";
+        std::cerr << "tvqx-devsim: " + com + error + "\n";
+        return status;
+    };
+    // Every port is claimed before any unit is hosted; those claimed go
+    // again with their hosts when one cannot be.
+    for (size_t unit = 0; unit < hosts.size(); ++unit) {
+        std::string error;
+        if (const int status = hosts[unit]->Claim(tvqx::PortDirectory(), error); status != kDevsimOk)
+            return fail(unit, status, error);
+    }
+    for (const auto& host : hosts)
+        host->Announce();
+
+    std::vector<int> statuses(hosts.size(), kDevsimOk);
+    const auto host = [&](size_t unit) {
+        std::string error;
+        statuses[unit] = hosts[unit]->Run(g_stop, error, &g_setupPresses);
+        if (statuses[unit] != kDevsimOk)
+            fail(unit, statuses[unit], error);
+    };
+    // The first unit is hosted on this thread, which alone takes the
+    // signals; the others' threads see the stop at their next look.
+    std::vector<std::thread> others;
+    {
+        sigset_t signals, before;
+        sigemptyset(&signals);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+            sigaddset(&signals, signal);
+        ::pthread_sigmask(SIG_BLOCK, &signals, &before);
+        for (size_t unit = 1; unit < hosts.size(); ++unit)
+            others.emplace_back(host, unit);
+        ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    }
+    host(0);
+    for (std::thread& other : others)
+        other.join();
+    for (const int status : statuses)
+        if (status != kDevsimOk)
+            return status;
+    return kDevsimOk;
 }

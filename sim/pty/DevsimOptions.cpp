@@ -1,5 +1,6 @@
 #include "sim/pty/DevsimOptions.h"
 
+#include "platform/PortInventory.h"
 #include "sim/pty/DevsimValues.h"
 
 #include <CLI/CLI.hpp>
@@ -36,6 +37,8 @@ constexpr unsigned kUnitsPages = kUnitPage | kUnitPage256Wake | kUnitPage256Star
 constexpr unsigned kUnitsRows = kUnitRowWake | kUnitRowApp | kUnitRadioRow;
 constexpr unsigned kUnitsWakeUp = kUnitRowWake | kUnitPage256Wake | kUnitPage256Start;
 
+// The program knows COM1 to COM22.
+constexpr int kLastCom = 22;
 constexpr uint64_t kMaxMs = UINT32_MAX;
 constexpr uint64_t kMaxPage = UINT16_MAX;
 constexpr uint64_t kMaxCount = 1000000;
@@ -151,7 +154,12 @@ private:
 
 void Declare(Declarations& d, DevsimOptions& o)
 {
-    d.Value("--com", kUnitsAll, Into(o.comNumber, Decimal(1, 22)));
+    d.Value("--com", kUnitsAll, Into(o.comNumber, Decimal(1, kLastCom)));
+    d.Value("--units", kUnitsAll, Into(o.units, Decimal(1, kLastCom)));
+    d.Value("--faulty-unit", kUnitsAll, Into(o.faultyUnit, [](const std::string& text) {
+        const int com = ComPortNumber(text);
+        return com ? std::optional(com) : std::nullopt;
+    }));
     d.Value("--variant", kUnitsAll, [&o](const std::string& text) {
         o.variant = VariantFromName(text);
         if (o.variant == 0)
@@ -280,6 +288,40 @@ void ShareBootLoaderFaults(VariantDeviceFaults& faults, bool endAnswerGiven)
         rows.fileCompleteAnswer = std::vector<uint8_t>{pages.endMarkerAnswer};
 }
 
+// What a unit's options need beyond what was given, once the variant is known.
+void CompleteUnitOptions(DevsimOptions& o, bool endAnswerGiven)
+{
+    ShareBootLoaderFaults(o.faults, endAnswerGiven);
+    // Over a pseudo-terminal the program cannot see DSR, so it takes the
+    // unit to be in its boot loader already; the application is there only
+    // for someone trying its commands by hand.
+    o.faults.application.startsInBootLoader = o.variant == 2 && !o.inApplication;
+    if ((UnitOf(o.variant) & kUnitsRadio) && !o.faults.radio.setupAfterListenMs)
+        o.faults.radio.setupAfterListenMs = kDefaultSetupAfterMs;
+}
+
+std::string Com(int number)
+{
+    return "COM" + std::to_string(number);
+}
+
+// Empty when the units fit in the COM numbers and each has a flash file of
+// its own, else why not.
+std::string UnitsMisfit(const DevsimOptions& o)
+{
+    const int last = o.comNumber + o.units - 1;
+    if (last > kLastCom)
+        return "--units " + std::to_string(o.units) + " from " + Com(o.comNumber) + " would reach " + Com(last)
+               + ": the last COM number is " + std::to_string(kLastCom);
+    if (o.faultyUnit && (o.faultyUnit < o.comNumber || o.faultyUnit > last))
+        return "--faulty-unit " + Com(o.faultyUnit) + " is not one of the units (" + Com(o.comNumber) + " to "
+               + Com(last) + ")";
+    if (o.units > 1 && !o.flashOut.empty() && o.flashOut.find("{port}") == std::string::npos
+        && o.flashOut.back() != '/')
+        return "--flash-out with --units needs {port} in FILE or a folder ending in '/': each unit has its own flash";
+    return {};
+}
+
 // CLI11's own refusals, put as the program puts its others.
 std::string Reworded(const std::string& what)
 {
@@ -337,21 +379,37 @@ DevsimCommandLine ParseDevsimCommandLine(const std::vector<std::string>& args)
         return Fail("unknown option '" + app.remaining().front() + "'");
     if (o.comNumber == 0)
         return Fail("--com N (1 to 22) is required");
+    if (const std::string misfit = UnitsMisfit(o); !misfit.empty())
+        return Fail(misfit);
     // Checked against the unit once it is known, since --variant may come last.
     for (const CLI::Option* option : app.parse_order())
         if (const std::string misfit = Misfit(option->get_name(), declarations.UnitsOf(option), o); !misfit.empty())
             return Fail(misfit);
     if (o.faults.pages.readyAfterWrongByte && !o.faults.pages.readyByte)
         return Fail("--ready-after-wrong needs --ready-byte");
-    ShareBootLoaderFaults(o.faults, app.count("--end-answer") != 0);
-    // Over a pseudo-terminal the program cannot see DSR, so it takes the
-    // unit to be in its boot loader already; the application is there only
-    // for someone trying its commands by hand.
-    o.faults.application.startsInBootLoader = o.variant == 2 && !o.inApplication;
-    if ((UnitOf(o.variant) & kUnitsRadio) && !o.faults.radio.setupAfterListenMs)
-        o.faults.radio.setupAfterListenMs = kDefaultSetupAfterMs;
+    CompleteUnitOptions(o, app.count("--end-answer") != 0);
     result.outcome = DevsimCommandLine::Outcome::Run;
     return result;
+}
+
+DevsimOptions UnitOptions(const DevsimOptions& all, int comNumber)
+{
+    DevsimOptions unit = all;
+    unit.comNumber = comNumber;
+    unit.units = 1;
+    unit.faultyUnit = 0;
+    const std::string port = Com(comNumber);
+    if (!unit.flashOut.empty() && unit.flashOut.back() == '/')
+        unit.flashOut += port + ".bin";
+    for (size_t at = unit.flashOut.find("{port}"); at != std::string::npos; at = unit.flashOut.find("{port}", at))
+        unit.flashOut.replace(at, 6, port);
+    if (all.faultyUnit && all.faultyUnit != comNumber) {
+        unit.faults = {};
+        unit.noise.clear();
+        unit.inApplication = false;
+        CompleteUnitOptions(unit, false);
+    }
+    return unit;
 }
 
 std::vector<std::string> DevsimOptionNames()

@@ -1,7 +1,8 @@
 #pragma once
-// The command line of tvqx-devsim: which COM number to appear as, which unit
-// to be (one per update variant), how the line is paced, where the flash
-// goes, and the unit's scripted faults.
+// The command line of tvqx-devsim: which COM number to appear as (and how
+// many units to host from there on), which unit to be (one per update
+// variant), how the line is paced, where the flash goes, and the unit's
+// scripted faults.
 
 #include "sim/VariantDevices.h"
 
@@ -20,9 +21,15 @@ struct NoiseAfterStart {
 
 struct DevsimOptions {
     int comNumber = 0;
+    // Units of the same variant on COMn, COMn+1, ...
+    int units = 1;
+    // The COM number whose unit alone gets the unit options below (faults,
+    // noise, --in-application); 0: every unit gets them.
+    int faultyUnit = 0;
     unsigned updates = 0;   // 0: run until stopped
     bool fast = false;
     bool quiet = false;
+    // A file, a pattern with {port} or a folder ending in '/' (see UnitOptions).
     std::string flashOut{};
     // The update variant whose unit is simulated: 10, 1, 2, 3, 4, 5 or 6.
     int variant = 10;
@@ -43,6 +50,12 @@ struct DevsimCommandLine {
 };
 
 DevsimCommandLine ParseDevsimCommandLine(const std::vector<std::string>& args);
+
+// The options of the unit on COM`comNumber`, one of `all`'s units: its own
+// port, its own flash file ({port} in --flash-out replaced by COMn, or
+// COMn.bin in a folder ending in '/'), and the unit options unless another
+// unit is the faulty one; then it is a healthy unit of the variant.
+DevsimOptions UnitOptions(const DevsimOptions& all, int comNumber);
 
 // The name of each variant's unit on the command line ("page", "row-wake",
 // ...), and the variant a name or number given to --variant stands for (0

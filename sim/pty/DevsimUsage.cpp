@@ -4,12 +4,13 @@ namespace tvqx::sim {
 
 std::string DevsimUsage()
 {
-    return R"(Usage: tvqx-devsim --com N [--variant NAME] [options]
+    return R"(Usage: tvqx-devsim --com N [--units K] [--variant NAME] [options]
 
 A virtual Tollvane QX-R on a pseudo-terminal. It appears as serial port COMN
 (an entry in the port directory, $XDG_CONFIG_HOME/Ostrale Systems/ports/, by
 default ~/.config/Ostrale Systems/ports/) for as long as it runs, so that the
-update program can update it like a unit on a real serial line.
+update program can update it like a unit on a real serial line. With
+--units K it hosts K such units at once, on COMN to COMN+K-1.
 
 A pseudo-terminal has no DTR or RTS: the device is powered while a program
 has the port open, and powered down when the program closes it. It answers
@@ -42,6 +43,15 @@ the program meets):
 
 General:
   --com N               appear as COMN, N from 1 to 22 (required)
+  --units K             host K units of the chosen variant on COMN to
+                        COMN+K-1 (COM22 at most), each with its own
+                        pseudo-terminal, line pacing and flash, and each
+                        unit's trace lines begun with its port ("COM5: ");
+                        default 1
+  --faulty-unit COMn    --noise-at and the options under the headings below
+                        (the faults, the application's and the radio units'
+                        settings) go to the unit on COMn alone; the others
+                        are healthy units. Without it, every unit gets them
   --variant NAME        the unit, see above
   --updates K           end after K completed updates (end marker or
                         end-of-file record received, then the port closed;
@@ -52,7 +62,11 @@ General:
                         (by default both directions take as long as on a real
                         line: 10 bits per byte at the line speed)
   --flash-out FILE      after every completed update, and at the power-off
-                        after it, write the 65536-byte flash to FILE
+                        after it, write the 65536-byte flash to FILE.
+                        {port} in FILE stands for the unit's port (COM5);
+                        FILE ending in '/' is a folder (made if missing) in
+                        which each unit writes COMn.bin. With --units, one
+                        of the two
   --quiet               no trace line for steps that went as they should:
                         pages taken and answered '!', rows written, polls
                         after the first (everything else is still shown)
@@ -162,11 +176,12 @@ per byte, with or without 0x (one byte where the text says byte; "D" is 0D).
 
 Trace: one line per event on standard output, with the seconds since start.
 
-Signals: SIGINT, SIGTERM and SIGHUP end it; SIGUSR1 presses the radio units'
-Setup button.
+Signals: SIGINT, SIGTERM and SIGHUP end it (every unit); SIGUSR1 presses the
+radio units' Setup button.
 
-Exit status: 0 after a signal (SIGINT, SIGTERM) or the last of --updates;
-2 on a usage error or when COMN is taken; 1 on a runtime error.
+Exit status: 0 after a signal (SIGINT, SIGTERM) or the last of --updates
+(with --units, of every unit); 2 on a usage error or when a port is taken
+(then no unit is hosted); 1 on a runtime error.
 )";
 }
 

@@ -100,8 +100,9 @@ bool PseudoTerminal::Open(std::string& error)
         error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
         return false;
     }
-    const char* name = nullptr;
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || (name = ::ptsname(master)) == nullptr) {
+    // ptsname_r: several units' hosts may make terminals at the same time.
+    char name[128];
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || ::ptsname_r(master, name, sizeof name) != 0) {
         error = std::string("cannot set up the pseudo-terminal: ") + std::strerror(errno);
         ::close(master);
         return false;

@@ -48,30 +48,33 @@ timespec AsTimespec(uint64_t ns)
 
 } // namespace
 
-PtyHost::PtyHost(DevsimOptions options, std::ostream& traceOut)
+PtyHost::PtyHost(DevsimOptions options, std::ostream& traceOut, std::string tracePrefix)
     : m_options(std::move(options)),
       m_startNs(MonotonicNs()),
-      m_trace(traceOut, m_startNs, m_options.quiet),
+      m_trace(traceOut, m_startNs, m_options.quiet, std::move(tracePrefix)),
       m_device(m_options, m_startNs, m_trace),
       m_pacer(!m_options.fast)
 {
 }
 
-int PtyHost::Start(const std::string& portDirectory, std::string& error)
+int PtyHost::Claim(const std::string& portDirectory, std::string& error)
 {
     if (!m_pty.Open(error))
         return kDevsimRuntimeError;
     bool taken = false;
     if (!m_link.Claim(portDirectory, m_options.comNumber, m_pty.SlavePath(), error, taken))
         return taken ? kDevsimUsageError : kDevsimRuntimeError;
+    return kDevsimOk;
+}
 
+void PtyHost::Announce()
+{
     const uint64_t now = MonotonicNs();
     m_trace.Line(now, "COM" + std::to_string(m_options.comNumber) + " ready: " + m_link.Path() + " -> "
                           + m_pty.SlavePath());
     m_trace.Line(now, m_device.Description() + "; line pacing "
                           + (m_options.fast ? "off (--fast)" : "on"));
     FollowLineSpeed(now);
-    return kDevsimOk;
 }
 
 int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error,

@@ -26,12 +26,15 @@ inline constexpr int kDevsimUsageError = 2;
 
 class PtyHost {
 public:
-    PtyHost(DevsimOptions options, std::ostream& traceOut);
+    // `tracePrefix` begins each of its trace lines (a unit among others).
+    PtyHost(DevsimOptions options, std::ostream& traceOut, std::string tracePrefix = {});
 
     // Creates the pseudo-terminal and enters it as COMn in `portDirectory`.
     // Returns kDevsimOk, kDevsimUsageError when COMn is taken, or
     // kDevsimRuntimeError.
-    int Start(const std::string& portDirectory, std::string& error);
+    int Claim(const std::string& portDirectory, std::string& error);
+    // Tells the trace that the unit is there, and what it is.
+    void Announce();
     // Serves the program until `stop` is set or the last of the wanted
     // updates is over; returns the exit status. The port entry is gone when
     // it returns. Each time `setupPresses` (if given) goes up, the unit's

@@ -1,6 +1,7 @@
 // The command line: what a technician gets wrong is refused with a reason;
 // the few options that are more than a field set (rows counted from one,
-// options shared by several units) reach the unit as meant.
+// options shared by several units, each of --units' units its own port,
+// flash and faults) reach the unit as meant.
 
 #include "sim/pty/DevsimOptions.h"
 
@@ -45,6 +46,30 @@ TEST(DevsimOptions, RowNumbersCountFromOneAndSharedOptionsReachEachUnit)
     EXPECT_FALSE(Parsed({}).faults.radio.setupAfterListenMs);
 }
 
+TEST(DevsimOptions, EachUnitHasItsOwnPortAndFlashAndOnlyTheFaultyOneItsFaults)
+{
+    const DevsimOptions all = Parsed({"--units", "3", "--variant", "radio-page", "--faulty-unit", "COM5",
+                                      "--no-gateway", "--noise-at", "5:00", "--flash-out", "out/{port}-{port}.bin"});
+    const DevsimOptions faulty = UnitOptions(all, 5);
+    const DevsimOptions healthy = UnitOptions(all, 6);
+    EXPECT_EQ(faulty.comNumber, 5);
+    EXPECT_EQ(faulty.flashOut, "out/COM5-COM5.bin");
+    EXPECT_TRUE(faulty.faults.radio.gatewayAbsent);
+    EXPECT_EQ(faulty.noise.size(), 1u);
+    EXPECT_EQ(healthy.flashOut, "out/COM6-COM6.bin");
+    EXPECT_FALSE(healthy.faults.radio.gatewayAbsent);
+    EXPECT_TRUE(healthy.noise.empty());
+    // Healthy is what the variant alone makes: its Setup still presses itself.
+    EXPECT_EQ(healthy.faults.radio.setupAfterListenMs, uint64_t{1500});
+
+    // Without --faulty-unit every unit has the faults; a folder holds a
+    // file per port, and one unit keeps its FILE as given.
+    const DevsimOptions same = UnitOptions(Parsed({"--units", "2", "--variant", "1", "--never-wake", "--flash-out", "f/"}), 5);
+    EXPECT_TRUE(same.faults.wakeUp.neverWakes);
+    EXPECT_EQ(same.flashOut, "f/COM5.bin");
+    EXPECT_EQ(UnitOptions(Parsed({"--flash-out", "f.bin"}), 4).flashOut, "f.bin");
+}
+
 TEST(DevsimOptions, RefusesWhatCannotBeMeant)
 {
     const struct {
@@ -57,6 +82,10 @@ TEST(DevsimOptions, RefusesWhatCannotBeMeant)
         {{"--com", "3", "--fast=1"}, "--fast takes no value"},
         {{"--com", "3", "--variant", "row"}, "unknown variant 'row': choose 10 (page), 1 (row-wake), 2 (row-app)"},
         {{"--com", "3", "--ready-after-wrong"}, "needs --ready-byte"},
+        {{"--com", "3", "--units", "0"}, "invalid value '0' for --units"},
+        {{"--com", "20", "--units", "4"}, "--units 4 from COM20 would reach COM23: the last COM number is 22"},
+        {{"--com", "5", "--units", "2", "--faulty-unit", "COM7"}, "--faulty-unit COM7 is not one of the units (COM5 to COM6)"},
+        {{"--com", "5", "--units", "2", "--flash-out", "f.bin"}, "--flash-out with --units needs {port} in FILE or a folder"},
         {{"--com", "3", "--bogus"}, "unknown option '--bogus'"},
         {{"3"}, "unknown option '3'"},
         // Each form of value refuses what it cannot read.
@@ -65,6 +94,7 @@ TEST(DevsimOptions, RefusesWhatCannotBeMeant)
         {{"--com", "3", "--resend", "70000:1"}, "--resend"},
         {{"--com", "3", "--version-pieces", "5:10,"}, "--version-pieces"},
         {{"--com", "3", "--noise-at", "10:ABC"}, "--noise-at"},
+        {{"--com", "3", "--faulty-unit", "3"}, "invalid value '3' for --faulty-unit"},
         {{"--com", "3", "--variant", "1", "--no-xon", "0"}, "invalid value '0' for --no-xon"},
         {{"--com", "3", "--variant", "1", "--at-storm", "2:0"}, "--at-storm"},
         {{"--com", "3", "--variant", "6", "--answer-fault", "rID=short"}, "--answer-fault"},

@@ -1,7 +1,9 @@
 // tvqx-devsim as a process on a real pseudo-terminal, for what no other
 // test sees: the host follows the line speed the program sets on the
 // terminal, a usage error or a port taken ends it with status 2, and Ctrl-C
-// takes its port entry away. Whole updates through it are proven in tests/e2e.
+// takes its port entry away; with --units, each unit on its own terminal,
+// all or none hosted and all taken away. Whole updates through it are proven
+// in tests/e2e.
 
 #include "sim/BootLoaderEntry.h"
 #include "tests/common/ScratchDir.h"
@@ -18,6 +20,8 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <regex>
+#include <set>
 #include <thread>
 
 namespace tvqx::sim {
@@ -142,6 +146,41 @@ TEST(DevsimProcess, FollowsTheTerminalsLineSpeedAndLeavesOnInterrupt)
     EXPECT_EQ(devsim.Exit(), 0);
     EXPECT_FALSE(present());
     EXPECT_NE(devsim.Trace().find("line speed 19200 baud"), std::string::npos);
+}
+
+TEST(DevsimProcess, HostsEachUnitOnItsOwnTerminalAndTakesAllAwayOnInterrupt)
+{
+    test::ScratchDir home("tvqx-devsim");
+    const auto entry = [&](int com) { return home.Path("Ostrale Systems/ports/COM" + std::to_string(com)); };
+    const auto present = [&](int com) { return std::filesystem::exists(std::filesystem::symlink_status(entry(com))); };
+    // One port taken: no unit is hosted, and the ports claimed before it go.
+    home.MakeDir("Ostrale Systems/ports");
+    home.Write("Ostrale Systems/ports/COM11", "x");
+    EXPECT_EQ(DevsimProcess(home, {"--com", "10", "--units", "3"}).Exit(), 2);
+    EXPECT_FALSE(present(10));
+    std::filesystem::remove(entry(11));
+
+    DevsimProcess devsim(home, {"--com", "10", "--units", "3", "--fast"});
+    ASSERT_TRUE(WaitFor([&] { return present(10) && present(11) && present(12); })) << devsim.Trace();
+    std::set<std::filesystem::path> terminals;
+    for (int com : {10, 11, 12})
+        terminals.insert(std::filesystem::read_symlink(entry(com)));
+    EXPECT_EQ(terminals.size(), 3u);
+    const int fd = ::open(entry(11).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    SetSpeed(fd, B9600);
+    ASSERT_EQ(::write(fd, kBootEntryCommand, 19), 19);
+    EXPECT_EQ(Read(fd, 14), "TVQXR-1-4.00\r!");
+    ::close(fd);
+
+    devsim.Signal(SIGINT);
+    EXPECT_EQ(devsim.Exit(), 0);
+    for (int com : {10, 11, 12})
+        EXPECT_FALSE(present(com)) << com;
+    // The unit opened says so in its own lines, and no other unit does.
+    const std::string trace = devsim.Trace();
+    EXPECT_TRUE(std::regex_search(trace, std::regex("(^|\n)COM11: +[0-9.]+  power on: port opened\n"))) << trace;
+    EXPECT_FALSE(std::regex_search(trace, std::regex("COM1[02]: [^\n]*power on"))) << trace;
 }
 
 } // namespace
