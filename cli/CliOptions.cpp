@@ -18,17 +18,19 @@ int ParsePort(const std::string& value)
 
 void TakePort(CliOptions& options, const std::string& value, HelpSystem system)
 {
-    if (options.port != 0 || !options.portDevice.empty())
-        throw CLI::ValidationError("--port given twice");
     if (system == HelpSystem::Linux && value.starts_with("/")) {
-        options.portDevice = value;
+        options.ports.push_back({0, value});
         return;
     }
-    options.port = ParsePort(value);
-    if (options.port == 0)
+    const int number = ParsePort(value);
+    if (number == 0)
         throw CLI::ValidationError("not a port: " + value +
                                    (system == HelpSystem::Linux ? " (COM1 to COM22, or a device such as /dev/ttyUSB0)"
                                                                 : " (COM1 to COM22)"));
+    for (const PortChoice& earlier : options.ports)
+        if (earlier.number == number)
+            throw CLI::ValidationError("COM" + std::to_string(number) + " given twice");
+    options.ports.push_back({number, {}});
 }
 
 void TakeTrace(CliOptions& options, const std::string& value)
@@ -63,6 +65,7 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args, HelpSystem syst
     CliOptions options;
     bool help = false;
     bool listPorts = false;
+    bool allPorts = false;
     CLI::App app;
     // The help text is our own, and --help is one flag among the others:
     // a wrong command line is refused even when it asks for help.
@@ -71,6 +74,7 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args, HelpSystem syst
     app.allow_extras();
     app.add_flag("-h,--help", help)->disable_flag_override();
     app.add_flag("--list-ports", listPorts)->disable_flag_override();
+    app.add_flag("--all-ports", allPorts)->disable_flag_override();
     // Each --port and --trace is taken where it stands, so that a repeated
     // one is refused rather than overriding the first.
     app.add_option_function<std::string>("--port", [&](const std::string& v) { TakePort(options, v, system); })
@@ -87,8 +91,11 @@ CliOptions ParseCliOptions(const std::vector<std::string>& args, HelpSystem syst
     } catch (const CLI::ParseError& e) {
         error = e.what();
     }
+    if (error.empty() && allPorts && !options.ports.empty())
+        error = "--port cannot be combined with --all-ports";
     if (!error.empty())
-        return {CliOptions::Action::Invalid, 0, {}, {}, error};
+        return {CliOptions::Action::Invalid, {}, false, {}, error};
+    options.allPorts = allPorts;
     // Help wins over everything else, so that it can always be asked for.
     if (help)
         options.action = CliOptions::Action::Help;

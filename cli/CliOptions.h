@@ -6,17 +6,28 @@
 
 namespace tvqx::cli {
 
+// One --port: COMn, or a device path (Linux) still to be mapped to the COM
+// number the port list holds it under.
+struct PortChoice {
+    int number = 0;       // n of COMn; 0 when a device was given
+    std::string device;   // the path as given, or ""
+};
+
 struct CliOptions {
     enum class Action { Update, ListPorts, Help, Invalid };
 
     Action action = Action::Update;
-    int port = 0;        // COMn given with --port; 0 = the window's preselection
-    // A device path given with --port instead (Linux), still to be mapped to
-    // the COM number the port list holds it under; port is then 0.
-    std::string portDevice;
+    // Each --port in the order given; none: the window's preselection. Two
+    // or more update those units at once.
+    std::vector<PortChoice> ports;
+    // --all-ports: every port the port list shows, at once.
+    bool allPorts = false;
     // --trace FILE: the wire trace's file; "" leaves it to the environment.
     std::string tracePath;
     std::string error;   // what was wrong, for Action::Invalid
+
+    // More than one unit in this run.
+    bool Batch() const { return allPorts || ports.size() > 1; }
 };
 
 // Which system's ports and settings the --help text explains.

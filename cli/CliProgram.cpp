@@ -1,6 +1,7 @@
 #include "cli/CliProgram.h"
 
 #include "app/ProductInfo.h"
+#include "cli/BatchRun.h"
 #include "cli/CliOptions.h"
 #include "cli/CliSystem.h"
 #include "cli/Interrupt.h"
@@ -13,9 +14,11 @@
 #include "ui/headless/HeadlessBackend.h"
 #include "update/ProgramServices.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <vector>
 
 namespace tvqx::cli {
 
@@ -41,9 +44,9 @@ int RunUpdateNow(const CliOptions& options, int updateVariant, int linkFrameType
     PortLayer& ports = trace ? trace->Ports() : *system.ports;
     // A device given by its path runs as the COM port that leads to it, so
     // that the window's logic sees what it always sees: a port number.
-    int port = options.port;
-    if (!options.portDevice.empty()) {
-        port = system.portOfDevice ? system.portOfDevice(options.portDevice, std::cerr) : 0;
+    int port = options.ports.empty() ? 0 : options.ports.front().number;
+    if (!options.ports.empty() && !options.ports.front().device.empty()) {
+        port = system.portOfDevice ? system.portOfDevice(options.ports.front().device, std::cerr) : 0;
         if (port == 0)
             return kExitNotStarted;
     }
@@ -57,13 +60,96 @@ int RunUpdateNow(const CliOptions& options, int updateVariant, int linkFrameType
     services.updateVariant = updateVariant;
     services.linkFrameType = linkFrameType;
 
-    UpdateRunSetup setup{services, ui, ExecutableDirectory(), UserTempDirectory(), system.accessHint, {}, {}};
+    UpdateRunSetup setup{services, ui, ExecutableDirectory(), UserTempDirectory(), system.accessHint, {}, {}, {}, {}};
     InstallInterruptHandler();
     setup.cancelRequested = TakeInterruptRequest;
     setup.waitingChanged = SetInterruptCancels;
 
     Console console{std::cout, std::cerr, StandardOutputIsTerminal()};
     return RunUpdate(setup, port, console);
+}
+
+// A unit of a batch: the window's surroundings of a single run, with the
+// settings read but never written.
+class ConsoleUnit final : public UnitSurroundings {
+public:
+    ConsoleUnit(SystemLayers& system, int updateVariant, int linkFrameType)
+        : m_ui(m_clock), m_settings(*system.profile),
+          m_services{m_ui, m_clock, *system.ports, *system.inventory, m_settings, m_windows, m_shell}
+    {
+        m_services.updateVariant = updateVariant;
+        m_services.linkFrameType = linkFrameType;
+    }
+    ProgramServices& Services() override { return m_services; }
+    HeadlessBackend& Ui() override { return m_ui; }
+
+private:
+    RealTickClock m_clock;
+    HeadlessBackend m_ui;
+    ReadOnlySettings m_settings;
+    EmptyWindowDirectory m_windows;
+    NoShellOpen m_shell;
+    ProgramServices m_services;
+};
+
+// The COM numbers of a batch in the order given (port order for
+// --all-ports), each present and none twice; empty after saying why.
+std::vector<int> BatchPorts(const CliOptions& options, SystemLayers& system, std::ostream& err)
+{
+    std::vector<int> present;
+    if (const auto listed = system.inventory->ListSerialDevices())
+        for (const PortEntry& entry : *listed)
+            if (const int n = ComPortNumber(entry.name))
+                present.push_back(n);
+    std::sort(present.begin(), present.end());
+    present.erase(std::unique(present.begin(), present.end()), present.end());
+    if (options.allPorts) {
+        if (present.empty())
+            err << "tvqx-update-cli: no serial ports found (see --list-ports)\n";
+        return present;
+    }
+    std::vector<int> ports;
+    for (const PortChoice& choice : options.ports) {
+        int n = choice.number;
+        if (!choice.device.empty() && (n = system.portOfDevice ? system.portOfDevice(choice.device, err) : 0) == 0)
+            return {};
+        const std::string name = "COM" + std::to_string(n);
+        if (std::find(ports.begin(), ports.end(), n) != ports.end()) {
+            err << "tvqx-update-cli: " << name << " named twice"
+                << (choice.device.empty() ? "" : " (" + choice.device + " is " + name + ")") << "\n";
+            return {};
+        }
+        if (std::find(present.begin(), present.end(), n) == present.end()) {
+            err << "tvqx-update-cli: no such port: " << name << "\n";
+            return {};
+        }
+        ports.push_back(n);
+    }
+    return ports;
+}
+
+int RunBatchNow(const CliOptions& options, int updateVariant, int linkFrameType)
+{
+    if (!options.tracePath.empty()) {
+        std::cerr << "tvqx-update-cli: --trace follows one unit; name one --port with it\n";
+        return kExitNotStarted;
+    }
+    SystemLayers system = OpenSystemLayers();
+    const std::vector<int> ports = BatchPorts(options, system, std::cerr);
+    if (ports.empty())
+        return kExitNotStarted;
+    if (std::getenv(kTraceVariable))
+        std::cerr << "tvqx-update-cli: " << kTraceVariable << " is left unused: a wire trace follows one unit\n";
+    BatchSetup setup;
+    setup.makeUnit = [&](int) { return std::make_unique<ConsoleUnit>(system, updateVariant, linkFrameType); };
+    setup.programDir = ExecutableDirectory();
+    setup.tempDir = UserTempDirectory();
+    setup.updateVariant = updateVariant;
+    setup.accessHint = system.accessHint;
+    InstallInterruptHandler();
+    setup.interruptRequested = TakeInterruptRequest;
+    setup.interruptCancels = SetInterruptCancels;
+    return RunBatch(setup, ports, std::cout, std::cerr);
 }
 
 } // namespace
@@ -88,6 +174,8 @@ int CliProgramMain(int argc, char** argv, int updateVariant, int linkFrameType)
                   << ", which does nothing (see --help)\n";
         return kExitNotStarted;
     }
+    if (options.Batch())
+        return RunBatchNow(options, updateVariant, linkFrameType);
     return RunUpdateNow(options, updateVariant, linkFrameType);
 }
 

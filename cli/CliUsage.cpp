@@ -86,6 +86,17 @@ std::string OutputParagraph(const VariantTraits& traits)
                   "  boot loader version, progress, result.\n";
 }
 
+std::string BatchParagraph()
+{
+    return "\nA batch reads the firmware files once, and the page image stays held until\n"
+           "the last unit is done. Every line of a unit starts with its port (\"COM3: \"):\n"
+           "its messages, a progress line now and then, its status lines. Then one line\n"
+           "per unit: its port, \"updated\", \"failed\" (with the first line of its\n"
+           "message) or \"cancelled\", and its time; last \"N of M units updated\". Its\n"
+           "exit status is 0 when every unit was updated, 1 when any failed, 130 after\n"
+           "Ctrl-C. A batch leaves the saved port as it was and writes no wire trace.\n";
+}
+
 std::string ExitStatusParagraph(const VariantTraits& traits)
 {
     const std::string text = "Exit status:\n"
@@ -173,7 +184,8 @@ std::string PortsAndSettingsParagraph(HelpSystem system)
 std::string UsageText(int updateVariant, HelpSystem system)
 {
     const VariantTraits traits = TraitsOfVariant(updateVariant);
-    return R"(usage: tvqx-update-cli [--port COMn] [--trace FILE] [--list-ports] [--help]
+    return R"(usage: tvqx-update-cli [--port COMn]... [--all-ports] [--trace FILE]
+                       [--list-ports] [--help]
 
 Updates the firmware of a Tollvane QX-R on a serial port, without a window.
 It does exactly what the Tollvane QX-R Firmware Update window does when you
@@ -186,7 +198,10 @@ boot loader and sends it the firmware.
            R"(
   --port COMn    update on COMn (1 to 22; "3" is taken as COM3). Without it,
                  the port of the last successful update is used, else the
-                 lowest port present, as the window preselects them.
+                 lowest port present, as the window preselects them. Given
+                 two or more times, the units on all those ports are updated
+                 at once (a batch), each as this program updates one.
+  --all-ports    update the units on every port --list-ports shows, at once.
   --trace FILE   write a wire trace to FILE (made afresh): every byte sent
                  and received, in hex and as text, the line settings and the
                  modem lines, each with its time in milliseconds from the
@@ -197,7 +212,7 @@ boot loader and sends it the firmware.
                  from, one per line, and exit.
   --help         print this text and exit.
 
-)" + OutputParagraph(traits) +
+)" + OutputParagraph(traits) + BatchParagraph() +
            "\n" + ExitStatusParagraph(traits) + "\n" + CtrlCParagraph(updateVariant) +
            PortsAndSettingsParagraph(system);
 }

@@ -45,8 +45,9 @@ std::string FormatProgressBar(unsigned done, unsigned total, const char* units, 
     return line;
 }
 
-ProgressReporter::ProgressReporter(std::ostream& out, bool terminal, TickClock& clock, unsigned barWidth)
-    : m_out(out), m_terminal(terminal), m_clock(clock), m_barWidth(barWidth)
+ProgressReporter::ProgressReporter(std::ostream& out, bool terminal, TickClock& clock, unsigned barWidth,
+                                   uint32_t minLineIntervalMs)
+    : m_out(out), m_terminal(terminal), m_clock(clock), m_barWidth(barWidth), m_minLineIntervalMs(minLineIntervalMs)
 {
 }
 
@@ -81,6 +82,10 @@ void ProgressReporter::Update(TransferUnit unit, int doneCount, int totalCount)
     if (repeated || (!newTransfer && !last && decile == m_lastDecile))
         return;
     m_lastDecile = decile;
+    const uint32_t now = m_clock.GetTickCount();
+    if (!newTransfer && !last && now - m_lastLineTick < m_minLineIntervalMs)
+        return;
+    m_lastLineTick = now;
     m_out << ProgressLine(progress) << "\n" << std::flush;
 }
 

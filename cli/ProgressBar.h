@@ -28,8 +28,10 @@ struct TransferProgress {
 class ProgressReporter {
 public:
     // On a terminal the bar is drawn; the clock times the transfer for the
-    // estimate of the time left.
-    ProgressReporter(std::ostream& out, bool terminal, TickClock& clock, unsigned barWidth = 30);
+    // estimate of the time left. Plain lines come at most one in
+    // `minLineIntervalMs` (the first and the last always).
+    ProgressReporter(std::ostream& out, bool terminal, TickClock& clock, unsigned barWidth = 30,
+                     uint32_t minLineIntervalMs = 0);
 
     // `done` of `total` pages or rows have gone out.
     void Update(TransferUnit unit, int done, int total);
@@ -45,6 +47,8 @@ private:
     bool m_terminal;
     TickClock& m_clock;
     unsigned m_barWidth;
+    uint32_t m_minLineIntervalMs;
+    uint32_t m_lastLineTick = 0;
     bool m_lineOpen = false;
     size_t m_drawnLength = 0;
     // The transfer being shown: where it last stood, and when and where it

@@ -23,7 +23,7 @@ class Run final : public UpdateObserver {
 public:
     Run(UpdateRunSetup& setup, int port, Console& console)
         : m_setup(setup), m_port(port), m_console(console),
-          m_progress(console.out, console.terminal, setup.services.clock)
+          m_progress(console.out, console.terminal, setup.services.clock, 30, console.progressIntervalMs)
     {
     }
 
@@ -52,7 +52,10 @@ private:
             // The window blinks its prompt; a terminal gets it once, with
             // the way out.
             m_progress.EndLine();
-            m_console.out << product::kWakePrompt << "\n" << kCancelHint << "\n" << std::flush;
+            if (m_setup.showWakePrompt)
+                m_setup.showWakePrompt();
+            else
+                m_console.out << product::kWakePrompt << "\n" << kCancelHint << "\n" << std::flush;
         }
         SetCancellable(waiting);
     }
@@ -72,6 +75,8 @@ private:
     {
         m_progress.EndLine();
         m_console.out << FormatMessageBox(box.caption, box.text) << std::flush;
+        if (m_setup.boxShown)
+            m_setup.boxShown(box);
     }
 
     // What only the system knows about how the run ended, on the error

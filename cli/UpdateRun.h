@@ -23,6 +23,8 @@ struct Console {
     std::ostream& out;
     std::ostream& err;
     bool terminal = false;   // `out` is a terminal: draw a progress bar
+    // Without a terminal: at most one progress line in this time.
+    uint32_t progressIntervalMs = 0;
 };
 
 struct UpdateRunSetup {
@@ -41,6 +43,11 @@ struct UpdateRunSetup {
     // for the remote unit's parameters, in a way "Cancel Update" can end:
     // the time when a stop request is taken.
     std::function<void(bool waiting)> waitingChanged;
+    // When given, called where the run would print the window's prompt to
+    // wake the device (a batch prints it once for all its units).
+    std::function<void()> showWakePrompt;
+    // Each message box the window shows, as it is printed.
+    std::function<void(const MessageBoxRecord& box)> boxShown;
 };
 
 // Printed below the window's prompt while it waits for the device.

@@ -1,9 +1,11 @@
 // The console program's command line: any arguments (separated by NUL bytes
-// in the input) give one of the actions, a port in range, and a reason
+// in the input) give one of the actions, ports in range and none twice, and a reason
 // whenever they are refused.
 
 #include "cli/CliOptions.h"
 #include "fuzz/FuzzSupport.h"
+
+#include <set>
 
 using namespace tvqx;
 using tvqx::cli::CliOptions;
@@ -16,6 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     FUZZ_CHECK(options.error.empty());
-    FUZZ_CHECK(options.port >= 0 && options.port <= 22);
+    // Every port is one of COM1-COM22 or a device, and none is taken twice.
+    std::set<int> numbers;
+    for (const cli::PortChoice& port : options.ports) {
+        FUZZ_CHECK((port.number >= 1 && port.number <= 22) != !port.device.empty());
+        FUZZ_CHECK(port.number == 0 || numbers.insert(port.number).second);
+    }
+    FUZZ_CHECK(!(options.allPorts && !options.ports.empty()));
     return 0;
 }

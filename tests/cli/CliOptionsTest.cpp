@@ -36,7 +36,9 @@ TEST(CliOptions, ParsesOrRefuses)
         {{"--port", "COM23"}, kLinux, Action::Invalid, 0, "", "not a port: COM23 (COM1 to COM22, or a device such"},
         {{"--port", "/dev/ttyUSB0"}, HelpSystem::Windows, Action::Invalid, 0, "", "(COM1 to COM22)"},
         {{"--port"}, kLinux, Action::Invalid, 0, "", "--port needs a port, for example --port COM3"},
-        {{"--port", "/dev/ttyUSB0", "--port", "COM1"}, kLinux, Action::Invalid, 0, "", "--port given twice"},
+        {{"--port", "/dev/ttyUSB0", "--port", "COM1"}, kLinux, Action::Update, 0, "/dev/ttyUSB0", ""},
+        {{"--port", "COM3", "--port", "com1", "--port", "3"}, kLinux, Action::Invalid, 0, "", "COM3 given twice"},
+        {{"--all-ports", "--port", "COM1"}, kLinux, Action::Invalid, 0, "", "cannot be combined with --all-ports"},
         {{"--trace="}, kLinux, Action::Invalid, 0, "", "--trace needs a file"},
         {{"--trace", ""}, kLinux, Action::Invalid, 0, "", "--trace needs a file"},
         {{"--trace", "a", "--trace", "b"}, kLinux, Action::Invalid, 0, "", "--trace given twice"},
@@ -52,8 +54,9 @@ TEST(CliOptions, ParsesOrRefuses)
             EXPECT_NE(options.error.find(c.error), std::string::npos) << line << ": " << options.error;
             continue;
         }
-        EXPECT_EQ(options.port, c.port) << line;
-        EXPECT_EQ(options.portDevice.empty() ? options.tracePath : options.portDevice, c.deviceOrTrace) << line;
+        const PortChoice first = options.ports.empty() ? PortChoice{} : options.ports.front();
+        EXPECT_EQ(first.number, c.port) << line;
+        EXPECT_EQ(first.device.empty() ? options.tracePath : first.device, c.deviceOrTrace) << line;
     }
 }
 

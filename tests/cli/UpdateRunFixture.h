@@ -53,7 +53,7 @@ protected:
     int Run(int port = 0, bool terminal = false)
     {
         services.updateVariant = variant;
-        UpdateRunSetup setup{services, ui, programDir, temp.Root(), hint, cancelRequested, waitingChanged};
+        UpdateRunSetup setup{services, ui, programDir, temp.Root(), hint, cancelRequested, waitingChanged, {}, {}};
         Console console{out, err, terminal};
         return RunUpdate(setup, port, console);
     }

@@ -1,0 +1,190 @@
+// Several units at once, each unit's window on a virtual clock of its own
+// with its device on its own simulated port: what each unit sees is exactly
+// a single run's, so the tests look at what the batch adds. One unit failing
+// leaves the others alone, every unit line carries its port, the summary and
+// the exit status, Ctrl-C in a batch of waiting units, one image for all and
+// the saved port left as it was.
+
+#include "cli/BatchRun.h"
+#include "firmware/HexImage.h"
+#include "platform/File.h"
+#include "sim/PageBootLoader.h"
+#include "sim/VariantDevices.h"
+#include "tests/common/ScratchDir.h"
+#include "testsupport/FakePlatform.h"
+#include "testsupport/SimulatedPortLayer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <sstream>
+
+namespace tvqx::cli::test {
+namespace {
+
+constexpr uint64_t kStartMs = 1'000'000;
+
+// One unit's world: clock, window backend, port and device of its own; the
+// settings are the batch's read-only view of the user's.
+struct SimulatedUnit final : UnitSurroundings {
+    SimulatedUnit(int port, int variant, Profile& userSettings, sim::VariantDevice device)
+        : settings(userSettings), unit(std::move(device)),
+          inventory(std::vector<PortEntry>{{"COM" + std::to_string(port), "/dev/simulated"}})
+    {
+        ports.Attach(port, unit.Line());
+        services.updateVariant = variant;
+    }
+    ~SimulatedUnit() override
+    {
+        if (onEnd)
+            onEnd(*this);
+    }
+    ProgramServices& Services() override { return services; }
+    HeadlessBackend& Ui() override { return ui; }
+
+    std::function<void(SimulatedUnit&)> onEnd;
+
+    VirtualTickClock clock{kStartMs};
+    HeadlessBackend ui{clock};
+    SimulatedPortLayer ports{clock};
+    ReadOnlySettings settings;
+    sim::VariantDevice unit;
+    FixedPortInventory inventory;
+    FakeWindowDirectory windows;
+    RecordingShellOpen shell;
+    ProgramServices services{ui, clock, ports, inventory, settings, windows, shell};
+};
+
+class BatchRunTest : public ::testing::Test {
+protected:
+    BatchRunTest()
+    {
+        for (const char* name : {"Tollvane-QX-R_with_Rd_Sw_Conn.txt", "TVQX-R_4_12.hex"})
+            std::filesystem::copy_file(std::string(TVQX_EXAMPLES_DIR) + name, programDir + name);
+        userSettings.WriteProfileInt("Settings", "ComPort", 9);
+    }
+
+    // Runs the batch on `ports`; COMn's device has faults[n]. Each unit's
+    // flash is kept in flash[n].
+    int Run(const std::vector<int>& ports)
+    {
+        BatchSetup setup;
+        setup.programDir = programDir;
+        setup.tempDir = tempDir;
+        setup.updateVariant = variant;
+        setup.interruptRequested = [this] { return interrupt.exchange(false); };
+        setup.interruptCancels = [this](bool cancels) {
+            if (cancels && interruptOnceAllWait)
+                interrupt = true;
+        };
+        std::mutex mutex;
+        setup.makeUnit = [&](int port) {
+            auto unit = std::make_unique<SimulatedUnit>(port, variant, userSettings,
+                                                        sim::MakeDeviceForVariant(variant, faults[port]));
+            if (onUnit)
+                onUnit(*unit);
+            const std::lock_guard lock(mutex);
+            units[port] = unit.get();
+            return unit;
+        };
+        // The units' worlds end with their threads; what they flashed is
+        // taken while they still stand.
+        const int status = RunBatch(setup, ports, out, err);
+        return status;
+    }
+
+    std::vector<std::string> Lines() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(out.str());
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+    tvqx::test::ScratchDir scratch{"tvqx-batch"};
+    std::string programDir = scratch.MakeDir("program/");
+    std::string tempDir = scratch.MakeDir("temp/");
+    MemoryProfile userSettings;
+    int variant = 10;
+    std::map<int, sim::VariantDeviceFaults> faults;
+    std::map<int, SimulatedUnit*> units;
+    std::function<void(SimulatedUnit&)> onUnit;
+    std::atomic<bool> interrupt{false};
+    bool interruptOnceAllWait = false;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(BatchRunTest, OneUnitFailingLeavesTheOthersAloneAndEveryLineNamesItsUnit)
+{
+    faults[4].pages.hangAtPage = 3;   // the unit stops answering at its third page
+    // Every unit gets the same image, and nobody may change it meanwhile.
+    std::map<int, std::vector<uint8_t>> flashed;
+    std::mutex mutex;
+    onUnit = [&](SimulatedUnit& unit) {
+        unit.clock.At(kStartMs + 3000, [&] {
+            bool held = false;
+            EXPECT_FALSE(File::Create(tempDir + "Hex.tmp", File::Sharing::None, &held));
+            EXPECT_TRUE(held);
+        });
+        unit.onEnd = [&](SimulatedUnit& ended) {
+            const std::lock_guard lock(mutex);
+            for (auto& [port, u] : units)
+                if (u == &ended)
+                    flashed[port] = ended.unit.pageLoader->Flash();
+        };
+    };
+    EXPECT_EQ(Run({3, 4, 5}), kExitFailed);
+
+    const std::vector<std::string> lines = Lines();
+    ASSERT_GE(lines.size(), 4u);
+    const std::vector<std::string> summary(lines.end() - 4, lines.end());
+    EXPECT_EQ(summary[0].rfind("COM3  updated ", 0), 0u) << summary[0];
+    EXPECT_EQ(summary[1].rfind("COM4  failed ", 0), 0u) << summary[1];
+    EXPECT_NE(summary[1].find(" s - No response from the Tollvane QX-R."), std::string::npos) << summary[1];
+    EXPECT_EQ(summary[2].rfind("COM5  updated ", 0), 0u) << summary[2];
+    EXPECT_EQ(summary[3], "2 of 3 units updated");
+    for (size_t i = 0; i + 4 < lines.size(); ++i)
+        EXPECT_TRUE(lines[i].starts_with("COM3: ") || lines[i].starts_with("COM4: ") || lines[i].starts_with("COM5: "))
+            << lines[i];
+    EXPECT_NE(out.str().find("COM4: [Firmware Update Error]\nCOM4: No response from the Tollvane QX-R."),
+              std::string::npos);
+    EXPECT_NE(out.str().find("COM5: Tollvane QX-R firmware successfully updated\n"), std::string::npos);
+    const std::optional<std::vector<uint8_t>> image = [&] {
+        std::optional<File> file = File::OpenRead(programDir + "TVQX-R_4_12.hex");
+        return file ? BuildImageFromHexFile(*file) : std::nullopt;
+    }();
+    ASSERT_TRUE(image);
+    for (int port : {3, 5})
+        EXPECT_TRUE(std::equal(image->begin(), image->end(), flashed[port].begin())) << port;
+
+    // The image is gone, so are the units' own copies of the files, and
+    // the saved port is the user's still.
+    EXPECT_FALSE(std::filesystem::exists(tempDir + "Hex.tmp"));
+    EXPECT_TRUE(std::filesystem::is_empty(tempDir));
+    EXPECT_EQ(userSettings.GetProfileInt("Settings", "ComPort", 0), 9);
+}
+
+// Ctrl-C while every unit waits for its boot loader cancels them all.
+TEST_F(BatchRunTest, CtrlCWhileEveryUnitWaitsCancelsThemAll)
+{
+    variant = 4;
+    for (int port : {2, 7})
+        faults[port].wakeUp.neverWakes = true;
+    interruptOnceAllWait = true;
+    EXPECT_EQ(Run({2, 7}), kExitCancelled);
+
+    const std::string text = out.str();
+    EXPECT_EQ(text.find("Press Ctrl-C to cancel."), text.rfind("Press Ctrl-C to cancel."));   // once for all
+    EXPECT_NE(text.find("COM2  cancelled "), std::string::npos) << text;
+    EXPECT_NE(text.find("COM7  cancelled "), std::string::npos) << text;
+    EXPECT_NE(text.find("0 of 2 units updated"), std::string::npos);
+}
+
+} // namespace
+} // namespace tvqx::cli::test
