@@ -85,7 +85,11 @@ rm -f "$TVQX_WINE_RUN_LOG"
 status=0
 ctest --test-dir "$win" --output-on-failure -j"$jobs" --timeout "$test_timeout" --repeat until-pass:2 2>&1 | tee "$log" ||
     status=1
-retried=$(sed -nE 's/^.*Test +#[0-9]+: ([^ ]+) .*\*\*\*(Failed|Timeout|Exception).*$/\1/p' "$log" | sort -u)
+# Tests that failed a run but passed in the end (ctest lists those that
+# failed twice after "The following tests FAILED").
+failed=$(sed -n '/The following tests FAILED/,$p' "$log" | sed -nE 's/^[[:space:]]*[0-9]+ - ([^ ]+) .*$/\1/p')
+retried=$(sed -nE 's/^.*Test +#[0-9]+: ([^ ]+) .*\*\*\*(Failed|Timeout|Exception).*$/\1/p' "$log" | sort -u |
+    grep -vxF -f <(printf '%s\n' $failed) || true)
 for test in $retried; do
     blamed=
     for entry in "${wine_faults[@]}"; do

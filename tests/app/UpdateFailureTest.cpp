@@ -234,6 +234,13 @@ class EndsBeforeTheTransfer : public UpdateFixture, public ::testing::WithParamI
 TEST_P(EndsBeforeTheTransfer, ShowsWhyAndSendsNothing)
 {
     const EarlyEnd& c = GetParam();
+#ifdef _WIN32
+    // The image is held with sharing denied from its conversion on: on
+    // Windows nobody can shorten it (on Linux a program that ignores the
+    // lock still can).
+    if (c.step == Step::ImageCutShort)
+        GTEST_SKIP() << "the held image cannot be shortened on Windows";
+#endif
     UseVariant(c.variant);
     WriteFirmwareHex(1024);
     if (c.step == Step::NoPortChecked)

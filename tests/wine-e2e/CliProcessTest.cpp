@@ -51,6 +51,8 @@ protected:
     std::string m_output;
 };
 
+using CliProcessBatch = CliProcess;
+
 // The update on the port the window program saved: the console program
 // reads the window's settings, so it takes that port over a lower one that
 // it would preselect on its own. What an update run prints is the console's
@@ -75,6 +77,26 @@ TEST_F(CliProcess, UpdatesTheDeviceOnThePortTheWindowSaved)
 
     ASSERT_EQ(Run(""), 0) << m_output;
     EXPECT_EQ(FlashMismatch(flashPath, SampleImage(TVQX_EXAMPLES_DIR)), "");
+}
+
+// A batch of two units, each on a COM port Wine maps to a unit of one
+// tvqx-devsim (run-over-pty.sh with TVQX_DEVSIM_UNITS=2): both get the
+// image, and the saved port stays the window's.
+TEST_F(CliProcessBatch, UpdatesTwoUnitsAtOnce)
+{
+    const char* flashDir = std::getenv("TVQX_TEST_FLASH");
+    ASSERT_NE(flashDir, nullptr);
+    const std::string first = "COM" + std::to_string(m_com), second = "COM" + std::to_string(m_com + 1);
+    DeviceMapEntry one("\\Device\\TvqxPtyA" + std::to_string(::GetCurrentProcessId()), m_com);
+    DeviceMapEntry two("\\Device\\TvqxPtyB" + std::to_string(::GetCurrentProcessId()), m_com + 1);
+    RegistryProfile settings(kMaker, kWindowProgram);
+    ASSERT_TRUE(settings.WriteProfileInt("Settings", "ComPort", 1));
+
+    ASSERT_EQ(Run("--port " + first + " --port " + second), 0) << m_output;
+    EXPECT_NE(m_output.find("\n2 of 2 units updated\n"), std::string::npos) << m_output;
+    for (const std::string& port : {first, second})
+        EXPECT_EQ(FlashMismatch(std::string(flashDir) + port + ".bin", SampleImage(TVQX_EXAMPLES_DIR)), "") << port;
+    EXPECT_EQ(settings.GetProfileInt("Settings", "ComPort", 0), 1);
 }
 
 } // namespace
