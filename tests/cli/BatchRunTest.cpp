@@ -32,7 +32,7 @@ constexpr uint64_t kStartMs = 1'000'000;
 // settings are the batch's read-only view of the user's.
 struct SimulatedUnit final : UnitSurroundings {
     SimulatedUnit(int port, int variant, Profile& userSettings, sim::VariantDevice device)
-        : settings(userSettings), unit(std::move(device)),
+        : port(port), settings(userSettings), unit(std::move(device)),
           inventory(std::vector<PortEntry>{{"COM" + std::to_string(port), "/dev/simulated"}})
     {
         ports.Attach(port, unit.Line());
@@ -47,7 +47,9 @@ struct SimulatedUnit final : UnitSurroundings {
     HeadlessBackend& Ui() override { return ui; }
 
     std::function<void(SimulatedUnit&)> onEnd;
+    std::unique_ptr<PortHandle> held;   // the port opened by somebody else
 
+    int port;
     VirtualTickClock clock{kStartMs};
     HeadlessBackend ui{clock};
     SimulatedPortLayer ports{clock};
@@ -120,13 +122,40 @@ protected:
     std::ostringstream err;
 };
 
-TEST_F(BatchRunTest, OneUnitFailingLeavesTheOthersAloneAndEveryLineNamesItsUnit)
+// The ways a single run fails, each met by the middle unit of three.
+struct UnitFailure {
+    const char* name;
+    void (*device)(sim::VariantDeviceFaults&);   // COM4's device, or nothing
+    void (*unit)(SimulatedUnit&);                // COM4's surroundings, or nothing
+    const char* summaryEnd;                      // how COM4's summary line ends, after its time
+};
+
+void PrintTo(const UnitFailure& c, std::ostream* os) { *os << c.name; }
+
+const UnitFailure kUnitFailures[] = {
+    {"NoAnswerFromPage3", [](auto& f) { f.pages.hangAtPage = 3; }, nullptr,
+     " s - No response from the Tollvane QX-R."},
+    {"WrongVersion", [](auto& f) { f.pages.versionText = "TVQXR-1-3.99"; }, nullptr,
+     " s - Invalid version response from the Tollvane QX."},
+    {"Unplugged", nullptr, [](SimulatedUnit& u) { u.clock.At(kStartMs + 2000, [&u] { u.ports.Detach(4); }); },
+     " s - No response from the Tollvane QX-R."},
+    {"PortHeldElsewhere", nullptr, [](SimulatedUnit& u) { u.held = u.ports.CreateFile(4); },
+     " s - Unable to open serial port COM4"},
+};
+
+class BatchUnitFailure : public BatchRunTest, public ::testing::WithParamInterface<UnitFailure> {};
+
+TEST_P(BatchUnitFailure, LeavesTheOthersAloneAndEveryLineNamesItsUnit)
 {
-    faults[4].pages.hangAtPage = 3;   // the unit stops answering at its third page
+    const UnitFailure& c = GetParam();
     // Every unit gets the same image, and nobody may change it meanwhile.
     std::map<int, std::vector<uint8_t>> flashed;
     std::mutex mutex;
+    if (c.device)
+        c.device(faults[4]);
     onUnit = [&](SimulatedUnit& unit) {
+        if (unit.port == 4 && c.unit)
+            c.unit(unit);
         unit.clock.At(kStartMs + 3000, [&] {
             bool held = false;
             EXPECT_FALSE(File::Create(tempDir + "Hex.tmp", File::Sharing::None, &held));
@@ -146,14 +175,13 @@ TEST_F(BatchRunTest, OneUnitFailingLeavesTheOthersAloneAndEveryLineNamesItsUnit)
     const std::vector<std::string> summary(lines.end() - 4, lines.end());
     EXPECT_EQ(summary[0].rfind("COM3  updated ", 0), 0u) << summary[0];
     EXPECT_EQ(summary[1].rfind("COM4  failed ", 0), 0u) << summary[1];
-    EXPECT_NE(summary[1].find(" s - No response from the Tollvane QX-R."), std::string::npos) << summary[1];
+    EXPECT_TRUE(summary[1].ends_with(c.summaryEnd)) << summary[1];
     EXPECT_EQ(summary[2].rfind("COM5  updated ", 0), 0u) << summary[2];
     EXPECT_EQ(summary[3], "2 of 3 units updated");
     for (size_t i = 0; i + 4 < lines.size(); ++i)
         EXPECT_TRUE(lines[i].starts_with("COM3: ") || lines[i].starts_with("COM4: ") || lines[i].starts_with("COM5: "))
             << lines[i];
-    EXPECT_NE(out.str().find("COM4: [Firmware Update Error]\nCOM4: No response from the Tollvane QX-R."),
-              std::string::npos);
+    EXPECT_NE(out.str().find("COM4: [Firmware Update Error]\n"), std::string::npos);
     EXPECT_NE(out.str().find("COM5: Tollvane QX-R firmware successfully updated\n"), std::string::npos);
     const std::optional<std::vector<uint8_t>> image = [&] {
         std::optional<File> file = File::OpenRead(programDir + "TVQX-R_4_12.hex");
@@ -169,6 +197,9 @@ TEST_F(BatchRunTest, OneUnitFailingLeavesTheOthersAloneAndEveryLineNamesItsUnit)
     EXPECT_TRUE(std::filesystem::is_empty(tempDir));
     EXPECT_EQ(userSettings.GetProfileInt("Settings", "ComPort", 0), 9);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, BatchUnitFailure, ::testing::ValuesIn(kUnitFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Ctrl-C while every unit waits for its boot loader cancels them all.
 TEST_F(BatchRunTest, CtrlCWhileEveryUnitWaitsCancelsThemAll)
