@@ -1,10 +1,12 @@
 #pragma once
 // The millisecond tick counter every wait and time-out reads.
 //
-// All waits in the program are polling loops: "read the tick, poll, rest a
-// little, read the tick again". The clock is injected so that tests run on
-// virtual time, where a 3000 ms time-out costs no real time and every pause on
-// the line can be checked to the millisecond.
+// All waits in the program are loops: "read the tick, look, rest, read the
+// tick again". The clock is injected so that tests run on virtual time, where
+// a 3000 ms time-out costs no real time and every pause on the line can be
+// checked to the millisecond. A real clock rests for as long as nothing can
+// change: a pause sleeps through, a wait for input rests on the port until a
+// byte comes or the time-out falls due.
 
 #include <cstddef>
 #include <cstdint>
@@ -24,16 +26,33 @@ public:
     virtual void Idle() = 0;
     // A plain sleep (the port handover pause): no polling, no messages.
     virtual void Sleep(uint32_t ms) = 0;
+
+    // Returns once GetTickCount() - start >= ms, on the tick where that first
+    // holds, as a loop of Idle() would; this is that loop. A real clock
+    // sleeps through instead.
+    virtual void IdleUntil(uint32_t start, uint32_t ms)
+    {
+        while (GetTickCount() - start < ms)
+            Idle();
+    }
+    // Microseconds from now until GetTickCount() - start >= ms first holds (0
+    // when it does already): how long a wait on something else, a port, may
+    // rest before the time-out it serves falls due. A whole tick counts as
+    // 1000 unless the clock knows where in the tick it is.
+    virtual uint64_t MicrosecondsUntil(uint32_t start, uint32_t ms)
+    {
+        const uint32_t elapsed = GetTickCount() - start;
+        return elapsed >= ms ? 0 : uint64_t{ms - elapsed} * 1000u;
+    }
 };
 
-// Busy wait of `ms` milliseconds on `clock`, processing nothing else.
+// A pause of `ms` milliseconds on `clock` that processes nothing else. On
+// virtual time it moves on tick by tick, as a busy wait does.
 inline void SpinFor(TickClock& clock, uint32_t ms)
 {
     if (ms == 0)
         return;
-    const uint32_t start = clock.GetTickCount();
-    while (clock.GetTickCount() - start < ms)
-        clock.Idle();
+    clock.IdleUntil(clock.GetTickCount(), ms);
 }
 
 // The machine's monotonic clock.
@@ -42,6 +61,8 @@ public:
     uint32_t GetTickCount() override;
     void Idle() override;   // rests until the tick next changes
     void Sleep(uint32_t ms) override;
+    void IdleUntil(uint32_t start, uint32_t ms) override;
+    uint64_t MicrosecondsUntil(uint32_t start, uint32_t ms) override;
 };
 
 // Virtual time for tests and the in-process simulator. Time only moves when

@@ -44,4 +44,32 @@ void RealTickClock::Sleep(uint32_t ms)
     SleepUntilNs(MonotonicNs() + uint64_t{ms} * 1'000'000u);
 }
 
+namespace {
+
+// The moment GetTickCount() - start >= ms first holds, in MonotonicNs()
+// terms, seen from `nowNs`; 0 when it holds already.
+uint64_t DueNs(uint64_t nowNs, uint32_t start, uint32_t ms)
+{
+    const uint64_t nowMs = nowNs / 1'000'000u;
+    const uint32_t elapsed = static_cast<uint32_t>(nowMs) - start;
+    return elapsed >= ms ? 0 : (nowMs + (ms - elapsed)) * 1'000'000u;
+}
+
+} // namespace
+
+void RealTickClock::IdleUntil(uint32_t start, uint32_t ms)
+{
+    // One sleep to the tick itself, where the loop of Idle() would have ended.
+    for (uint64_t due; (due = DueNs(MonotonicNs(), start, ms)) != 0;)
+        SleepUntilNs(due);
+}
+
+uint64_t RealTickClock::MicrosecondsUntil(uint32_t start, uint32_t ms)
+{
+    const uint64_t now = MonotonicNs();
+    const uint64_t due = DueNs(now, start, ms);
+    // Rounded up, so that the wait ends on the tick and not just before it.
+    return due == 0 ? 0 : (due - now + 999u) / 1000u;
+}
+
 } // namespace tvqx

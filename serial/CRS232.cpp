@@ -180,10 +180,14 @@ uint32_t CRS232::BytesWaiting()
     return count;
 }
 
-void CRS232::RestUntilInput()
+void CRS232::RestUntilInput(uint32_t start, uint32_t limitMs)
 {
-    constexpr uint32_t kRestUs = 1000;
-    if (!m_isOpen || !m_handle->WaitForInput(kRestUs))
+    const uint64_t us = m_clock.MicrosecondsUntil(start, limitMs);
+    if (us == 0)
+        return;   // due already: the caller's next look says so
+    // Beyond what one wait takes, it ends early and the caller comes round.
+    const uint32_t maxUs = us < UINT32_MAX ? static_cast<uint32_t>(us) : UINT32_MAX;
+    if (!m_isOpen || !m_handle->WaitForInput(maxUs))
         m_clock.Idle();
 }
 
@@ -196,16 +200,36 @@ int CRS232::PurgeInput()
 
 uint32_t CRS232::Read(uint8_t* buffer, uint32_t n)
 {
+    bool counted = false;
+    return Read(buffer, n, &counted);
+}
+
+uint32_t CRS232::Read(uint8_t* buffer, uint32_t n, bool* counted)
+{
+    *counted = false;
     if (!m_isOpen || n == 0 || buffer == nullptr)
         return 0;
     const uint32_t waiting = BytesWaiting();
     if (waiting == 0)
         return 0;
+    *counted = true;
     // Asking only for bytes already counted is what keeps this from waiting.
     const uint32_t want = waiting < n ? waiting : n;
     uint32_t got = 0;
     m_handle->ReadFile(buffer, want, &got);
     return got > want ? want : got;
+}
+
+bool CRS232::TakeByteOrRest(uint8_t* byte, uint32_t start, uint32_t limitMs)
+{
+    bool counted = false;
+    if (Read(byte, 1, &counted) == 1)
+        return true;
+    if (counted)
+        m_clock.Idle();
+    else
+        RestUntilInput(start, limitMs);
+    return false;
 }
 
 int CRS232::ReadUntil(char* buffer, int maxCount, uint32_t idleMs, char terminator)
@@ -220,10 +244,8 @@ int CRS232::ReadUntil(char* buffer, int maxCount, uint32_t idleMs, char terminat
     uint32_t start = m_clock.GetTickCount();
     while (m_clock.GetTickCount() - start < idleMs) {
         uint8_t byte = 0;
-        if (Read(&byte, 1) != 1) {
-            m_clock.Idle();
+        if (!TakeByteOrRest(&byte, start, idleMs))
             continue;
-        }
         buffer[i] = static_cast<char>(byte);
         // A full buffer swallows the byte that would overflow it: the caller
         // only ever wants a short answer, and a longer one is wrong anyway.
@@ -246,10 +268,8 @@ int CRS232::ReadCount(uint8_t* buffer, int count, uint32_t idleMs)
     int i = 0;
     uint32_t start = m_clock.GetTickCount();
     while (m_clock.GetTickCount() - start < idleMs) {
-        if (Read(&buffer[i], 1) != 1) {
-            m_clock.Idle();
+        if (!TakeByteOrRest(&buffer[i], start, idleMs))
             continue;
-        }
         ++i;
         start = m_clock.GetTickCount();
         if (i == count)
@@ -265,10 +285,8 @@ void CRS232::DrainInput(uint32_t quietMs)
     uint32_t start = m_clock.GetTickCount();
     while (m_clock.GetTickCount() - start < quietMs) {
         uint8_t scratch = 0;
-        if (Read(&scratch, 1) == 1)
+        if (TakeByteOrRest(&scratch, start, quietMs))
             start = m_clock.GetTickCount();
-        else
-            m_clock.Idle();
     }
 }
 

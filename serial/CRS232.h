@@ -44,10 +44,13 @@ public:
 
     uint32_t BytesWaiting();
     int PurgeInput();
-    // Rests between two looks for input: until a byte arrives or about a
-    // millisecond has passed, so that a byte is taken as soon as it is
-    // there without spinning a core. On virtual time it is one tick.
-    void RestUntilInput();
+    // Rests between two looks for input of a wait that times out once
+    // GetTickCount() - start >= limitMs: until a byte arrives or that moment
+    // comes, so that a byte is taken as soon as it is there and a time-out
+    // noticed on its tick, without waking in between. A port that cannot
+    // wait so (a simulated one, Windows) rests one Idle() of the clock; on
+    // virtual time that is one tick.
+    void RestUntilInput(uint32_t start, uint32_t limitMs);
 
     // Takes at most n of the bytes already waiting; never waits.
     uint32_t Read(uint8_t* buffer, uint32_t n);
@@ -72,7 +75,7 @@ public:
     }
     // Reads and discards until the line has been quiet for quietMs.
     void DrainInput(uint32_t quietMs);
-    // Discards both queues, then busy-waits ms.
+    // Discards both queues, then pauses ms (SpinFor).
     void PurgeAndWait(uint32_t ms);
 
     int GetModemStatus(uint32_t* status);
@@ -99,6 +102,13 @@ protected:
     uint8_t m_frameSeq2 = 50;
 
 private:
+    // Read() that also tells whether anything was counted as waiting.
+    uint32_t Read(uint8_t* buffer, uint32_t n, bool* counted);
+    // One byte for the collecting reads, or a rest until one may be there
+    // (on the clock when one was counted but could not be read, so as not to
+    // spin on it).
+    bool TakeByteOrRest(uint8_t* byte, uint32_t start, uint32_t limitMs);
+
     PortLayer& m_layer;
     TickClock& m_clock;
     int m_linkFrameType;

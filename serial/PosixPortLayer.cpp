@@ -1,7 +1,9 @@
 #include "serial/PosixPortLayer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -19,6 +21,8 @@ namespace {
 // How long a write may make no progress before the line counts as dead
 // (a vanished adapter, or a far end that stopped reading).
 constexpr auto kWriteStall = std::chrono::seconds(3);
+// How often a write that makes no progress looks at the time meanwhile.
+constexpr int kStallCheckMs = 100;
 
 bool NoModemLines(int err)
 {
@@ -125,10 +129,13 @@ public:
     bool WaitForInput(uint32_t maxUs) override
     {
         pollfd p {m_fd, POLLIN, 0};
-        const timespec timeout {0, static_cast<long>(maxUs) * 1000};
+        const timespec timeout {static_cast<time_t>(maxUs / 1'000'000u), static_cast<long>(maxUs % 1'000'000u) * 1000};
         const int ready = ::ppoll(&p, 1, &timeout, nullptr);
-        // A hung-up line reports at once and for good: rest on the clock.
-        return ready == 0 || (ready > 0 && (p.revents & POLLIN) != 0);
+        if (ready < 0)
+            return errno == EINTR;   // a signal: the caller looks again
+        // A hung-up line reports at once and for good, with or without its
+        // last bytes: rest on the clock rather than spin on it.
+        return ready == 0 || (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) == POLLIN;
     }
 
     int BytesInQueue(uint32_t* count) override
@@ -189,6 +196,8 @@ private:
     int m_fd;
     termios m_found {};
     bool m_foundValid;
+    // How long one byte takes on the line as last set; zero while unknown.
+    std::chrono::nanoseconds m_byteTime {0};
 };
 
 int PosixPortHandle::SetCommState(const Dcb& dcb)
@@ -257,6 +266,11 @@ int PosixPortHandle::SetCommState(const Dcb& dcb)
     const bool rts = dcb.fRtsControl != RTS_CONTROL_DISABLE;
     ok &= SetLine(TIOCM_DTR, dtr);
     ok &= SetLine(TIOCM_RTS, rts);
+
+    // Start bit, data, parity, stop bits (1.5 counted as 2).
+    const int bits = 1 + dcb.ByteSize + (parity ? 1 : 0) + (dcb.StopBits == ONESTOPBIT ? 1 : 2);
+    m_byteTime = ok && dcb.BaudRate > 0 ? std::chrono::nanoseconds(bits * 1'000'000'000LL / dcb.BaudRate)
+                                        : std::chrono::nanoseconds(0);
     return ok;
 }
 
@@ -298,8 +312,9 @@ int PosixPortHandle::WriteFile(const uint8_t* data, uint32_t count, uint32_t* wr
             return 0;
         if (Clock::now() - lastProgress > kWriteStall)
             return 0;
+        // Until there is room again; the time-out only paces the stall check.
         pollfd p {m_fd, POLLOUT, 0};
-        if (::poll(&p, 1, 1) > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
+        if (::poll(&p, 1, kStallCheckMs) > 0 && (p.revents & (POLLERR | POLLHUP | POLLNVAL)))
             return 0;
     }
     // The caller's pauses between writes must be pauses on the line, so the
@@ -325,8 +340,14 @@ bool PosixPortHandle::WaitUntilSent()
         } else if (Clock::now() - lastProgress > kWriteStall) {
             return false;
         }
-        pollfd p {m_fd, 0, 0};
-        ::poll(&p, 1, 1);
+        // The bytes counted cannot have left before the line has carried
+        // them, so nothing is lost by resting that long; at an unknown speed
+        // the queue is looked at every millisecond.
+        const auto need = m_byteTime.count() > 0 ? m_byteTime * pending : std::chrono::nanoseconds(1'000'000);
+        const auto rest = std::min<std::chrono::nanoseconds>(need, std::chrono::milliseconds(kStallCheckMs));
+        const timespec t {static_cast<time_t>(rest.count() / 1'000'000'000),
+                          static_cast<long>(rest.count() % 1'000'000'000)};
+        ::nanosleep(&t, nullptr);
     }
     while (::tcdrain(m_fd) != 0) {
         if (errno == EINTR)

@@ -23,7 +23,7 @@ DeviceByte WaitForByte(CRS232& port, TickClock& clock, uint32_t limitMs)
             return {DeviceByte::Outcome::TimedOut, 0};
         if (port.BytesWaiting() != 0)
             break;
-        port.RestUntilInput();
+        port.RestUntilInput(start, limitMs);
     }
     uint8_t byte = 0;
     if (port.Read(&byte, 1) != 1)
@@ -40,7 +40,7 @@ VersionAnswer ReadVersionAnswer(CRS232& port, TickClock& clock, uint32_t limitMs
         if (clock.GetTickCount() - start >= limitMs)
             return {VersionAnswer::Outcome::NoAnswer, {}};
         if (port.BytesWaiting() == 0) {
-            port.RestUntilInput();
+            port.RestUntilInput(start, limitMs);
             continue;
         }
         uint8_t byte = 0;
@@ -64,7 +64,7 @@ bool WaitForExactAnswer(CRS232& port, TickClock& clock, std::span<const char* co
     const uint32_t start = clock.GetTickCount();
     while (clock.GetTickCount() - start < limitMs) {
         if (port.BytesWaiting() == 0) {
-            port.RestUntilInput();
+            port.RestUntilInput(start, limitMs);
             continue;
         }
         char byte = 0;

@@ -1,7 +1,8 @@
 #pragma once
 // The waits every update procedure builds on: the next byte from the device
-// within a limit, and the boot loader's version answer. Both poll the port on
-// the tick counter and process no window messages.
+// within a limit, and the boot loader's version answer. Both look at the port
+// on the tick counter, rest on the port between looks until a byte comes or
+// the limit falls due, and process no window messages.
 
 #include "platform/TickClock.h"
 #include "serial/CRS232.h"

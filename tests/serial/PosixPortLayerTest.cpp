@@ -109,6 +109,14 @@ TEST_F(PosixPort, ReadsWhatArrivesAsItIsAndPurgeDropsTheRest)
     EXPECT_EQ(port.BytesWaiting(), 0u);
 }
 
+// On a silent line one rest lasts until the wait's limit, and not a tick less.
+TEST_F(PosixPort, RestOnASilentPortLastsUntilTheLimit)
+{
+    const uint32_t start = clock.GetTickCount();
+    port.RestUntilInput(start, 20);
+    EXPECT_GE(clock.GetTickCount() - start, 20u);
+}
+
 TEST_F(PosixPort, PortIsHeldExclusivelyUntilClosed)
 {
     CRS232 other(layer, clock);
