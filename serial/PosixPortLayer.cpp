@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <ctime>
+#include <functional>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,6 +14,10 @@
 #include <unistd.h>
 
 #include "platform/LinuxTermios2.h"
+
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 
 namespace tvqx {
 
@@ -54,8 +59,34 @@ public:
 
     const termios* FoundSettings() const { return m_foundValid ? &m_found : nullptr; }
 
+    // A USB adapter holds what arrives until its latency timer runs out
+    // (often 16 ms) unless its driver is asked for low latency, which
+    // every user may do; the driver's own setting goes back on close. A port
+    // whose driver has no such setting (a pseudo-terminal, some UARTs)
+    // refuses, and is used as it is.
+    void AskForLowLatency(const PosixPortLayer::DriverSettings& driver)
+    {
+#ifdef __linux__
+        serial_struct found {};
+        if (!driver.get(m_fd, found) || (found.flags & ASYNC_LOW_LATENCY) != 0)
+            return;
+        serial_struct low = found;
+        low.flags |= ASYNC_LOW_LATENCY;
+        if (!driver.set(m_fd, low))
+            return;
+        m_driverFound = found;
+        m_restoreDriver = driver.set;
+#else
+        (void)driver;
+#endif
+    }
+
     ~PosixPortHandle() override
     {
+#ifdef __linux__
+        if (m_restoreDriver)
+            m_restoreDriver(m_fd, m_driverFound);
+#endif
         // Whoever uses the terminal after us (a shell on a console port,
         // another program) expects its own settings, not our raw line. The
         // program has dropped DTR and RTS already; the settings do not raise
@@ -198,6 +229,10 @@ private:
     bool m_foundValid;
     // How long one byte takes on the line as last set; zero while unknown.
     std::chrono::nanoseconds m_byteTime {0};
+#ifdef __linux__
+    serial_struct m_driverFound {};
+    std::function<bool(int, const serial_struct&)> m_restoreDriver;   // set once asked
+#endif
 };
 
 int PosixPortHandle::SetCommState(const Dcb& dcb)
@@ -359,7 +394,16 @@ bool PosixPortHandle::WaitUntilSent()
 
 } // namespace
 
-PosixPortLayer::PosixPortLayer(PathResolver resolver) : m_resolver(std::move(resolver)) {}
+PosixPortLayer::PosixPortLayer(PathResolver resolver, DriverSettings driver)
+    : m_resolver(std::move(resolver)), m_driver(std::move(driver))
+{
+#ifdef __linux__
+    if (!m_driver.get)
+        m_driver.get = [](int fd, serial_struct& settings) { return ::ioctl(fd, TIOCGSERIAL, &settings) == 0; };
+    if (!m_driver.set)
+        m_driver.set = [](int fd, const serial_struct& settings) { return ::ioctl(fd, TIOCSSERIAL, &settings) == 0; };
+#endif
+}
 
 std::unique_ptr<PortHandle> PosixPortLayer::CreateFile(int portNumber)
 {
@@ -391,6 +435,7 @@ std::unique_ptr<PortHandle> PosixPortLayer::CreateFile(int portNumber)
     t.c_cc[VTIME] = 0;
     if (::tcsetattr(fd, TCSANOW, &t) != 0)
         return nullptr;
+    handle->AskForLowLatency(m_driver);
     return handle;
 }
 

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
+#include <linux/serial.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -45,7 +47,8 @@ protected:
     int m_slave = -1;
     termios m_found {};   // the pseudo-terminal's own settings, before the port opened
     std::string m_slavePath;
-    PosixPortLayer layer {[this](int n) { return n == 5 ? m_slavePath : std::string(); }};
+    PosixPortLayer::PathResolver resolver = [this](int n) { return n == 5 ? m_slavePath : std::string(); };
+    PosixPortLayer layer {resolver};
     RealTickClock clock;   // only ever waits for bytes already on their way
     CRS232 port {layer, clock};
 };
@@ -115,6 +118,32 @@ TEST_F(PosixPort, RestOnASilentPortLastsUntilTheLimit)
     const uint32_t start = clock.GetTickCount();
     port.RestUntilInput(start, 20);
     EXPECT_GE(clock.GetTickCount() - start, 20u);
+}
+
+TEST_F(PosixPort, AsksTheDriverForLowLatencyAndPutsItsOwnSettingBack)
+{
+    port.Close();
+    std::vector<int> sets;   // the flags of each record written, in turn
+    bool refuse = false;
+    PosixPortLayer adapters(resolver, {[](int, serial_struct& s) { s = {}; s.flags = ASYNC_SKIP_TEST; return true; },
+                                       [&](int, const serial_struct& s) {
+                                           sets.push_back(s.flags);
+                                           return !refuse;
+                                       }});
+    CRS232 adapter(adapters, clock);
+    ASSERT_EQ(adapter.Open(5, 9600, 'N', 8, 1), 1);
+    EXPECT_EQ(sets, (std::vector<int>{ASYNC_SKIP_TEST | ASYNC_LOW_LATENCY}));
+    adapter.Close();
+    EXPECT_EQ(sets, (std::vector<int>{ASYNC_SKIP_TEST | ASYNC_LOW_LATENCY, ASYNC_SKIP_TEST}));
+
+    // Refused: the port works as it is, and there is nothing to put back.
+    refuse = true;
+    ASSERT_EQ(adapter.Open(5, 9600, 'N', 8, 1), 1);
+    ASSERT_EQ(::write(m_master, "x", 1), 1);
+    uint8_t byte = 0;
+    EXPECT_EQ(adapter.ReadCount(&byte, 1, 2000), 1);
+    adapter.Close();
+    EXPECT_EQ(sets.size(), 3u);
 }
 
 TEST_F(PosixPort, PortIsHeldExclusivelyUntilClosed)
