@@ -24,6 +24,16 @@ namespace tvqx::cli {
 
 namespace {
 
+// A device given by its path runs as the COM port that leads to it, so that
+// the window's logic sees what it always sees: a port number. 0 after saying
+// on `err` why there is none.
+int PortNumberOf(const PortChoice& choice, SystemLayers& system, std::ostream& err)
+{
+    if (choice.device.empty())
+        return choice.number;
+    return system.portOfDevice ? system.portOfDevice(choice.device, err) : 0;
+}
+
 int RunUpdateNow(const CliOptions& options, int updateVariant, int linkFrameType)
 {
     RealTickClock clock;
@@ -42,14 +52,9 @@ int RunUpdateNow(const CliOptions& options, int updateVariant, int linkFrameType
             return kExitNotStarted;
     }
     PortLayer& ports = trace ? trace->Ports() : *system.ports;
-    // A device given by its path runs as the COM port that leads to it, so
-    // that the window's logic sees what it always sees: a port number.
-    int port = options.ports.empty() ? 0 : options.ports.front().number;
-    if (!options.ports.empty() && !options.ports.front().device.empty()) {
-        port = system.portOfDevice ? system.portOfDevice(options.ports.front().device, std::cerr) : 0;
-        if (port == 0)
-            return kExitNotStarted;
-    }
+    const int port = options.ports.empty() ? 0 : PortNumberOf(options.ports.front(), system, std::cerr);
+    if (!options.ports.empty() && port == 0)
+        return kExitNotStarted;
     // No window of this program could take a port handed back by a serial
     // test program, so none is asked to hand one over.
     EmptyWindowDirectory windows;
@@ -110,8 +115,8 @@ std::vector<int> BatchPorts(const CliOptions& options, SystemLayers& system, std
     }
     std::vector<int> ports;
     for (const PortChoice& choice : options.ports) {
-        int n = choice.number;
-        if (!choice.device.empty() && (n = system.portOfDevice ? system.portOfDevice(choice.device, err) : 0) == 0)
+        const int n = PortNumberOf(choice, system, err);
+        if (n == 0)
             return {};
         const std::string name = "COM" + std::to_string(n);
         if (std::find(ports.begin(), ports.end(), n) != ports.end()) {

@@ -70,8 +70,7 @@ protected:
         userSettings.WriteProfileInt("Settings", "ComPort", 9);
     }
 
-    // Runs the batch on `ports`; COMn's device has faults[n]. Each unit's
-    // flash is kept in flash[n].
+    // Runs the batch on `ports`; COMn's device has faults[n].
     int Run(const std::vector<int>& ports)
     {
         BatchSetup setup;
@@ -83,20 +82,17 @@ protected:
             if (cancels && interruptOnceAllWait)
                 interrupt = true;
         };
-        std::mutex mutex;
+        // Reads only: the units' threads share the map.
         setup.makeUnit = [&](int port) {
-            auto unit = std::make_unique<SimulatedUnit>(port, variant, userSettings,
-                                                        sim::MakeDeviceForVariant(variant, faults[port]));
+            const auto own = faults.find(port);
+            auto unit = std::make_unique<SimulatedUnit>(
+                port, variant, userSettings,
+                sim::MakeDeviceForVariant(variant, own != faults.end() ? own->second : sim::VariantDeviceFaults{}));
             if (onUnit)
                 onUnit(*unit);
-            const std::lock_guard lock(mutex);
-            units[port] = unit.get();
             return unit;
         };
-        // The units' worlds end with their threads; what they flashed is
-        // taken while they still stand.
-        const int status = RunBatch(setup, ports, out, err);
-        return status;
+        return RunBatch(setup, ports, out, err);
     }
 
     std::vector<std::string> Lines() const
@@ -114,7 +110,6 @@ protected:
     MemoryProfile userSettings;
     int variant = 10;
     std::map<int, sim::VariantDeviceFaults> faults;
-    std::map<int, SimulatedUnit*> units;
     std::function<void(SimulatedUnit&)> onUnit;
     std::atomic<bool> interrupt{false};
     bool interruptOnceAllWait = false;
@@ -163,9 +158,7 @@ TEST_P(BatchUnitFailure, LeavesTheOthersAloneAndEveryLineNamesItsUnit)
         });
         unit.onEnd = [&](SimulatedUnit& ended) {
             const std::lock_guard lock(mutex);
-            for (auto& [port, u] : units)
-                if (u == &ended)
-                    flashed[port] = ended.unit.pageLoader->Flash();
+            flashed[ended.port] = ended.unit.pageLoader->Flash();
         };
     };
     EXPECT_EQ(Run({3, 4, 5}), kExitFailed);
