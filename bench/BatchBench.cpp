@@ -3,13 +3,15 @@
 // alone on the same line: the batch's wall time beside the single run's,
 // and the updater's CPU share of the wall time for each.
 //
-// usage: tvqx-batch-bench CLI DEVSIM VARIANT_NAME [--quick]
+// usage: tvqx-batch-bench CLI DEVSIM VARIANT_NAME [--quick | --units N]
 //   CLI is built for the procedure the devsim unit VARIANT_NAME answers
-//   ("page" for 10, "1" for 1). --quick: 8 KiB and 4 units.
+//   ("page" for 10, "1" for 1). --quick: 8 KiB and 4 units; --units: N
+//   units of 64 KiB.
 
 #include "bench/BenchSupport.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -29,12 +31,16 @@ constexpr int kFirstCom = 5;
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: tvqx-batch-bench CLI DEVSIM VARIANT_NAME [--quick]\n");
+        std::fprintf(stderr, "usage: tvqx-batch-bench CLI DEVSIM VARIANT_NAME [--quick | --units N]\n");
         return 2;
     }
     const bool quick = argc > 4 && std::string(argv[4]) == "--quick";
     const size_t bytes = quick ? 8192 : 65536;
-    const int units = quick ? 4 : 8;
+    const int units = quick ? 4 : argc > 5 && std::string(argv[4]) == "--units" ? std::atoi(argv[5]) : 8;
+    if (units < 1 || units > 64) {
+        std::fprintf(stderr, "tvqx-batch-bench: --units takes 1 to 64\n");
+        return 2;
+    }
 
     const fs::path root = fs::temp_directory_path() / ("tvqx-batch-bench-" + std::to_string(::getpid()));
     fs::create_directories(root / "bundle");

@@ -1,8 +1,10 @@
 #include "serial/PosixPortLayer.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <functional>
 
@@ -134,6 +136,8 @@ public:
         const bool out = (flags & PURGE_TXCLEAR) != 0;
         if (!in && !out)
             return 1;   // writes are synchronous: there is nothing to abort
+        if (in)
+            m_aheadBegin = m_aheadEnd = 0;
         const int which = in && out ? TCIOFLUSH : in ? TCIFLUSH : TCOFLUSH;
         return ::tcflush(m_fd, which) == 0 ? 1 : 0;
     }
@@ -146,19 +150,20 @@ public:
             *read = 0;
         if (count == 0)
             return 1;
-        const ssize_t n = ::read(m_fd, buffer, count);
-        if (n > 0) {
-            if (read)
-                *read = static_cast<uint32_t>(n);
-            return 1;
-        }
-        if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
-            return 1;   // nothing has arrived
-        return 0;       // EIO: the other end is gone
+        if (m_aheadBegin == m_aheadEnd && !ReadAhead())
+            return 0;   // EIO: the other end is gone
+        const size_t take = std::min<size_t>(count, m_aheadEnd - m_aheadBegin);
+        std::memcpy(buffer, m_ahead.data() + m_aheadBegin, take);
+        m_aheadBegin += take;
+        if (read)
+            *read = static_cast<uint32_t>(take);
+        return 1;
     }
 
     bool WaitForInput(uint32_t maxUs) override
     {
+        if (m_aheadBegin != m_aheadEnd)
+            return true;
         pollfd p {m_fd, POLLIN, 0};
         const timespec timeout {static_cast<time_t>(maxUs / 1'000'000u), static_cast<long>(maxUs % 1'000'000u) * 1000};
         const int ready = ::ppoll(&p, 1, &timeout, nullptr);
@@ -171,11 +176,18 @@ public:
 
     int BytesInQueue(uint32_t* count) override
     {
-        int n = 0;
-        const bool ok = ::ioctl(m_fd, FIONREAD, &n) == 0 && n >= 0;
+        // Reading what has come costs no more than asking how much it is.
+        if (m_aheadBegin == m_aheadEnd && !ReadAhead()) {
+            // A failing line answers as the kernel counts it.
+            int n = 0;
+            const bool ok = ::ioctl(m_fd, FIONREAD, &n) == 0 && n >= 0;
+            if (count)
+                *count = ok ? static_cast<uint32_t>(n) : 0;
+            return ok ? 1 : 0;
+        }
         if (count)
-            *count = ok ? static_cast<uint32_t>(n) : 0;
-        return ok ? 1 : 0;
+            *count = static_cast<uint32_t>(m_aheadEnd - m_aheadBegin);
+        return 1;
     }
 
     int GetCommModemStatus(uint32_t* status) override
@@ -214,6 +226,18 @@ public:
     }
 
 private:
+    // Takes what has arrived, if anything; false when the line has failed.
+    bool ReadAhead()
+    {
+        const ssize_t n = ::read(m_fd, m_ahead.data(), m_ahead.size());
+        if (n > 0) {
+            m_aheadBegin = 0;
+            m_aheadEnd = static_cast<size_t>(n);
+            return true;
+        }
+        return n == 0 || errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    }
+
     int SetLine(int line, bool raise)
     {
         if (::ioctl(m_fd, raise ? TIOCMBIS : TIOCMBIC, &line) == 0)
@@ -229,6 +253,12 @@ private:
     bool m_foundValid;
     // How long one byte takes on the line as last set; zero while unknown.
     std::chrono::nanoseconds m_byteTime {0};
+    // What has arrived is read in one go and handed out as asked for: the
+    // procedures count and take their answers a byte at a time, which would
+    // otherwise cost two counts and a read for every byte.
+    std::array<uint8_t, 256> m_ahead {};
+    size_t m_aheadBegin = 0;
+    size_t m_aheadEnd = 0;
 #ifdef __linux__
     serial_struct m_driverFound {};
     std::function<bool(int, const serial_struct&)> m_restoreDriver;   // set once asked
