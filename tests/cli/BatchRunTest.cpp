@@ -210,5 +210,23 @@ TEST_F(BatchRunTest, CtrlCWhileEveryUnitWaitsCancelsThemAll)
     EXPECT_NE(text.find("0 of 2 units updated"), std::string::npos);
 }
 
+// The radio procedures: a gateway on every port, each reaching its own remote
+// unit, and every unit's rover dialog answered as a single run answers it.
+class BatchRadio : public BatchRunTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(BatchRadio, EveryGatewayReachesItsOwnRemoteUnit)
+{
+    variant = GetParam();
+    for (int port : {3, 4})
+        faults[port].radio.setupAfterListenMs = 1000 * port;   // each remote's Setup pressed in its time
+    EXPECT_EQ(Run({3, 4}), kExitUpdated) << out.str();
+    for (const std::string port : {"COM3", "COM4"}) {
+        EXPECT_NE(out.str().find(port + ": Rover Module ID "), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find(port + "  updated "), std::string::npos) << out.str();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, BatchRadio, ::testing::Values(3, 6));
+
 } // namespace
 } // namespace tvqx::cli::test
