@@ -1,5 +1,5 @@
 // tvqx-devsim's command line: any arguments (separated by NUL bytes in the
-// input) are refused with a reason or give a unit the host can build and
+// input) are refused with a reason or give units the host can build and
 // run; the unit so built is powered, sent the boot loader's entry command
 // and a few bytes more, and looked at over ten seconds of its time, so that
 // every fault the command line can script meets the clock.
@@ -61,9 +61,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         break;
     }
     const DevsimOptions& options = command.options;
-    FUZZ_CHECK(options.comNumber >= 1 && options.comNumber <= 22);
+    FUZZ_CHECK(options.comNumber >= 1 && options.units >= 1 && options.comNumber + options.units - 1 <= 22);
+    FUZZ_CHECK(options.faultyUnit == 0 ||
+               (options.faultyUnit >= options.comNumber && options.faultyUnit < options.comNumber + options.units));
     FUZZ_CHECK(!VariantName(options.variant).empty());
     FUZZ_CHECK(VariantFromName(VariantName(options.variant)) == options.variant);
-    RunBriefly(options);
+    // Every unit of a bench is built as the host builds it: its own port and
+    // flash file, the faults only where they were given.
+    for (int com = options.comNumber; com < options.comNumber + options.units; ++com) {
+        const DevsimOptions unit = UnitOptions(options, com);
+        FUZZ_CHECK(unit.comNumber == com && unit.units == 1 && unit.variant == options.variant);
+        if (com == options.comNumber || com == options.faultyUnit)
+            RunBriefly(unit);
+    }
     return 0;
 }
