@@ -134,6 +134,19 @@ std::optional<FileCopy> ReadWhole(const std::string& dir, const std::string& nam
     return copy;
 }
 
+// The image as its conversion left it; every unit sends these bytes.
+std::vector<uint8_t> ReadImage(File& file)
+{
+    std::vector<uint8_t> bytes;
+    const int64_t length = file.GetLength();
+    if (length > 0 && file.Seek(0)) {
+        bytes.resize(static_cast<size_t>(length));
+        if (file.Read(bytes.data(), bytes.size()) != static_cast<std::ptrdiff_t>(bytes.size()))
+            bytes.clear();
+    }
+    return bytes;
+}
+
 // The firmware files as they were read once: the description and the HEX
 // file it names. Nothing when either cannot be read; the units' windows
 // then meet the files as they are and say what is wrong with them.
@@ -220,7 +233,8 @@ int RunBatch(BatchSetup& setup, const std::vector<int>& ports, std::ostream& out
     SharedLines errLines(err);
 
     // The firmware, read once; the page image made once and held until the
-    // last unit is done.
+    // last unit is done. Every unit sends that image; its own copy of the
+    // files serves for what its window shows of them.
     const std::vector<FileCopy> bundle = ReadBundle(setup.programDir);
     std::vector<std::string> unitDirs;
     for (int port : ports) {
@@ -235,6 +249,7 @@ int RunBatch(BatchSetup& setup, const std::vector<int>& ports, std::ostream& out
                 fs::remove_all(dir, ec);
     };
     std::optional<File> heldImage;
+    std::vector<uint8_t> image;
     const std::string imagePath = setup.tempDir + texts::kImageFileName;
     const VariantEntry* variant = FindVariant(setup.updateVariant);
     if (variant && variant->makesImage && !unitDirs.empty() && !unitDirs.front().empty()) {
@@ -251,6 +266,7 @@ int RunBatch(BatchSetup& setup, const std::vector<int>& ports, std::ostream& out
             removeUnitDirs();
             return kExitNotStarted;
         }
+        image = ReadImage(*heldImage);
     }
 
     BatchInterrupts interrupts(setup, static_cast<int>(ports.size()));
@@ -263,6 +279,8 @@ int RunBatch(BatchSetup& setup, const std::vector<int>& ports, std::ostream& out
             UnitResult& result = results[i];
             result.name = "COM" + std::to_string(port);
             std::unique_ptr<UnitSurroundings> unit = setup.makeUnit(port);
+            if (heldImage)
+                unit->Services().preparedImage = &image;
             PrefixedLines outBuffer(outLines, result.name + ": ");
             PrefixedLines errBuffer(errLines, result.name + ": ");
             std::ostream unitOut(&outBuffer);

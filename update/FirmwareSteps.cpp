@@ -25,6 +25,8 @@ int CUpdateWindow::CheckHexFile()
 
 int CUpdateWindow::ConvertHexToImage()
 {
+    if (m_services.preparedImage)
+        return 1;   // made from these files once for every unit
     const std::string hexPath = m_programDir + m_hexFileName;
     const std::string imagePath = m_tempDir + texts::kImageFileName;
     const char* message = nullptr;

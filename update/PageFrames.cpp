@@ -28,11 +28,15 @@ std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize,
     return LoadPageImage(std::move(*file), pageSize);
 }
 
+bool IsSendableImage(size_t size, size_t pageSize)
+{
+    return size <= kLargestImage && size >= pageSize;
+}
+
 std::optional<PageImage> LoadPageImage(File file, size_t pageSize)
 {
     const int64_t length = file.GetLength();
-    if (length < 0 || static_cast<uint64_t>(length) > kLargestImage || static_cast<uint64_t>(length) < pageSize ||
-        !file.Seek(0))
+    if (length < 0 || !IsSendableImage(static_cast<uint64_t>(length), pageSize) || !file.Seek(0))
         return std::nullopt;
     std::vector<uint8_t> image(static_cast<size_t>(length));
     if (file.Read(image.data(), image.size()) != static_cast<std::ptrdiff_t>(image.size()))
@@ -42,6 +46,11 @@ std::optional<PageImage> LoadPageImage(File file, size_t pageSize)
 
 std::optional<PageImage> CUpdateWindow::LoadPageImageForRun(size_t pageSize)
 {
+    if (const std::vector<uint8_t>* prepared = m_services.preparedImage) {
+        if (!IsSendableImage(prepared->size(), pageSize))
+            return std::nullopt;
+        return PageImage(std::nullopt, *prepared);
+    }
     // The image this run made is still held from its conversion.
     if (std::optional<File> kept = std::exchange(m_heldImage, std::nullopt))
         return LoadPageImage(std::move(*kept), pageSize);

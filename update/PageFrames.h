@@ -44,14 +44,23 @@ inline constexpr uint8_t kEndMarkerByte = 0xFF;
 // recreate it while the pages go out: every page sent comes from one image.
 class PageImage {
 public:
-    PageImage(File file, std::vector<uint8_t> bytes) : m_file(std::move(file)), m_bytes(std::move(bytes)) {}
+    // `file` holds the image file for as long as the bytes are sent; none
+    // when somebody else holds it.
+    PageImage(std::optional<File> file, std::vector<uint8_t> bytes)
+        : m_file(std::move(file)), m_bytes(std::move(bytes))
+    {
+    }
 
     const std::vector<uint8_t>& Bytes() const { return m_bytes; }
     // Lets go of the file; the bytes stay.
-    void Close() { m_file.Close(); }
+    void Close()
+    {
+        if (m_file)
+            m_file->Close();
+    }
 
 private:
-    File m_file;
+    std::optional<File> m_file;
     std::vector<uint8_t> m_bytes;
 };
 
@@ -64,5 +73,7 @@ std::optional<PageImage> LoadPageImage(const std::string& path, size_t pageSize,
 // The same from a file that is open already (the image as its conversion
 // kept it).
 std::optional<PageImage> LoadPageImage(File file, size_t pageSize);
+// Whether an image of `size` bytes can be sent in pages of `pageSize`.
+bool IsSendableImage(size_t size, size_t pageSize);
 
 } // namespace tvqx

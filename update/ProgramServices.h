@@ -11,7 +11,9 @@
 #include "ui/UiBackend.h"
 #include "update/UpdateEvents.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tvqx {
 
@@ -31,6 +33,10 @@ struct ProgramServices {
     // The program file's name without extension: the caption of the
     // application's own message boxes.
     std::string applicationName = "tvqx-update";
+    // The page image made and held by whoever runs several units at once:
+    // "Begin Update" then sends these bytes instead of converting the HEX
+    // file itself. None in a single run.
+    const std::vector<uint8_t>* preparedImage = nullptr;
 };
 
 } // namespace tvqx

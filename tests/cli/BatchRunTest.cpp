@@ -155,6 +155,10 @@ TEST_P(BatchUnitFailure, LeavesTheOthersAloneAndEveryLineNamesItsUnit)
             bool held = false;
             EXPECT_FALSE(File::Create(tempDir + "Hex.tmp", File::Sharing::None, &held));
             EXPECT_TRUE(held);
+            // ... and it is the only one: no unit made its own.
+            const auto all = std::filesystem::recursive_directory_iterator(tempDir);
+            EXPECT_EQ(std::count_if(begin(all), end(all), [](const auto& e) { return e.path().filename() == "Hex.tmp"; }),
+                      1);
         });
         unit.onEnd = [&](SimulatedUnit& ended) {
             const std::lock_guard lock(mutex);
