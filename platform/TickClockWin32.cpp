@@ -24,20 +24,14 @@ struct PeriodCalls {
     PeriodCall end = nullptr;
 };
 
-PeriodCall Call(HMODULE module, const char* name)
-{
-    // Through the type that stands for any function, as the system hands it out.
-    return reinterpret_cast<PeriodCall>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 const PeriodCalls& SleepPeriod()
 {
     // Kept loaded for the life of the process.
     static const PeriodCalls calls = [] {
         PeriodCalls c;
         if (const HMODULE winmm = LoadSystemLibrary(L"winmm.dll")) {
-            c.begin = Call(winmm, "timeBeginPeriod");
-            c.end = Call(winmm, "timeEndPeriod");
+            c.begin = FunctionOf<PeriodCall>(winmm, "timeBeginPeriod");
+            c.end = FunctionOf<PeriodCall>(winmm, "timeEndPeriod");
         }
         return c;
     }();

@@ -23,4 +23,10 @@ HINSTANCE LoadSystemLibrary(const wchar_t* name)
     return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+AnyFunction FunctionOf(HINSTANCE module, const char* name)
+{
+    // Through the type that stands for any function, as the system hands it out.
+    return module ? reinterpret_cast<AnyFunction>(::GetProcAddress(module, name)) : nullptr;
+}
+
 } // namespace tvqx

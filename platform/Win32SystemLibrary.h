@@ -11,4 +11,14 @@ namespace tvqx {
 // none; freed with FreeLibrary.
 HINSTANCE__* LoadSystemLibrary(const wchar_t* name);
 
+// The function `name` of a loaded library, as the function type F; null when
+// the library has none (a function newer than the system, say).
+using AnyFunction = void (*)();
+AnyFunction FunctionOf(HINSTANCE__* module, const char* name);
+template <typename F>
+F FunctionOf(HINSTANCE__* module, const char* name)
+{
+    return reinterpret_cast<F>(FunctionOf(module, name));
+}
+
 } // namespace tvqx

@@ -42,8 +42,7 @@ int WindowDpi(HWND hwnd)
     // monitor's DPI, which the system tells from Windows 10 (1607) on; before
     // that, and for a program not so aware, there is one DPI, the system's.
     using DpiForWindow = UINT(WINAPI*)(HWND);
-    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    static const auto dpiForWindow = FunctionOf<DpiForWindow>(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
     const UINT dpi = hwnd && dpiForWindow ? dpiForWindow(hwnd) : 0;
     return dpi != 0 ? static_cast<int>(dpi) : SystemDpi();
 }
