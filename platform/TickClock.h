@@ -58,11 +58,22 @@ inline void SpinFor(TickClock& clock, uint32_t ms)
 // The machine's monotonic clock.
 class RealTickClock final : public TickClock {
 public:
+    RealTickClock() = default;
+    ~RealTickClock() override;   // gives back what its rests asked of the system
+    RealTickClock(const RealTickClock&) = delete;
+    RealTickClock& operator=(const RealTickClock&) = delete;
+
     uint32_t GetTickCount() override;
     void Idle() override;   // rests until the tick next changes
     void Sleep(uint32_t ms) override;
     void IdleUntil(uint32_t start, uint32_t ms) override;
     uint64_t MicrosecondsUntil(uint32_t start, uint32_t ms) override;
+    // The waits of a run are over: whatever the rests asked of the system
+    // goes back until the next rest asks again.
+    void EndOfRests();
+
+private:
+    bool m_fineSleeps = false;   // Windows: this clock holds a 1 ms sleep period
 };
 
 // Virtual time for tests and the in-process simulator. Time only moves when

@@ -25,6 +25,13 @@ void SleepUntilNs(uint64_t ns)
 
 } // namespace
 
+// Rests here ask nothing of the system that would have to be given back.
+RealTickClock::~RealTickClock() = default;
+
+void RealTickClock::EndOfRests()
+{
+}
+
 uint32_t RealTickClock::GetTickCount()
 {
     return static_cast<uint32_t>(MonotonicNs() / 1'000'000u);

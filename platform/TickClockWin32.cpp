@@ -1,10 +1,8 @@
 #include "platform/TickClock.h"
 
+#include "platform/Win32SystemLibrary.h"
+
 #include "platform/Win32Api.h"
-
-#include <mmsystem.h>
-
-#include <mutex>
 
 namespace tvqx {
 
@@ -12,15 +10,58 @@ namespace {
 
 // The system's sleeps last a whole scheduler period (often 15.6 ms) unless
 // the process asks for a finer one; a busy wait that rests between polls must
-// not notice an answer that much later. The system drops the request when the
-// process ends.
-void AskForMillisecondSleeps()
+// not notice an answer that much later. The finer period costs the whole
+// machine power while it is held, so each clock holds it only while its
+// waits go on (the requests are counted and given back one by one).
+//
+// The multimedia library is not among the libraries the system always takes
+// from its own directory; linked to the program, a copy beside it would be
+// loaded instead. It is therefore loaded here, from the system directory.
+using PeriodCall = UINT(WINAPI*)(UINT);
+
+struct PeriodCalls {
+    PeriodCall begin = nullptr;
+    PeriodCall end = nullptr;
+};
+
+const PeriodCalls& SleepPeriod()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { ::timeBeginPeriod(1); });
+    // Kept loaded for the life of the process.
+    static const PeriodCalls calls = [] {
+        PeriodCalls c;
+        if (const HMODULE winmm = LoadSystemLibrary(L"winmm.dll")) {
+            c.begin = FunctionOf<PeriodCall>(winmm, "timeBeginPeriod");
+            c.end = FunctionOf<PeriodCall>(winmm, "timeEndPeriod");
+        }
+        return c;
+    }();
+    return calls;
+}
+
+constexpr UINT kFinePeriodMs = 1;
+constexpr UINT kPeriodGranted = 0;   // TIMERR_NOERROR
+
+void AskForMillisecondSleeps(bool& held)
+{
+    if (held)
+        return;
+    const PeriodCalls& calls = SleepPeriod();
+    held = calls.begin && calls.end && calls.begin(kFinePeriodMs) == kPeriodGranted;
 }
 
 } // namespace
+
+RealTickClock::~RealTickClock()
+{
+    EndOfRests();
+}
+
+void RealTickClock::EndOfRests()
+{
+    if (m_fineSleeps)
+        SleepPeriod().end(kFinePeriodMs);
+    m_fineSleeps = false;
+}
 
 uint32_t RealTickClock::GetTickCount()
 {
@@ -29,7 +70,7 @@ uint32_t RealTickClock::GetTickCount()
 
 void RealTickClock::Idle()
 {
-    AskForMillisecondSleeps();
+    AskForMillisecondSleeps(m_fineSleeps);
     ::Sleep(1);
 }
 
@@ -51,7 +92,7 @@ constexpr uint32_t kTickStepMs = 17;
 
 void RealTickClock::IdleUntil(uint32_t start, uint32_t ms)
 {
-    AskForMillisecondSleeps();
+    AskForMillisecondSleeps(m_fineSleeps);
     for (uint32_t elapsed; (elapsed = GetTickCount() - start) < ms;) {
         if (ms - elapsed > kTickStepMs)
             ::Sleep(ms - elapsed - kTickStepMs);

@@ -22,6 +22,21 @@
 
 namespace tvqx {
 
+namespace {
+
+// The window stays open between updates and waits for nothing then: the
+// clock gives back the fine sleep period its waits asked for once a run ends.
+class RestsEndWithTheRun final : public UpdateObserver {
+public:
+    explicit RestsEndWithTheRun(RealTickClock& clock) : m_clock(clock) {}
+    void RunEnded(const RunEnd&) override { m_clock.EndOfRests(); }
+
+private:
+    RealTickClock& m_clock;
+};
+
+} // namespace
+
 int WindowProgramMain(HINSTANCE instance, int updateVariant, int linkFrameType)
 {
     // The common controls first; the backend then loads the rich edit
@@ -55,6 +70,8 @@ int WindowProgramMain(HINSTANCE instance, int updateVariant, int linkFrameType)
     services.updateVariant = updateVariant;
     services.linkFrameType = linkFrameType;
     services.applicationName = applicationName;
+    RestsEndWithTheRun restsEnd(clock);
+    services.observer = &restsEnd;
 
     CTVQX_UpdateApp app(services, ExecutableDirectory(), UserTempDirectory());
     app.InitInstance();

@@ -1,7 +1,7 @@
 # Makes the ZIP package of a Windows build into SCRATCH and checks what a user
 # finds on unpacking it: both programs and the sample firmware bundle side by
 # side at the top (the programs read the bundle from their own directory),
-# and nothing else.
+# and nothing else; the programs stripped of their symbols.
 #   cmake -DCPACK=... -DBUILD_DIR=... -DPACKAGE_NAME=... -DSCRATCH=... -P CheckPackage.cmake
 file(REMOVE_RECURSE ${SCRATCH})
 file(MAKE_DIRECTORY ${SCRATCH})
@@ -39,6 +39,23 @@ foreach(name TVQX-R_4_12.hex Tollvane-QX-R_with_Rd_Sw_Conn.txt)
   file(SHA256 ${root}/examples/${name} want)
   if(NOT got STREQUAL want)
     message(FATAL_ERROR "${name} in the package differs from examples/${name}")
+  endif()
+endforeach()
+# The programs carry no symbol table: its count of symbols, in the COFF
+# header behind the PE signature that the DOS header points at (offset 60),
+# is 0 once stripped.
+function(read_le32 path offset out)
+  file(READ ${path} hex OFFSET ${offset} LIMIT 4 HEX)
+  string(REGEX REPLACE "(..)(..)(..)(..)" "\\4\\3\\2\\1" hex "${hex}")
+  math(EXPR value "0x${hex}")
+  set(${out} ${value} PARENT_SCOPE)
+endfunction()
+foreach(name tvqx-update.exe tvqx-update-cli.exe)
+  read_le32(${SCRATCH}/unpacked/${name} 60 pe)
+  math(EXPR symbolCount "${pe} + 16")
+  read_le32(${SCRATCH}/unpacked/${name} ${symbolCount} symbols)
+  if(NOT symbols EQUAL 0)
+    message(FATAL_ERROR "${name} in the package carries ${symbols} symbols: not stripped")
   endif()
 endforeach()
 message(STATUS "${PACKAGE_NAME}.zip: ${entries}")

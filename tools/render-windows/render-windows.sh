@@ -3,21 +3,27 @@
 # its rover module dialog and its About box, as Wine shows them on a virtual
 # desktop of its own under a private X server, saved as PNG files.
 #
-#   tools/render-windows/render-windows.sh TOOL.exe OUTPUT_DIR
+#   tools/render-windows/render-windows.sh TOOL.exe OUTPUT_DIR [SCALING]
 #
-# TOOL.exe is tvqx-render-windows.exe from a Windows build. Needs wine, Xvfb
-# (xvfb-run) and ImageMagick (import, convert); uses Wine's own fonts
-# (Debian's fonts-wine) when they are installed.
+# TOOL.exe is tvqx-render-windows.exe from a Windows build. SCALING is the
+# display scaling in percent (100, the default, is 96 dots per inch); at any
+# other the pictures' names end in -SCALING (windows-main-window-150.png).
+# Needs wine, Xvfb (xvfb-run) and ImageMagick (import, convert); uses Wine's
+# own fonts (Debian's fonts-wine) when they are installed.
 set -eu
 
-if [ $# -ne 2 ]; then
-    echo "usage: $0 TOOL.exe OUTPUT_DIR" >&2
+if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+    echo "usage: $0 TOOL.exe OUTPUT_DIR [SCALING]" >&2
     exit 2
 fi
 tool=$(realpath "$1")
 mkdir -p "$2"
 out=$(realpath "$2")
-readonly width=1280 height=900
+scaling=${3:-100}
+suffix=
+[ "$scaling" = 100 ] || suffix=-$scaling
+# The screen grows with the scaling, so that the windows fit on it.
+readonly width=$((1280 * scaling / 100)) height=$((900 * scaling / 100))
 
 # Everything below runs inside a private X server.
 if [ -z "${TVQX_RENDER_INNER:-}" ]; then
@@ -36,10 +42,16 @@ wineserver -w
 if [ -d /usr/share/wine/fonts ]; then
     cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
 fi
-# The status font is not among Wine's fonts: the nearest, its bitmap-era
-# predecessor, stands in for it.
+# The status font is not among Wine's fonts: its close relative Tahoma, in
+# which Wine draws the dialog font, stands in for it. It has a bold face of
+# its own at every size (the bitmap-era MS Sans Serif has one only at the
+# sizes of 96 dots per inch).
 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-    /v 'Microsoft Sans Serif' /d 'MS Sans Serif' /f >/dev/null 2>&1
+    /v 'Microsoft Sans Serif' /d 'Tahoma' /f >/dev/null 2>&1
+# The display's scaling, where Wine reads it: its dots per inch.
+for key in 'HKCU\Control Panel\Desktop' 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts'; do
+    wine reg add "$key" /v LogPixels /t REG_DWORD /d $((96 * scaling / 100)) /f >/dev/null 2>&1
+done
 wineserver -w
 
 # A desktop of the screen's size, drawn by Wine itself, captions included.
@@ -60,8 +72,8 @@ for name in windows-main-window windows-rover-module-dialog windows-about-box; d
     read -r x y w h <"$work/$name.rect"
     sleep 0.5   # the desktop shows what was painted
     import -window root "$work/root.png"
-    convert "$work/root.png" -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
-    echo "wrote $out/$name.png (${w}x${h})"
+    convert "$work/root.png" -crop "${w}x${h}+${x}+${y}" +repage "$out/$name$suffix.png"
+    echo "wrote $out/$name$suffix.png (${w}x${h})"
     touch "$work/$name.done"
 done
 wait "$tool_pid" || status=1

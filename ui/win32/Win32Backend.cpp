@@ -1,5 +1,6 @@
 #include "ui/win32/Win32Backend.h"
 
+#include "platform/Win32SystemLibrary.h"
 #include "ui/win32/Win32DialogTemplate.h"
 #include "ui/win32/Win32DialogWindow.h"
 
@@ -12,26 +13,44 @@ namespace tvqx {
 
 namespace {
 
-// A font of `spec` on the screen, its height in points converted with the
-// screen's vertical resolution, as the dialog manager converts the dialog font.
-HFONT CreatePointFont(const FontSpec& spec)
+// A font of `spec` for a window of `dpi` dots per inch, its height in points
+// converted as the dialog manager converts the dialog font's.
+HFONT CreatePointFont(const FontSpec& spec, int dpi)
 {
     LOGFONTA lf{};
-    const HDC screen = GetDC(nullptr);
-    lf.lfHeight = -MulDiv(spec.heightTenthsPt, GetDeviceCaps(screen, LOGPIXELSY), 720);
-    ReleaseDC(nullptr, screen);
+    lf.lfHeight = -MulDiv(spec.heightTenthsPt, dpi, 720);
     lf.lfWeight = spec.weight;
     lf.lfCharSet = DEFAULT_CHARSET;
     std::strncpy(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE - 1);
     return CreateFontIndirectA(&lf);
 }
 
+// The screen's vertical resolution: the system's DPI.
+int SystemDpi()
+{
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
 } // namespace
+
+int WindowDpi(HWND hwnd)
+{
+    // A program aware of each monitor's scaling draws a window at its own
+    // monitor's DPI, which the system tells from Windows 10 (1607) on; before
+    // that, and for a program not so aware, there is one DPI, the system's.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = FunctionOf<DpiForWindow>(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+    const UINT dpi = hwnd && dpiForWindow ? dpiForWindow(hwnd) : 0;
+    return dpi != 0 ? static_cast<int>(dpi) : SystemDpi();
+}
 
 Win32Backend::Win32Backend(HINSTANCE instance)
     : m_instance(instance ? instance : GetModuleHandleA(nullptr))
 {
-    m_richEdit = LoadLibraryA("riched20.dll");
+    m_richEdit = LoadSystemLibrary(L"riched20.dll");
 }
 
 Win32Backend::~Win32Backend()
@@ -226,7 +245,8 @@ Size Win32Backend::GetWindowSize(const CDialog& dialog)
     // font's base units (average width of the letters, height) and the frame.
     const DialogTemplate& t = dialog.Template();
     const HFONT font = FontFor({t.fontFace.empty() ? std::string("MS Shell Dlg") : t.fontFace, t.fontPoints * 10,
-                                FW_NORMAL});
+                                FW_NORMAL},
+                               WindowDpi(nullptr));
     const HDC dc = GetDC(nullptr);
     const HGDIOBJ old = SelectObject(dc, font);
     TEXTMETRICA tm{};
@@ -282,12 +302,12 @@ void Win32Backend::FocusChanged(CDialog& dialog)
         w->SyncFocus();
 }
 
-HFONT Win32Backend::FontFor(const FontSpec& spec)
+HFONT Win32Backend::FontFor(const FontSpec& spec, int dpi)
 {
-    const auto key = std::make_tuple(spec.face, spec.heightTenthsPt, spec.weight);
+    const auto key = std::make_tuple(spec.face, spec.heightTenthsPt, spec.weight, dpi);
     auto it = m_fonts.find(key);
     if (it == m_fonts.end())
-        it = m_fonts.emplace(key, CreatePointFont(spec)).first;
+        it = m_fonts.emplace(key, CreatePointFont(spec, dpi)).first;
     return it->second;
 }
 

@@ -29,6 +29,10 @@ namespace tvqx {
 
 class Win32DialogWindow;
 
+// The dots per inch a window is drawn at (the system's when `window` is
+// null): what a size in points becomes in its pixels.
+int WindowDpi(HWND__* window);
+
 class Win32Backend final : public BackendBase {
 public:
     // Icons are loaded from `instance` (the program's own module when null).
@@ -74,8 +78,9 @@ public:
     HWND__* ControlOf(const CDialog& dialog, int controlId) const;
     Win32DialogWindow* DialogWindowOf(const CDialog& dialog) const;
 
-    // For the dialog windows: shared resources, made once and kept.
-    HFONT__* FontFor(const FontSpec& font);
+    // For the dialog windows: shared resources, made once and kept. A font
+    // is made for a window's DPI (WindowDpi).
+    HFONT__* FontFor(const FontSpec& font, int dpi);
     HICON__* IconFor(int resourceId, bool big);
     HINSTANCE__* Instance() const { return m_instance; }
     // The window new dialogs and message boxes belong to: the innermost
@@ -95,7 +100,7 @@ private:
     std::map<const CDialog*, std::unique_ptr<Win32DialogWindow>> m_windows;
     std::vector<CDialog*> m_modal;         // dialogs in a modal loop, innermost last
     std::vector<const CDialog*> m_opened;  // live dialogs, the last shown last
-    std::map<std::tuple<std::string, int, int>, HFONT__*> m_fonts;
+    std::map<std::tuple<std::string, int, int, int>, HFONT__*> m_fonts;
     std::map<std::pair<int, bool>, HICON__*> m_icons;
     int m_applicationIcon = 0;
     HICON__* m_cursorBeforeWait = nullptr;

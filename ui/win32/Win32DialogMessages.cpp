@@ -160,20 +160,24 @@ bool Win32DialogWindow::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam, L
     result = DefWindowProcA(m_hwnd, message, wParam, lParam);
     const ControlTemplate& c = m_dialog.Template().controls[i];
     const ControlLook look = m_dialog.GetControlLook(c.id);
-    HFONT font = m_dialogFont;
+    // The dialog manager gives every control the dialog's font, made for the
+    // window's DPI, and gives them a new one when the window moves to a
+    // monitor of another scaling: fonts are taken as they are now, and the
+    // dialog's own look is made for the window's DPI as it is now.
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(m_hwnd, WM_GETFONT, 0, 0));
     if (look.custom && look.font.heightTenthsPt > 0) {
         FontSpec spec = look.font;
         if (spec.face.empty())
             spec.face = m_dialog.Template().fontFace;
-        font = m_backend.FontFor(spec);
+        font = m_backend.FontFor(spec, WindowDpi(m_hwnd));
     }
     // The font is also made the control's own: some controls select their
     // font after asking for their colours, and the look must hold for them
-    // too (and go again once the rule no longer asks for it).
-    if (font && font != m_fonts[i]) {
-        m_fonts[i] = font;
+    // too (and go again once the rule no longer asks for it). A control is
+    // never handed the font it has while it paints: an edit control starts
+    // over on WM_SETFONT and loses the text it was drawing.
+    if (font && font != reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)))
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
     if (look.custom) {
         if (font)
             SelectObject(dc, font);

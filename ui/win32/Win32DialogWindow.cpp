@@ -80,11 +80,6 @@ bool Win32DialogWindow::Create(HWND owner)
 void Win32DialogWindow::Initialise(HWND hwnd)
 {
     m_hwnd = hwnd;
-    m_dialogFont = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
-    // The dialog manager gives every control the dialog's font. A control
-    // must not be handed a font it already has while it paints: an edit
-    // control starts over on WM_SETFONT and loses the text it was drawing.
-    m_fonts.assign(m_dialog.Template().controls.size(), m_dialogFont);
     FindControls();
     PrepareControls();
     m_dialog.CreateFromTemplate();

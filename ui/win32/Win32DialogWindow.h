@@ -68,8 +68,6 @@ private:
     std::vector<uint32_t> m_template;         // must outlive the window's creation
     std::vector<HWND__*> m_controls;          // template order
     std::vector<std::string> m_texts;         // each control's text as last set
-    std::vector<HFONT__*> m_fonts;            // each control's font as last set
-    HFONT__* m_dialogFont = nullptr;
     std::string m_caption;
     Point m_position;
     int m_bigIcon = 0;
