@@ -14,8 +14,8 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-win=${1:-$root/build-win}
-host=${2:-$root/build-win-host}
+win=$(realpath -m "${1:-$root/build-win}")
+host=$(realpath -m "${2:-$root/build-win-host}")
 jobs=${JOBS:-2}
 test_timeout=${TEST_TIMEOUT:-60}
 started=$SECONDS
