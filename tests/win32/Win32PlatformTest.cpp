@@ -3,6 +3,7 @@
 
 #include "platform/Directories.h"
 #include "platform/File.h"
+#include "platform/PathText.h"
 #include "platform/Win32Profile.h"
 #include "platform/Win32ShellOpen.h"
 #include "tests/common/ScratchDir.h"
@@ -29,6 +30,19 @@ TEST(Win32Directories, TempDirectoryIsTheLongFormOrCDrive)
     for (const auto& [path, why] : fallbacks)
         EXPECT_EQ(LongTempDirectory(path), "C:\\") << (why ? why : path);
     EXPECT_EQ(LongTempDirectory(temp), temp);
+
+    // A folder in Greek as it is, its 260-character limit counted in
+    // characters: well below it, though its UTF-8 runs past 260 bytes.
+    test::ScratchDir scratch("tvqx-win32");
+    std::string greek = scratch.Root();
+    for (char& c : greek)
+        c = c == '/' ? '\\' : c;
+    for (int i = 0; i < 100; ++i)
+        greek += "\u03a9";
+    greek += "\\";
+    ASSERT_TRUE(::CreateDirectoryW(Widen(greek).c_str(), nullptr));
+    ASSERT_GT(greek.size(), 260u);
+    EXPECT_EQ(LongTempDirectory(greek), greek);
 }
 
 TEST(Win32Directories, ProgramDirectoryAndNameComeFromThisProgram)
