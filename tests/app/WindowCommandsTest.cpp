@@ -5,7 +5,6 @@
 #include "UpdateFixture.h"
 
 #include "app/ProductInfo.h"
-#include "platform/PathText.h"
 
 #include <filesystem>
 
@@ -26,7 +25,6 @@ struct InstructionsCase {
     size_t pathLength;   // 0: the scratch program directory as it is
     bool shellOpens;
     Box box;
-    const char* letter = "d";   // what the directory's names are made of
 };
 
 void PrintTo(const InstructionsCase& c, std::ostream* os) { *os << c.name; }
@@ -37,29 +35,24 @@ const InstructionsCase kInstructions[] = {
     {"DirectoryGone", true, 0, true, Box::Missing},
     {"PathOf259Characters", false, 259, true, Box::None},
     {"PathOf260Characters", false, 260, true, Box::Missing},
-    // The limit counts characters, not the bytes of their UTF-8.
-    {"PathOf259CharactersNotAscii", false, 259, true, Box::None, "\u00e9"},
 };
 
 class DetailedInstructions : public UpdateFixture, public ::testing::WithParamInterface<InstructionsCase> {
 protected:
     // A directory under the scratch directory whose path, final separator
-    // included, is exactly `length` characters long, its names made of
-    // `letter`; empty when the system cannot make it.
-    std::string DirectoryOfLength(size_t length, const std::string& letter)
+    // included, is exactly `length` characters long; empty when the system
+    // cannot make it.
+    std::string DirectoryOfLength(size_t length)
     {
         std::string path = m_programDir;
-        while (PathLength(path) < length) {
-            const size_t left = length - PathLength(path);
+        while (path.size() < length) {
+            const size_t left = length - path.size();
             const size_t part = left > 101 ? 100 : left;   // never leaves a single character
-            for (size_t i = 1; i < part; ++i)
-                path += letter;
-            path += "/";
+            path += std::string(part - 1, 'd') + "/";
         }
-        const std::filesystem::path native(std::u8string(path.begin(), path.end()));
         std::error_code ec;
-        std::filesystem::create_directories(native, ec);
-        return ec || !std::filesystem::is_directory(native) ? std::string() : path;
+        std::filesystem::create_directories(path, ec);
+        return ec || !std::filesystem::is_directory(path) ? std::string() : path;
     }
 };
 
@@ -69,10 +62,10 @@ TEST_P(DetailedInstructions, OpensTheDirectoryOrSaysWhyNot)
     OpenWithFirmware();
     std::string path = m_programDir;
     if (c.pathLength != 0) {
-        path = DirectoryOfLength(c.pathLength, c.letter);
+        path = DirectoryOfLength(c.pathLength);
         if (path.empty())
             GTEST_SKIP() << "no directory path of " << c.pathLength << " characters here";
-        ASSERT_EQ(PathLength(path), c.pathLength);
+        ASSERT_EQ(path.size(), c.pathLength);
     }
     if (c.gone)
         path += "gone/";

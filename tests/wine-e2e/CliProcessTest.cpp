@@ -54,32 +54,6 @@ protected:
 
 using CliProcessBatch = CliProcess;
 
-std::string Variable(const char* name)
-{
-    std::wstring value(32767, L'\0');
-    const DWORD length = ::GetEnvironmentVariableW(Widen(name).c_str(), value.data(), 32767);
-    return Narrow(value.c_str(), length);
-}
-
-// An environment variable of this process, and so of the programs it starts,
-// for one scope; as it was afterwards.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const std::string& value) : m_name(name), m_old(Variable(name))
-    {
-        ::SetEnvironmentVariableW(Widen(m_name).c_str(), Widen(value).c_str());
-    }
-    ~ScopedVariable()
-    {
-        ::SetEnvironmentVariableW(Widen(m_name).c_str(), m_old.empty() ? nullptr : Widen(m_old).c_str());
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    std::string m_name, m_old;
-};
-
 // The update on the port the window program saved: the console program
 // reads the window's settings, so it takes that port over a lower one that
 // it would preselect on its own. What an update run prints is the console's
@@ -102,54 +76,43 @@ TEST_F(CliProcess, UpdatesTheDeviceOnThePortTheWindowSaved)
     ASSERT_EQ(Run("--list-ports"), 0) << m_output;
     EXPECT_NE(m_output.find("COM" + std::to_string(m_com) + "  \\\\.\\COM"), std::string::npos) << m_output;
     EXPECT_NE(m_output.find("COM25  \\\\.\\COM25 (out of range: only COM1 to COM22 can be used; renumber it in "
-                            "Device Manager, the port's Properties, Port Settings, Advanced, COM Port Number)\n"),
-              std::string::npos)
-        << m_output;
+                            "Device Manager,"), std::string::npos) << m_output;
 
     ASSERT_EQ(Run(""), 0) << m_output;
     EXPECT_EQ(FlashMismatch(flashPath, SampleImage(TVQX_EXAMPLES_DIR)), "");
 }
 
 // As a user keeps it: the program and its firmware in a folder on PATH,
-// started as typed at a prompt ("tvqx-update-cli --port COMn", no path) from
-// another folder, with the temporary directory elsewhere again. The command
-// line then names no folder; the program finds its firmware from its own
-// file. The second case names every folder outside ASCII, as a user profile
-// such as C:\Users\Zoë\ does; Hex.tmp lands in that temporary folder.
+// typed at a prompt in another folder, with TMP and TEMP elsewhere again.
+// cmd.exe passes "tvqx-update-cli --port COMn" as typed, so the program finds
+// its firmware from its own file. The second case names every folder outside
+// ASCII, as C:\Users\Zoë\ does; Hex.tmp lands in that temporary folder.
 TEST_F(CliProcess, UpdatesThroughPathFromAnotherFolderInAnyLanguage)
 {
     const char* flashPath = std::getenv("TVQX_TEST_FLASH");
     ASSERT_NE(flashPath, nullptr);
     DeviceMapEntry device("\\Device\\TvqxPty" + std::to_string(::GetCurrentProcessId()), m_com);
-    const struct {
-        const char* programFolder;
-        const char* tempFolder;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {   // the program's folder, the temporary one
         {"tools", "temp"},
         {"Zo\u00eb \u0396\u03ae\u03c4\u03b1 \u65e5\u672c", "\u30c6\u30f3\u30d7 Zo\u00eb"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.programFolder);
+    for (const auto& [programFolder, tempFolder] : cases) {
+        SCOPED_TRACE(programFolder);
         const std::string root = WindowsPath(m_temp.Root());
-        const std::string programDir = root + c.programFolder + "\\", tempDir = root + c.tempFolder + "\\";
-        const std::string elsewhere = root + "elsewhere";
-        for (const std::string& dir : {programDir, tempDir, elsewhere})
+        const std::string programDir = root + programFolder + "\\", tempDir = root + tempFolder + "\\";
+        for (const std::string& dir : {programDir, tempDir, root + "elsewhere"})
             std::filesystem::create_directories(Widen(dir));
-        std::filesystem::copy_file(Widen(WindowsPath(TVQX_CLI_EXE)), Widen(programDir + "tvqx-update-cli.exe"));
-        for (const char* file : {"Tollvane-QX-R_with_Rd_Sw_Conn.txt", "TVQX-R_4_12.hex"})
-            std::filesystem::copy_file(Widen(WindowsPath(TVQX_EXAMPLES_DIR) + file), Widen(programDir + file));
+        const std::string examples = WindowsPath(TVQX_EXAMPLES_DIR);
+        for (const std::string& file : {WindowsPath(TVQX_CLI_EXE), examples + "Tollvane-QX-R_with_Rd_Sw_Conn.txt",
+                                        examples + "TVQX-R_4_12.hex"})
+            std::filesystem::copy_file(Widen(file), Widen(programDir + file.substr(file.rfind('\\') + 1)));
         std::filesystem::remove(flashPath);
 
-        const std::string outputPath = m_temp.Path("output.txt");
-        long long status = -1;
-        {
-            ScopedVariable path("PATH", programDir + ";" + Variable("PATH"));
-            ScopedVariable tmp("TMP", tempDir), temp("TEMP", tempDir);
-            ChildProcess cli("", "tvqx-update-cli --port COM" + std::to_string(m_com), outputPath, elsewhere);
-            EXPECT_TRUE(cli.Started());
-            status = cli.WaitForExit(120s);
-        }
-        EXPECT_EQ(status, 0) << test::ReadAll(outputPath);
+        const std::string typed = "set \"PATH=" + programDir + ";%PATH%\" && set \"TMP=" + tempDir +
+                                  "\" && set \"TEMP=" + tempDir + "\" && tvqx-update-cli --port COM" +
+                                  std::to_string(m_com);
+        ChildProcess cli("", "cmd /c " + typed, m_temp.Path("output.txt"), root + "elsewhere");
+        EXPECT_EQ(cli.WaitForExit(120s), 0) << test::ReadAll(m_temp.Path("output.txt"));
         EXPECT_EQ(FlashMismatch(flashPath, SampleImage(TVQX_EXAMPLES_DIR)), "");
         EXPECT_TRUE(std::filesystem::exists(Widen(tempDir + "Hex.tmp")));
     }
