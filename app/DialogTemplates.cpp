@@ -52,6 +52,9 @@ DialogTemplate BuildMainWindow()
     c.push_back({IDC_CONTACT_INFO, K::PushButton, "Contact Info", 576, 373, 52, 14, CS_TABSTOP});
     c.push_back({IDC_REFRESH_PORTS, K::PushButton, "Refresh Serial Ports", 154, 404, 100, 14, CS_TABSTOP});
     c.push_back({IDC_BEGIN_UPDATE, K::PushButton, "Begin Update", 274, 404, 100, 14, CS_TABSTOP});
+    // Last, so that the order of every control above stays as it was; it
+    // sits in the gap under the port group.
+    c.push_back({IDC_PORT_NOTE, K::Static, "", 24, 70, 600, 8, CS_NOPREFIX});
     return t;
 }
 

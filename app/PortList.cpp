@@ -1,6 +1,7 @@
 // The port list: which COM buttons can be chosen and which one is selected.
 
 #include "app/MainWindowTexts.h"
+#include "app/PortRange.h"
 #include "app/ProductInfo.h"
 #include "app/TVQX_UpdateDlg.h"
 
@@ -36,6 +37,12 @@ void CTVQX_UpdateDlg::FindSerialPorts()
 {
     m_portPresent.fill(0);
     const auto devices = m_services.inventory.ListSerialDevices();
+    std::vector<int> aboveRange;
+    if (devices)
+        for (const auto& device : *devices)
+            if (const int n = ComNumberAboveRange(device.name))
+                aboveRange.push_back(n);
+    SetDlgItemText(IDC_PORT_NOTE, OutOfRangeNote(aboveRange));
     if (!devices) {
         m_hSerialCommKey = nullptr;
         // Shown like the framework's application message box: the program's

@@ -25,6 +25,8 @@ constexpr int IDC_INSTRUCTIONS = 1100;
 constexpr int IDC_COM1 = 2001;
 constexpr int IDC_COM3 = 2003;
 constexpr int IDC_COM22 = 2022;
+// Ours: under the port group, the ports above COM22 that cannot be chosen.
+constexpr int IDC_PORT_NOTE = 1033;
 
 // About box.
 constexpr int IDC_ABOUT_COPYRIGHT = 1013;

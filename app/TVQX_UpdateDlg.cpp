@@ -6,6 +6,7 @@
 #include "app/WindowPlacement.h"
 #include "app/MainWindowTexts.h"
 #include "platform/File.h"
+#include "platform/PathText.h"
 
 namespace tvqx {
 
@@ -121,7 +122,7 @@ void CTVQX_UpdateDlg::OnDetailedInstructions()
 {
     const std::string caption = texts::kDetailedInstructionsCaption;
     const std::string path = m_programDir + texts::INSTRUCTIONS_DOCUMENT;
-    if (path.size() >= 260 || !FileExists(path)) {
+    if (PathLength(path) >= 260 || !FileExists(path)) {
         MessageBox(std::string(texts::kInstructionsMissing) + "\n" + path + "     ", caption, MB_ICONEXCLAMATION);
         return;
     }

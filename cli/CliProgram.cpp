@@ -65,7 +65,9 @@ int RunUpdateNow(const CliOptions& options, int updateVariant, int linkFrameType
     services.updateVariant = updateVariant;
     services.linkFrameType = linkFrameType;
 
-    UpdateRunSetup setup{services, ui, ExecutableDirectory(), UserTempDirectory(), system.accessHint, {}, {}, {}, {}};
+    // The firmware beside this program's own file, from whatever folder and
+    // however it was started.
+    UpdateRunSetup setup{services, ui, ModuleDirectory(), UserTempDirectory(), system.accessHint, {}, {}, {}, {}};
     InstallInterruptHandler();
     setup.cancelRequested = TakeInterruptRequest;
     setup.waitingChanged = SetInterruptCancels;
@@ -147,7 +149,7 @@ int RunBatchNow(const CliOptions& options, int updateVariant, int linkFrameType)
         std::cerr << "tvqx-update-cli: " << kTraceVariable << " is left unused: a wire trace follows one unit\n";
     BatchSetup setup;
     setup.makeUnit = [&](int) { return std::make_unique<ConsoleUnit>(system, updateVariant, linkFrameType); };
-    setup.programDir = ExecutableDirectory();
+    setup.programDir = ModuleDirectory();
     setup.tempDir = UserTempDirectory();
     setup.updateVariant = updateVariant;
     setup.accessHint = system.accessHint;

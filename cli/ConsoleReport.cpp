@@ -1,5 +1,6 @@
 #include "cli/ConsoleReport.h"
 
+#include "app/PortRange.h"
 
 #include <cstdio>
 
@@ -52,7 +53,9 @@ std::string UnlistedDeviceMessage(const std::string& device, const std::string& 
 std::string FormatDeviceMapListing(const PortEntry& port)
 {
     std::string line = port.name + "  " + port.devicePath;
-    if (ComPortNumber(port.name) == 0)
+    if (ComNumberAboveRange(port.name) != 0)
+        line += std::string(" (out of range: only COM1 to COM22 can be used; renumber it ") + kRenumberSteps + ")";
+    else if (ComPortNumber(port.name) == 0)
         line += " (not offered: only COM1 to COM22 can be used)";
     return line;
 }

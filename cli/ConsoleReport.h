@@ -30,7 +30,8 @@ std::string UnlistedDeviceMessage(const std::string& device, const std::string& 
 
 // One line of --list-ports on Windows, for a port of the serial device map:
 // "COM3  \\.\COM3". A port the window cannot offer (its number is not
-// 1 to 22) says so, so that the user knows why it is missing there.
+// 1 to 22) says so, so that the user knows why it is missing there; one
+// above COM22 is out of range, with how to renumber it.
 std::string FormatDeviceMapListing(const PortEntry& port);
 
 // The hint for a port device the user may not open. `group` is the device's

@@ -20,6 +20,11 @@ std::string ExecutableDirectory()
     return dir;
 }
 
+std::string ModuleDirectory()
+{
+    return ExecutableDirectory();
+}
+
 namespace {
 
 bool IsDirectory(const char* path)

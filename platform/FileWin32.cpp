@@ -1,4 +1,5 @@
 #include "platform/File.h"
+#include "platform/PathText.h"
 
 #include "platform/Win32Api.h"
 
@@ -39,7 +40,7 @@ std::intptr_t OpenWith(const std::string& path, DWORD access, DWORD disposition,
     // into a shared installation.
     const bool linksRefused = (access & GENERIC_WRITE) != 0;
     const DWORD flags = FILE_ATTRIBUTE_NORMAL | (linksRefused ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    const HANDLE h = ::CreateFileA(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+    const HANDLE h = ::CreateFileW(Widen(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         held = ::GetLastError() == ERROR_SHARING_VIOLATION;
         return -1;
@@ -141,19 +142,20 @@ bool File::GetModificationTime(LocalTime& time) const
 bool FileExists(const std::string& path)
 {
     // The attributes of a link are its own, so a dangling one exists too.
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool RemoveFile(const std::string& path)
 {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const std::wstring wide = Widen(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return false;
     // A directory link or junction goes the way of a directory, which
     // removes the link and leaves its target alone.
     if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return ::RemoveDirectoryA(path.c_str()) != 0;
-    return ::DeleteFileA(path.c_str()) != 0;
+        return ::RemoveDirectoryW(wide.c_str()) != 0;
+    return ::DeleteFileW(wide.c_str()) != 0;
 }
 
 } // namespace tvqx

@@ -1,5 +1,6 @@
 #include "platform/Win32Profile.h"
 
+#include "platform/PathText.h"
 #include "platform/Win32RegistryKey.h"
 
 #include <cstdint>
@@ -46,11 +47,11 @@ bool RegistryProfile::WriteProfileInt(const std::string& section, const std::str
 
 std::string ProgramFileTitle()
 {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return {};
-    std::string name(path, length);
+    std::string name = Narrow(path, length);
     const size_t slash = name.find_last_of("\\/");
     if (slash != std::string::npos)
         name.erase(0, slash + 1);

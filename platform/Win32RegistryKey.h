@@ -2,6 +2,8 @@
 // An open registry key that closes itself (Windows builds only; include it
 // after the program's own headers, as Win32Api.h says).
 
+#include "platform/PathText.h"
+
 #include "platform/Win32Api.h"
 
 #include <utility>
@@ -24,12 +26,13 @@ public:
     RegistryKey& operator=(const RegistryKey&) = delete;
     ~RegistryKey() { Close(); }
 
-    // Opens an existing key; false (and nothing open) when that fails.
+    // Opens an existing key; false (and nothing open) when that fails. The
+    // key's path is UTF-8: the application name in it is the program file's.
     bool Open(HKEY root, const char* subKey, REGSAM access)
     {
         Close();
         HKEY key = nullptr;
-        if (::RegOpenKeyExA(root, subKey, 0, access, &key) != ERROR_SUCCESS)
+        if (::RegOpenKeyExW(root, Widen(subKey).c_str(), 0, access, &key) != ERROR_SUCCESS)
             return false;
         m_key = key;
         return true;
@@ -39,8 +42,8 @@ public:
     {
         Close();
         HKEY key = nullptr;
-        if (::RegCreateKeyExA(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS)
+        if (::RegCreateKeyExW(root, Widen(subKey).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
+                              &key, nullptr) != ERROR_SUCCESS)
             return false;
         m_key = key;
         return true;

@@ -1,4 +1,5 @@
 #include "platform/Win32ShellOpen.h"
+#include "platform/PathText.h"
 
 #include "platform/Win32Api.h"
 
@@ -25,7 +26,8 @@ bool Win32ShellOpen::Open(const std::string& target)
         m_comTried = true;
         m_comInitialised = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     }
-    const HINSTANCE result = ::ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const HINSTANCE result =
+        ::ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     // The shell's old convention: values above 32 mean a program was started.
     return reinterpret_cast<INT_PTR>(result) > 32;
 }

@@ -1,5 +1,7 @@
 #include "serial/Win32PortLayer.h"
 
+#include "platform/PathText.h"
+
 #include "platform/Win32Api.h"
 
 #include <cstdio>
@@ -141,7 +143,7 @@ std::unique_ptr<PortHandle> Win32PortLayer::CreateFile(int portNumber)
 {
     // Reading and writing, no sharing, no security attributes, the device
     // must exist, synchronous (no flags), no template.
-    const HANDLE h = ::CreateFileA(DevicePath(portNumber).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    const HANDLE h = ::CreateFileW(Widen(DevicePath(portNumber)).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                    OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return nullptr;

@@ -11,6 +11,7 @@ struct PortListCase {
     int saved;                          // -1: nothing saved
     int expectedChecked;                // 0: none
     std::vector<int> expectedEnabled;   // port numbers
+    const char* note = "";              // the line under the port group
 };
 
 void PrintTo(const PortListCase& c, std::ostream* os) { *os << c.name; }
@@ -25,6 +26,14 @@ const PortListCase kPortLists[] = {
     {"SavedOutOfRange", {"COM4", "COM2"}, 23, 2, {2, 4}},
     {"NothingSaved", {"COM3"}, -1, 3, {3}},
     {"NoPorts", {}, -1, 0, {}},
+    // USB adapters numbered above COM22 are named, with how to renumber them;
+    // anything that is not COMn stays unnamed.
+    {"AdaptersAboveCom22", {"COM3", "COM25", "com31", "CNCA0", "COM022"}, -1, 3, {3},
+     "COM25 and COM31 cannot be chosen (only COM1 to COM22): renumber them in Device Manager, the port's "
+     "Properties, Port Settings, Advanced, COM Port Number."},
+    {"OneAdapterAboveCom22", {"COM23"}, -1, 0, {},
+     "COM23 cannot be chosen (only COM1 to COM22): renumber it in Device Manager, the port's Properties, Port "
+     "Settings, Advanced, COM Port Number."},
 };
 
 class PortList : public UpdateFixture, public ::testing::WithParamInterface<PortListCase> {};
@@ -45,6 +54,7 @@ TEST_P(PortList, EnablesPresentPortsAndPreselects)
         EXPECT_EQ(dlg->IsDlgItemEnabled(2000 + n), expected) << "COM" << n;
         EXPECT_EQ(dlg->m_portPresent[n - 1], expected ? 1 : 0);
     }
+    EXPECT_EQ(dlg->GetDlgItemText(IDC_PORT_NOTE), c.note);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, PortList, ::testing::ValuesIn(kPortLists),

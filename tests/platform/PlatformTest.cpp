@@ -1,5 +1,6 @@
 // The settings file, COM port names and virtual time.
 
+#include "platform/PathText.h"
 #include "platform/PortInventory.h"
 #include "platform/Profile.h"
 #include "platform/TickClock.h"
@@ -50,6 +51,13 @@ TEST(ComPortName, MatchesCom1ToCom22WithoutRegardToCase)
     };
     for (const auto& [name, n] : cases)
         EXPECT_EQ(ComPortNumber(name), n) << name;
+}
+
+// The 260-character limits count what Windows counts: a UTF-16 unit for ë
+// and for 日, two for a character beyond the basic plane.
+TEST(PathLength, CountsCharactersAsWindowsDoes)
+{
+    EXPECT_EQ(PathLength("C:\\Zo\u00eb\\\u65e5\U0001D11E"), 10u);
 }
 
 TEST(VirtualClock, RunsScheduledActionsInOrderAndNeverGoesBack)

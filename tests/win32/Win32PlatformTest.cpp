@@ -3,6 +3,7 @@
 
 #include "platform/Directories.h"
 #include "platform/File.h"
+#include "platform/PathText.h"
 #include "platform/Win32Profile.h"
 #include "platform/Win32ShellOpen.h"
 #include "tests/common/ScratchDir.h"
@@ -10,6 +11,8 @@
 #include "tests/win32/Win32TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace tvqx::win32test {
 namespace {
@@ -29,6 +32,18 @@ TEST(Win32Directories, TempDirectoryIsTheLongFormOrCDrive)
     for (const auto& [path, why] : fallbacks)
         EXPECT_EQ(LongTempDirectory(path), "C:\\") << (why ? why : path);
     EXPECT_EQ(LongTempDirectory(temp), temp);
+
+    // A folder in Greek as it is, its 260-character limit counted in
+    // characters: far below it, though its UTF-8 runs past 260 bytes (two
+    // names of at most 255 bytes, for Wine's disk).
+    test::ScratchDir scratch("tvqx-win32");
+    std::string greek = scratch.Root();
+    std::replace(greek.begin(), greek.end(), '/', '\\');
+    for (int i = 0; i < 130; ++i)
+        greek += i == 65 ? "\\\u03a9" : "\u03a9";
+    greek += "\\";
+    ASSERT_TRUE(std::filesystem::create_directories(Widen(greek)) && greek.size() > 260);
+    EXPECT_EQ(LongTempDirectory(greek), greek);
 }
 
 TEST(Win32Directories, ProgramDirectoryAndNameComeFromThisProgram)

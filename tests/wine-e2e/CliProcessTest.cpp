@@ -6,6 +6,7 @@
 // error 50, the port opens without being held exclusively, and the line has
 // no timing of its own; the update must succeed all the same.
 
+#include "platform/PathText.h"
 #include "platform/Win32Profile.h"
 #include "tests/common/ScratchDir.h"
 #include "tests/wine-e2e/ProcessSupport.h"
@@ -69,14 +70,52 @@ TEST_F(CliProcess, UpdatesTheDeviceOnThePortTheWindowSaved)
     RegistryProfile settings(kMaker, kWindowProgram);
     ASSERT_TRUE(settings.WriteProfileInt("Settings", "ComPort", m_com));
 
-    // The device map as the program lists it: a port beyond COM22 is not offered.
-    DeviceMapEntry beyond("\\Device\\TvqxFar" + std::to_string(::GetCurrentProcessId()), 40);
+    // The device map as the program lists it: a USB adapter numbered beyond
+    // COM22 is out of range, and the line says how to renumber it.
+    DeviceMapEntry beyond("\\Device\\TvqxFar" + std::to_string(::GetCurrentProcessId()), 25);
     ASSERT_EQ(Run("--list-ports"), 0) << m_output;
     EXPECT_NE(m_output.find("COM" + std::to_string(m_com) + "  \\\\.\\COM"), std::string::npos) << m_output;
-    EXPECT_NE(m_output.find("COM40  \\\\.\\COM40 (not offered"), std::string::npos) << m_output;
+    EXPECT_NE(m_output.find("COM25  \\\\.\\COM25 (out of range: only COM1 to COM22 can be used; renumber it in "
+                            "Device Manager,"), std::string::npos) << m_output;
 
     ASSERT_EQ(Run(""), 0) << m_output;
     EXPECT_EQ(FlashMismatch(flashPath, SampleImage(TVQX_EXAMPLES_DIR)), "");
+}
+
+// As a user keeps it: the program and its firmware in a folder on PATH,
+// typed at a prompt in another folder, with TMP and TEMP elsewhere again.
+// cmd.exe passes "tvqx-update-cli --port COMn" as typed, so the program finds
+// its firmware from its own file. The second case names every folder outside
+// ASCII, as C:\Users\Zoë\ does; Hex.tmp lands in that temporary folder.
+TEST_F(CliProcess, UpdatesThroughPathFromAnotherFolderInAnyLanguage)
+{
+    const char* flashPath = std::getenv("TVQX_TEST_FLASH");
+    ASSERT_NE(flashPath, nullptr);
+    DeviceMapEntry device("\\Device\\TvqxPty" + std::to_string(::GetCurrentProcessId()), m_com);
+    const std::pair<const char*, const char*> cases[] = {   // the program's folder, the temporary one
+        {"tools", "temp"},
+        {"Zo\u00eb \u0396\u03ae\u03c4\u03b1 \u65e5\u672c", "\u30c6\u30f3\u30d7 Zo\u00eb"},
+    };
+    for (const auto& [programFolder, tempFolder] : cases) {
+        SCOPED_TRACE(programFolder);
+        const std::string root = WindowsPath(m_temp.Root());
+        const std::string programDir = root + programFolder + "\\", tempDir = root + tempFolder + "\\";
+        for (const std::string& dir : {programDir, tempDir, root + "elsewhere"})
+            std::filesystem::create_directories(Widen(dir));
+        const std::string examples = WindowsPath(TVQX_EXAMPLES_DIR);
+        for (const std::string& file : {WindowsPath(TVQX_CLI_EXE), examples + "Tollvane-QX-R_with_Rd_Sw_Conn.txt",
+                                        examples + "TVQX-R_4_12.hex"})
+            std::filesystem::copy_file(Widen(file), Widen(programDir + file.substr(file.rfind('\\') + 1)));
+        std::filesystem::remove(flashPath);
+
+        const std::string typed = "set \"PATH=" + programDir + ";%PATH%\" && set \"TMP=" + tempDir +
+                                  "\" && set \"TEMP=" + tempDir + "\" && tvqx-update-cli --port COM" +
+                                  std::to_string(m_com);
+        ChildProcess cli("", "cmd /c " + typed, m_temp.Path("output.txt"), root + "elsewhere");
+        EXPECT_EQ(cli.WaitForExit(120s), 0) << test::ReadAll(m_temp.Path("output.txt"));
+        EXPECT_EQ(FlashMismatch(flashPath, SampleImage(TVQX_EXAMPLES_DIR)), "");
+        EXPECT_TRUE(std::filesystem::exists(Widen(tempDir + "Hex.tmp")));
+    }
 }
 
 // A batch of two units, each on a COM port Wine maps to a unit of one

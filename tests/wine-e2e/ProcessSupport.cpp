@@ -1,25 +1,28 @@
 #include "tests/wine-e2e/ProcessSupport.h"
 
+#include "platform/PathText.h"
 #include "tests/common/ScratchDir.h"
 
 namespace tvqx::winproc {
 
-ChildProcess::ChildProcess(const std::string& program, const std::string& arguments, const std::string& outputPath)
+ChildProcess::ChildProcess(const std::string& program, const std::string& arguments, const std::string& outputPath,
+                           const std::string& currentDirectory)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    const HANDLE output = ::CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    const HANDLE output = ::CreateFileW(Widen(outputPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                         &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (output == INVALID_HANDLE_VALUE)
         return;
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = output;
     startup.hStdError = output;
-    std::string commandLine = "\"" + program + "\" " + arguments;
+    std::wstring commandLine = Widen(program.empty() ? arguments : "\"" + program + "\" " + arguments);
+    const std::wstring programW = Widen(program), directory = Widen(currentDirectory);
     PROCESS_INFORMATION info{};
-    if (::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                         &info)) {
+    if (::CreateProcessW(program.empty() ? nullptr : programW.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                         nullptr, directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
         ::CloseHandle(info.hThread);
         m_process = info.hProcess;
         m_id = info.dwProcessId;

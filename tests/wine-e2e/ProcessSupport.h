@@ -30,10 +30,13 @@ inline std::string WindowsPath(std::string path)
 
 // A program started with its standard output and error in one file; killed
 // at the end if it is still running, so that a failed test leaves nothing
-// behind on the shared desktop.
+// behind on the shared desktop. Without `program`, the command line is taken
+// as a user types it, and the system looks for the program (PATH included).
+// Paths in UTF-8.
 class ChildProcess {
 public:
-    ChildProcess(const std::string& program, const std::string& arguments, const std::string& outputPath);
+    ChildProcess(const std::string& program, const std::string& arguments, const std::string& outputPath,
+                 const std::string& currentDirectory = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

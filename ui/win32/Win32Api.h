@@ -6,7 +6,8 @@
 // (SendMessage, PostMessage, GetWindowText, AppendMenu...) carry the names
 // that <windows.h> turns into macros. So the dialog layer's headers come
 // first, and the macros that would rename its member functions are dropped
-// afterwards; the Win32 calls are then written with their "A" names.
+// afterwards; the Win32 calls are then written with their "A" names, or
+// their "W" names where a text of the program (UTF-8) goes to the system.
 // Include this header last.
 
 #include "ui/Dialog.h"

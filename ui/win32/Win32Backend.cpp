@@ -3,6 +3,7 @@
 #include "platform/Win32SystemLibrary.h"
 #include "ui/win32/Win32DialogTemplate.h"
 #include "ui/win32/Win32DialogWindow.h"
+#include "platform/PathText.h"
 
 #include "ui/win32/Win32Api.h"
 
@@ -215,7 +216,7 @@ int Win32Backend::MessageBox(CDialog* owner, const std::string& text, const std:
     HWND parent = owner ? WindowOf(*owner) : nullptr;
     if (!parent)
         parent = InnermostWindow();
-    return MessageBoxA(parent, text.c_str(), caption.c_str(), type);
+    return MessageBoxW(parent, Widen(text).c_str(), Widen(caption).c_str(), type);
 }
 
 void Win32Backend::ShowWaitCursor(bool first)

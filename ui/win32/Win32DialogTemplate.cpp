@@ -1,5 +1,7 @@
 #include "ui/win32/Win32DialogTemplate.h"
 
+#include "platform/PathText.h"
+
 #include "ui/win32/Win32Api.h"
 
 #include <cstring>
@@ -16,16 +18,11 @@ public:
     void Dword(uint32_t v) { Bytes(&v, sizeof v); }
     void Short(int v) { Word(static_cast<uint16_t>(static_cast<int16_t>(v))); }
     void Byte(uint8_t v) { Bytes(&v, 1); }
-    // Texts are in the system's code page, as the program keeps them.
+    // The program keeps its texts in UTF-8.
     void String(const std::string& text)
     {
-        if (!text.empty()) {
-            const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-            std::vector<wchar_t> wide(static_cast<size_t>(n));
-            MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-            for (wchar_t c : wide)
-                Word(static_cast<uint16_t>(c));
-        }
+        for (wchar_t c : Widen(text))
+            Word(static_cast<uint16_t>(c));
         Word(0);
     }
     void AlignToDword()

@@ -1,6 +1,7 @@
 #include "ui/win32/Win32DialogWindow.h"
 
 #include "ui/win32/Win32DialogTemplate.h"
+#include "platform/PathText.h"
 
 #include "ui/win32/Win32Api.h"
 
@@ -71,8 +72,9 @@ bool Win32DialogWindow::Create(HWND owner)
     m_caption = t.caption;
     for (const ControlTemplate& c : t.controls)
         m_texts.push_back(InitialWindowText(c));
-    const HWND hwnd = CreateDialogIndirectParamA(m_backend.Instance(),
-                                                 reinterpret_cast<LPCDLGTEMPLATEA>(m_template.data()), owner,
+    // A Unicode dialog: its controls show the texts set below in any script.
+    const HWND hwnd = CreateDialogIndirectParamW(m_backend.Instance(),
+                                                 reinterpret_cast<LPCDLGTEMPLATEW>(m_template.data()), owner,
                                                  DialogProcedure, reinterpret_cast<LPARAM>(this));
     return hwnd != nullptr && m_hwnd == hwnd;
 }
@@ -176,7 +178,7 @@ void Win32DialogWindow::SyncControl(int index)
     if (c.kind != ControlKind::Icon) {
         const std::string shown = ControlWindowText(c, s.text);
         if (shown != m_texts[i])
-            SetWindowTextA(h, shown.c_str());
+            SetWindowTextW(h, Widen(shown).c_str());
         m_texts[i] = shown;
     }
     if ((IsWindowEnabled(h) != FALSE) != s.enabled)
@@ -222,7 +224,7 @@ void Win32DialogWindow::SyncWindow()
     const std::string& caption = m_dialog.GetWindowText();
     if (caption != m_caption) {
         m_caption = caption;
-        SetWindowTextA(m_hwnd, caption.c_str());
+        SetWindowTextW(m_hwnd, Widen(caption).c_str());
     }
     // Only a move by the dialog moves the window: where the user dragged it
     // stays, whatever else the dialog changes.
@@ -255,7 +257,7 @@ void Win32DialogWindow::SyncSystemMenu()
         if (item.separator)
             AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         else
-            AppendMenuA(menu, MF_STRING | item.state, item.id, item.text.c_str());
+            AppendMenuW(menu, MF_STRING | item.state, item.id, Widen(item.text).c_str());
     }
     // The system keeps its own standard items up to date with the window's
     // state; Close and what the program appended follow the dialog.
