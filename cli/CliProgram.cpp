@@ -7,6 +7,7 @@
 #include "cli/Interrupt.h"
 #include "cli/UpdateRun.h"
 #include "platform/Directories.h"
+#include "platform/PathText.h"
 #include "platform/ShellOpen.h"
 #include "platform/TickClock.h"
 #include "platform/WindowDirectory.h"
@@ -163,7 +164,7 @@ int RunBatchNow(const CliOptions& options, int updateVariant, int linkFrameType)
 
 int CliProgramMain(int argc, char** argv, int updateVariant, int linkFrameType)
 {
-    const CliOptions options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
+    const CliOptions options = ParseCliOptions(ProgramArguments(argc, argv));
     switch (options.action) {
     case CliOptions::Action::Help:
         std::cout << UsageText(updateVariant);

@@ -15,4 +15,11 @@ std::size_t PathLength(const std::string& utf8)
     return units;
 }
 
+#ifndef _WIN32
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+#endif
+
 } // namespace tvqx

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace tvqx {
 
@@ -12,7 +13,14 @@ namespace tvqx {
 // so that a limit of 260 means the same for "C:\Users\Zoë\" as for ASCII.
 std::size_t PathLength(const std::string& utf8);
 
+// The program's arguments, its name left out, in UTF-8. Windows hands main()
+// them in the system's code page, which has no room for most of the world's
+// letters: there they come from the wide command line instead.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
 #ifdef _WIN32
+// Bytes that are not UTF-8 are taken in the system's code page: a
+// description file written there names its HEX file that way.
 std::wstring Widen(const std::string& utf8);
 std::string Narrow(const wchar_t* text, std::size_t length);
 inline std::string Narrow(const std::wstring& text) { return Narrow(text.c_str(), text.size()); }

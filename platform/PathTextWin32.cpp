@@ -2,6 +2,10 @@
 
 #include "platform/Win32Api.h"
 
+#include <shellapi.h>
+
+#include <cwchar>
+
 namespace tvqx {
 
 std::wstring Widen(const std::string& utf8)
@@ -9,9 +13,16 @@ std::wstring Widen(const std::string& utf8)
     if (utf8.empty())
         return {};
     const int size = static_cast<int>(utf8.size());
-    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    UINT codePage = CP_UTF8;
+    DWORD flags = MB_ERR_INVALID_CHARS;
+    int n = ::MultiByteToWideChar(codePage, flags, utf8.data(), size, nullptr, 0);
+    if (n == 0) {
+        codePage = CP_ACP;
+        flags = 0;
+        n = ::MultiByteToWideChar(codePage, flags, utf8.data(), size, nullptr, 0);
+    }
     std::wstring wide(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), n);
+    ::MultiByteToWideChar(codePage, flags, utf8.data(), size, wide.data(), n);
     return wide;
 }
 
@@ -24,6 +35,19 @@ std::string Narrow(const wchar_t* text, std::size_t length)
     std::string utf8(static_cast<size_t>(n), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text, size, utf8.data(), n, nullptr, nullptr);
     return utf8;
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    int count = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!wide)
+        return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(Narrow(wide[i], std::wcslen(wide[i])));
+    ::LocalFree(wide);
+    return arguments;
 }
 
 } // namespace tvqx

@@ -73,6 +73,22 @@ TEST(Win32File, OnlyPlainFilesOnADiskAreOpened)
     EXPECT_FALSE(File::Create(folder));
 }
 
+// A description file written in the system's code page names its HEX file
+// in it: such a name is not UTF-8, and is found as it was meant.
+TEST(Win32File, NameInTheSystemCodePageIsFound)
+{
+    const wchar_t name[] = L"Zo\u00eb.hex";
+    char ansi[32] = {};
+    BOOL lost = FALSE;
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, name, -1, ansi, sizeof ansi, nullptr, &lost);
+    if (n == 0 || lost || std::string(ansi) == "Zo\u00eb.hex")
+        GTEST_SKIP() << "the system's code page is UTF-8 or has no \u00eb";
+    test::ScratchDir dir("tvqx-win32");
+    ASSERT_TRUE(File::Create(dir.Path("Zo\u00eb.hex")));
+    EXPECT_TRUE(FileExists(dir.Path(ansi)));
+    EXPECT_TRUE(File::OpenRead(dir.Path(ansi)));
+}
+
 TEST(Win32ShellOpen, TargetWithoutAProgramIsReportedAsNotOpened)
 {
     Win32ShellOpen shell;

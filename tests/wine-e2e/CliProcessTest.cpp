@@ -86,7 +86,8 @@ TEST_F(CliProcess, UpdatesTheDeviceOnThePortTheWindowSaved)
 // typed at a prompt in another folder, with TMP and TEMP elsewhere again.
 // cmd.exe passes "tvqx-update-cli --port COMn" as typed, so the program finds
 // its firmware from its own file. The second case names every folder outside
-// ASCII, as C:\Users\Zoë\ does; Hex.tmp lands in that temporary folder.
+// ASCII, as C:\Users\Zoë\ does; Hex.tmp lands in that temporary folder,
+// and the wire trace where its path, typed in that language, says.
 TEST_F(CliProcess, UpdatesThroughPathFromAnotherFolderInAnyLanguage)
 {
     const char* flashPath = std::getenv("TVQX_TEST_FLASH");
@@ -110,11 +111,12 @@ TEST_F(CliProcess, UpdatesThroughPathFromAnotherFolderInAnyLanguage)
 
         const std::string typed = "set \"PATH=" + programDir + ";%PATH%\" && set \"TMP=" + tempDir +
                                   "\" && set \"TEMP=" + tempDir + "\" && tvqx-update-cli --port COM" +
-                                  std::to_string(m_com);
+                                  std::to_string(m_com) + " --trace \"" + tempDir + "trace.txt\"";
         ChildProcess cli("", "cmd /c " + typed, m_temp.Path("output.txt"), root + "elsewhere");
         EXPECT_EQ(cli.WaitForExit(120s), 0) << test::ReadAll(m_temp.Path("output.txt"));
         EXPECT_EQ(FlashMismatch(flashPath, SampleImage(TVQX_EXAMPLES_DIR)), "");
         EXPECT_TRUE(std::filesystem::exists(Widen(tempDir + "Hex.tmp")));
+        EXPECT_GT(std::filesystem::file_size(Widen(tempDir + "trace.txt")), 0u);
     }
 }
 
