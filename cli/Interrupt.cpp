@@ -1,5 +1,6 @@
 #include "cli/Interrupt.h"
 
+#include <cerrno>
 #include <csignal>
 
 #include <signal.h>
@@ -54,8 +55,11 @@ extern "C" void OnInterrupt(int signal)
         return;
     }
     // Raised inside the handler, the signal stays blocked until the handler
-    // returns, and then takes its default action.
+    // returns, and then takes its default action. The calls on the way set
+    // errno; the interrupted code gets its own back, should it run on.
+    const int savedErrno = errno;
     EndAtOnce(signal);
+    errno = savedErrno;
 }
 
 } // namespace
