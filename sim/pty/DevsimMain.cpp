@@ -8,6 +8,7 @@
 #include "sim/pty/PortLink.h"
 #include "sim/pty/PtyHost.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -20,8 +21,11 @@
 
 namespace {
 
-volatile std::sig_atomic_t g_stop = 0;
-volatile std::sig_atomic_t g_setupPresses = 0;
+// Set by the signal handlers, read by every unit's thread: atomics, which
+// (lock-free) a handler may touch and other threads may read.
+static_assert(std::atomic<int>::is_always_lock_free);
+std::atomic<int> g_stop = 0;
+std::atomic<int> g_setupPresses = 0;
 
 void OnStopSignal(int)
 {
@@ -30,7 +34,7 @@ void OnStopSignal(int)
 
 void OnSetupSignal(int)
 {
-    g_setupPresses = g_setupPresses + 1;
+    ++g_setupPresses;
 }
 
 void CatchStopSignals()

@@ -77,10 +77,9 @@ void PtyHost::Announce()
     FollowLineSpeed(now);
 }
 
-int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error,
-                 const volatile std::sig_atomic_t* setupPresses)
+int PtyHost::Run(const std::atomic<int>& stop, std::string& error, const std::atomic<int>* setupPresses)
 {
-    std::sig_atomic_t pressesSeen = setupPresses ? *setupPresses : 0;
+    int pressesSeen = setupPresses ? setupPresses->load() : 0;
     // At 115200 baud the line's bytes are 87 us apart; the default slack of
     // a timed rest (50 us) would make every one of them late.
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
@@ -106,7 +105,7 @@ int PtyHost::Run(const volatile std::sig_atomic_t& stop, std::string& error,
             m_pacer.FromProgram(fromProgram.data(), fromProgram.size(), now, m_lineSpeed);
         DeliverToDevice(now);
         // After what the program sent before it.
-        for (; setupPresses && pressesSeen != *setupPresses; ++pressesSeen)
+        for (; setupPresses && pressesSeen != setupPresses->load(); ++pressesSeen)
             PressSetupButton(now);
 
         if (m_powered && look.hungUp) {

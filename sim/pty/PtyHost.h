@@ -11,7 +11,7 @@
 #include "sim/pty/PortLink.h"
 #include "sim/pty/PseudoTerminal.h"
 
-#include <csignal>
+#include <atomic>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -39,8 +39,7 @@ public:
     // updates is over; returns the exit status. The port entry is gone when
     // it returns. Each time `setupPresses` (if given) goes up, the unit's
     // Setup button is pressed.
-    int Run(const volatile std::sig_atomic_t& stop, std::string& error,
-            const volatile std::sig_atomic_t* setupPresses = nullptr);
+    int Run(const std::atomic<int>& stop, std::string& error, const std::atomic<int>* setupPresses = nullptr);
 
     const HostedDevice& Device() const { return m_device; }
     unsigned UpdatesCompleted() const { return m_updates; }
