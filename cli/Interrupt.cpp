@@ -1,5 +1,6 @@
 #include "cli/Interrupt.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 
@@ -14,8 +15,11 @@ namespace {
 
 constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-volatile std::sig_atomic_t g_cancels = 0;
-volatile std::sig_atomic_t g_requested = 0;
+// Set in the handler and looked at from the units' threads in a batch:
+// atomics, which (lock-free) a handler may touch and other threads may read.
+static_assert(std::atomic<int>::is_always_lock_free);
+std::atomic<int> g_cancels = 0;
+std::atomic<int> g_requested = 0;
 // One past the highest descriptor the program may hold, fixed when the
 // handler is installed (sysconf is no call for a signal handler).
 int g_descriptorLimit = 1024;
@@ -87,18 +91,13 @@ void SetInterruptCancels(bool cancels)
     // Cleared before the request is looked at, so that a Ctrl-C in between
     // is either seen here or ends the program in the handler.
     g_cancels = cancels ? 1 : 0;
-    if (!cancels && g_requested) {
-        g_requested = 0;
+    if (!cancels && g_requested.exchange(0) != 0)
         EndAtOnce(SIGINT);
-    }
 }
 
 bool TakeInterruptRequest()
 {
-    if (!g_requested)
-        return false;
-    g_requested = 0;
-    return true;
+    return g_requested.exchange(0) != 0;
 }
 
 } // namespace tvqx::cli
