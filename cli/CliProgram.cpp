@@ -164,6 +164,7 @@ int RunBatchNow(const CliOptions& options, int updateVariant, int linkFrameType)
 
 int CliProgramMain(int argc, char** argv, int updateVariant, int linkFrameType)
 {
+    UseConsoleText();
     const CliOptions options = ParseCliOptions(ProgramArguments(argc, argv));
     switch (options.action) {
     case CliOptions::Action::Help:

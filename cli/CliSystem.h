@@ -39,6 +39,11 @@ int ListSystemPorts(std::ostream& out, std::ostream& err);
 int PortOfDevice(LinuxPortInventory& inventory, const std::string& devicePath, std::ostream& err);
 #endif
 
+// On a Windows console, standard output and error go out as the console's
+// own text (UTF-16), so that every script shows; to a file, a pipe or a
+// terminal of any other system they go as they are, in UTF-8.
+void UseConsoleText();
+
 // Standard output is a terminal (a progress bar can be redrawn in place).
 bool StandardOutputIsTerminal();
 

@@ -69,4 +69,9 @@ bool StandardOutputIsTerminal()
     return ::isatty(STDOUT_FILENO) == 1;
 }
 
+void UseConsoleText()
+{
+    // Terminals here take UTF-8 as it is.
+}
+
 } // namespace tvqx::cli

@@ -2,6 +2,8 @@
 
 #include "app/ProductInfo.h"
 #include "cli/ConsoleReport.h"
+#include "cli/Utf8Text.h"
+#include "platform/PathText.h"
 #include "platform/Win32PortInventory.h"
 #include "platform/Win32Profile.h"
 #include "serial/Win32PortLayer.h"
@@ -11,6 +13,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <iostream>
 
 namespace tvqx::cli {
 
@@ -45,6 +48,32 @@ int ListSystemPorts(std::ostream& out, std::ostream& err)
 bool StandardOutputIsTerminal()
 {
     return ::_isatty(::_fileno(stdout)) != 0;
+}
+
+namespace {
+
+void WriteAsConsoleText(DWORD which, std::ostream& stream)
+{
+    const HANDLE console = ::GetStdHandle(which);
+    DWORD mode = 0;
+    if (console == nullptr || console == INVALID_HANDLE_VALUE || !::GetConsoleMode(console, &mode))
+        return;   // a file or a pipe: its reader takes the UTF-8 as it is
+    stream.flush();
+    // Kept for the program's whole life: the streams are flushed into it at
+    // its very end.
+    static_cast<void>(stream.rdbuf(new Utf8TextBuffer([console](std::string_view text) {
+        const std::wstring wide = Widen(std::string(text));
+        DWORD written = 0;
+        ::WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    })));
+}
+
+} // namespace
+
+void UseConsoleText()
+{
+    WriteAsConsoleText(STD_OUTPUT_HANDLE, std::cout);
+    WriteAsConsoleText(STD_ERROR_HANDLE, std::cerr);
 }
 
 } // namespace tvqx::cli
